@@ -1,0 +1,62 @@
+#pragma once
+// The command protocol: one request frame and one answer at a time to one dispenser controller.
+// Every operation reports its outcome in Ok; any failure also sets State to 6.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "serial/MyCOMM.h"
+
+namespace PtnLL {
+
+// The controller's configuration as the configuration page shows it.
+struct TCfgStruct {
+    uint8_t Addr1 = 0, NoFillTO1 = 0, Addr2 = 0, NoFillTO2 = 0, MinVoltage = 0, NoMaster = 0, PricePoint = 0,
+            AmoPoint = 0;
+    bool Recalc = false, ElType = false;
+    std::string SerialNo, FwVersion;
+};
+
+// Packed decimal, two digits a byte, high nibble and most significant byte first.
+// Nibbles above 9 count with their face value.
+int64_t BcdToInt(const uint8_t* Data, int Count);
+// Two characters a byte: '0' + high nibble, then '0' + low nibble (':' to '?' above 9).
+std::string BcdToText(const uint8_t* Data, int Count);
+
+class TPtnLL {
+public:
+    TPtnLL(int32_t Address, MyCOMM::TZMyComm& Comm);
+
+    TCfgStruct Cfg;
+    int32_t Address;
+    bool Ready = false;
+    int32_t State = -1;
+    uint32_t Errors = 0;
+    bool Ok = false;
+
+    int64_t FillVolume = 0, FillMoney = 0;
+    std::array<int64_t, 8> TotalVolume{}, TotalMoney{}; // index 1..8 stored at [index - 1]
+
+    // Told the new dispenser address as soon as SetConfig has written side 1's address.
+    std::function<void(int32_t)> OnAddressChanged;
+
+    void GetState();
+    void Auth();
+    void Stop();
+    void GetAmount(uint8_t Selector);
+    void GetSumm(uint8_t First, uint8_t Second);
+    void Reset();
+    void GetParam(uint8_t Id);
+    void SetParam(uint8_t Id);
+    void EnterUpdateMode();
+    void GetAddresses(uint8_t& First, uint8_t& Second);
+    void GetConfig();
+    void SetConfig();
+
+private:
+    MyCOMM::TZMyComm& Comm;
+};
+
+} // namespace PtnLL

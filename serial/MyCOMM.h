@@ -1,0 +1,52 @@
+#pragma once
+// The tool's only access to the serial line: one object is one open port.
+// Every transfer is synchronous and bounded by the time-outs set with SetTimeouts.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace MyCOMM {
+
+// Raised only by the constructor, when the port cannot be opened.
+class ECommError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TZMyComm {
+public:
+    // Opens the port exclusively and sets the line; throws ECommError with
+    // "Cannot open COM-port " + PortName when it cannot be opened.
+    TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
+             uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits, uint8_t ByteSize);
+    virtual ~TZMyComm();
+    TZMyComm(const TZMyComm&) = delete;
+    TZMyComm& operator=(const TZMyComm&) = delete;
+
+    // Milliseconds: silence that ends a read after its first byte, per-byte and constant parts of
+    // the read limit, per-byte and constant parts of the write limit.
+    virtual void SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, uint32_t ReadTotalConstant,
+                             uint32_t WriteTotalMultiplier, uint32_t WriteTotalConstant);
+    virtual bool WriteAll(const void* Buffer, int Count); // true when not every byte went out
+    virtual bool ReadAll(void* Buffer, int Count);        // true when fewer than Count bytes arrived
+    virtual int Write(const void* Buffer, int Count);     // bytes written, 0..Count
+    virtual int Read(void* Buffer, int Count);            // bytes read, 0..Count
+    virtual void Purge();                                 // drops both queues and pending transfers
+    virtual void Break(bool Clear);                       // false: start a break; true: end it
+
+    bool PurgeOnWrite = false;
+    const std::string PortName;
+
+private:
+    struct Line;
+    std::unique_ptr<Line> line;
+};
+
+// Appends the machine's serial port names to List: never sorts or removes, and skips a name
+// that equals an entry already there, letter case ignored.
+void ListComPorts(std::vector<std::string>& List);
+
+} // namespace MyCOMM

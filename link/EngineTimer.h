@@ -1,0 +1,20 @@
+#pragma once
+// The engine's timer: an interval and a handler, created stopped. Nothing in this program starts it;
+// the engine runs synchronously on its caller's thread.
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+namespace EngineTimer {
+
+struct TEngineTimer {
+    TEngineTimer(int32_t IntervalMs, std::function<void()> OnTimer)
+        : IntervalMs(IntervalMs), OnTimer(std::move(OnTimer)) {}
+
+    int32_t IntervalMs;
+    std::function<void()> OnTimer;
+    bool Enabled = false;
+};
+
+} // namespace EngineTimer

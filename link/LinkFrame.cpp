@@ -1,0 +1,118 @@
+#include "link/LinkFrame.h"
+
+#include "protocol/crc16c.h"
+
+namespace LinkFrame {
+
+namespace {
+
+constexpr size_t kHeaderSize = 2; // ADR and control byte
+constexpr size_t kCrcSize = 2;
+constexpr size_t kRecordHeaderSize = 2; // TRANS and LNG
+
+uint16_t CrcOf(std::span<const uint8_t> Bytes) {
+    return crc16c::Crc16(0, Bytes.data(), static_cast<int32_t>(Bytes.size()));
+}
+
+} // namespace
+
+std::array<uint8_t, kControlFrameSize> PollFrame(uint8_t Adr) {
+    return {Adr, kPoll, kSF};
+}
+
+std::array<uint8_t, kControlFrameSize> AckFrame(uint8_t Adr, uint8_t Tx) {
+    return {Adr, static_cast<uint8_t>(kAck | LinkFrame::Tx(Tx)), kSF};
+}
+
+std::vector<uint8_t> Stuff(std::span<const uint8_t> Body) {
+    std::vector<uint8_t> out;
+    out.reserve(Body.size() * 2);
+    for (const uint8_t byte : Body) {
+        if (byte == kSF) {
+            out.push_back(kDLE);
+        }
+        out.push_back(byte);
+    }
+    return out;
+}
+
+std::vector<uint8_t> Unstuff(std::span<const uint8_t> Bytes) {
+    std::vector<uint8_t> out;
+    out.reserve(Bytes.size());
+    for (const uint8_t byte : Bytes) {
+        if (byte == kSF && !out.empty() && out.back() == kDLE) {
+            out.back() = kSF;
+        } else {
+            out.push_back(byte);
+        }
+    }
+    return out;
+}
+
+std::vector<uint8_t> DataFrame(uint8_t Adr, uint8_t Tx, std::span<const uint8_t> Transactions) {
+    std::vector<uint8_t> body{Adr, static_cast<uint8_t>(kData | LinkFrame::Tx(Tx))};
+    body.insert(body.end(), Transactions.begin(), Transactions.end());
+    const uint16_t crc = CrcOf(body);
+    body.push_back(static_cast<uint8_t>(crc & 0xFF));
+    body.push_back(static_cast<uint8_t>(crc >> 8));
+    std::vector<uint8_t> frame = Stuff(body);
+    frame.push_back(kETX);
+    frame.push_back(kSF);
+    return frame;
+}
+
+bool AcceptControl(std::span<const uint8_t> Reply, uint8_t Adr, TControlReply& Out) {
+    if (Reply.size() != kControlFrameSize || Reply[0] != Adr || Reply[2] != kSF) {
+        return false;
+    }
+    Out = {Kind(Reply[1]), Tx(Reply[1])};
+    return true;
+}
+
+TDataReply AcceptData(std::span<const uint8_t> Reply, uint8_t Adr) {
+    TDataReply out;
+    const size_t n = Reply.size();
+    if (n < kControlFrameSize || n >= kReadSize || Reply[0] != Adr || Reply[n - 1] != kSF) {
+        return out;
+    }
+    if (n == kControlFrameSize) {
+        out.Status = TDataStatus::Control;
+        return out;
+    }
+    if (Kind(Reply[1]) != kData || n < kShortestDataFrame || Reply[n - 2] != kETX) {
+        return out;
+    }
+    std::vector<uint8_t> body(Reply.begin(), Reply.begin() + kHeaderSize);
+    const std::vector<uint8_t> rest = Unstuff(Reply.subspan(kHeaderSize, n - kHeaderSize - 2));
+    body.insert(body.end(), rest.begin(), rest.end());
+    // Unstuffing may have left fewer bytes than a header and a CRC.
+    if (body.size() < kHeaderSize + kCrcSize) {
+        return out;
+    }
+    const size_t crcAt = body.size() - kCrcSize;
+    out.Tx = Tx(Reply[1]);
+    out.ReceivedCrc = static_cast<uint16_t>(body[crcAt] | (body[crcAt + 1] << 8));
+    out.ComputedCrc = CrcOf(std::span(body).first(crcAt));
+    if (out.ReceivedCrc != out.ComputedCrc) {
+        out.Status = TDataStatus::BadCrc;
+        return out;
+    }
+    out.Payload.assign(body.begin() + kHeaderSize, body.begin() + static_cast<std::ptrdiff_t>(crcAt));
+    out.Status = TDataStatus::Accepted;
+    return out;
+}
+
+void WalkPayload(std::span<const uint8_t> Payload,
+                 const std::function<void(uint8_t Trans, std::span<const uint8_t> Data)>& Visit) {
+    size_t p = 0;
+    while (p + kRecordHeaderSize <= Payload.size()) {
+        const size_t lng = Payload[p + 1];
+        if (p + kRecordHeaderSize + lng > Payload.size()) {
+            return;
+        }
+        Visit(Payload[p], Payload.subspan(p + kRecordHeaderSize, lng));
+        p += kRecordHeaderSize + lng;
+    }
+}
+
+} // namespace LinkFrame

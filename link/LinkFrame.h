@@ -1,0 +1,76 @@
+#pragma once
+// Link frames on the wire: building, stuffing, checking and unstuffing replies, and walking the
+// transaction records of a DATA payload. Pure functions over bytes.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace LinkFrame {
+
+constexpr uint8_t kSF = 0xFA;  // stop flag: last byte of every frame
+constexpr uint8_t kETX = 0x03; // second-to-last byte of a DATA frame
+constexpr uint8_t kDLE = 0x10; // sent in front of every 0xFA inside a DATA body
+
+// Frame kinds: the high nibble of the control byte; the low nibble is the TX.
+constexpr uint8_t kPoll = 0x20;
+constexpr uint8_t kData = 0x30;
+constexpr uint8_t kAck = 0xC0;
+constexpr uint8_t kNak = 0x50;
+constexpr uint8_t kEot = 0x70;
+
+constexpr size_t kControlFrameSize = 3;  // ADR, control, SF
+constexpr size_t kShortestDataFrame = 6; // ADR, control, CRC low, CRC high, ETX, SF
+constexpr size_t kLongestFrame = 255;    // a stuffed DATA frame, ETX and SF included
+constexpr size_t kReadSize = 256;        // one read of a reply; a reply must be shorter
+
+constexpr uint8_t Kind(uint8_t Control) {
+    return Control & 0xF0;
+}
+constexpr uint8_t Tx(uint8_t Control) {
+    return Control & 0x0F;
+}
+
+std::array<uint8_t, kControlFrameSize> PollFrame(uint8_t Adr);
+std::array<uint8_t, kControlFrameSize> AckFrame(uint8_t Adr, uint8_t Tx);
+
+// A 0x10 in front of every 0xFA; nothing else changes.
+std::vector<uint8_t> Stuff(std::span<const uint8_t> Body);
+// Drops a 0x10 that stands right before a 0xFA; every other byte is kept.
+std::vector<uint8_t> Unstuff(std::span<const uint8_t> Bytes);
+
+// The stuffed DATA frame: ADR, 0x30 + TX, Transactions, CRC low first, then ETX and SF.
+std::vector<uint8_t> DataFrame(uint8_t Adr, uint8_t Tx, std::span<const uint8_t> Transactions);
+
+struct TControlReply {
+    uint8_t Kind = 0;
+    uint8_t Tx = 0;
+};
+
+// Exactly three bytes from Adr ending in SF; otherwise false.
+bool AcceptControl(std::span<const uint8_t> Reply, uint8_t Adr, TControlReply& Out);
+
+enum class TDataStatus {
+    Rejected, // not from Adr, not ending in SF, not a DATA frame, or as long as a whole read
+    Control,  // three bytes: a control reply, never DATA
+    BadCrc,
+    Accepted,
+};
+
+struct TDataReply {
+    TDataStatus Status = TDataStatus::Rejected;
+    uint8_t Tx = 0;
+    uint16_t ReceivedCrc = 0, ComputedCrc = 0;
+    std::vector<uint8_t> Payload; // the transaction records, when accepted
+};
+
+TDataReply AcceptData(std::span<const uint8_t> Reply, uint8_t Adr);
+
+// Calls Visit with every transaction of Payload in order. A record whose LNG runs past the end of
+// the payload ends the walk: neither it nor anything after it is visited.
+void WalkPayload(std::span<const uint8_t> Payload,
+                 const std::function<void(uint8_t Trans, std::span<const uint8_t> Data)>& Visit);
+
+} // namespace LinkFrame

@@ -1,0 +1,387 @@
+#include "link/uDispenser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "link/LinkFrame.h"
+#include "protocol/PtnLL.h"
+
+namespace uDispenser {
+
+namespace {
+
+// Transaction codes the engine sends.
+constexpr uint8_t kConfigRequest = 0x80;
+constexpr uint8_t kUpdateStart = 0xB6;
+constexpr uint8_t kUpdateBlock = 0xC7;
+constexpr uint8_t kD8Command = 0xD8;
+constexpr uint8_t kD8Data = 0xAA;
+
+// Transaction codes the engine decodes, with the data bytes each reads.
+constexpr uint8_t kStatus = 0x01;
+constexpr size_t kStatusSize = 1;
+constexpr uint8_t kOutValues = 0x02;
+constexpr size_t kOutValuesSize = 8;
+constexpr uint8_t kNozzle = 0x03;
+constexpr size_t kNozzleSize = 4;
+constexpr uint8_t kIdentity = 0x09;
+constexpr size_t kIdentitySize = 5;
+constexpr uint8_t kTotals = 0x65;
+constexpr size_t kTotalsSize = 11;
+constexpr uint8_t kConfig = 0x80;
+
+constexpr uint8_t kMaxTransData = 255; // LNG is one byte
+constexpr int kDigitBytes = 5;         // ten decimal characters
+constexpr uint8_t kNozzleNumberMask = 0x0F;
+constexpr uint8_t kNozzleOutBit = 0x10;
+constexpr int32_t kMaxNozzles = 4;
+constexpr uint8_t kMaxTx = 15;
+
+std::string Digits(std::span<const uint8_t> Data, size_t First) {
+    return PtnLL::BcdToText(Data.data() + First, kDigitBytes);
+}
+
+int64_t Bcd(std::span<const uint8_t> Data, size_t First, int Count) {
+    return PtnLL::BcdToInt(Data.data() + First, Count);
+}
+
+// Where each field of the configuration record sits, by record length; -1: not in this layout.
+struct TCfgLayout {
+    uint8_t Kind;
+    int Opt1, Byte1, Digits2, Opt2, Byte3, Byte2, Byte4, Byte5, Flag1, Flag2, Digits3, Digits4;
+};
+
+constexpr std::array<TCfgLayout, 4> kCfgLayouts{{
+    {26, -1, 6, 7, -1, 12, 13, 14, 15, -1, -1, 16, 21},
+    {27, -1, 6, 7, -1, 12, 13, 14, 15, 16, -1, 17, 22},
+    {29, 6, 7, 8, 13, 14, 15, 16, 17, 18, -1, 19, 24},
+    {30, 6, 7, 8, 13, 14, 15, 16, 17, 18, 19, 20, 25},
+}};
+
+void StoreConfig(TCfgStruct& Cfg, const TCfgLayout& L, std::span<const uint8_t> D) {
+    Cfg.Kind = L.Kind;
+    Cfg.Lead = D[0];
+    Cfg.Digits1 = Digits(D, 1);
+    Cfg.Byte1 = D[L.Byte1];
+    Cfg.Digits2 = Digits(D, L.Digits2);
+    Cfg.Byte3 = D[L.Byte3];
+    Cfg.Byte2 = D[L.Byte2];
+    Cfg.Byte4 = D[L.Byte4];
+    Cfg.Byte5 = D[L.Byte5];
+    Cfg.Digits3 = Digits(D, L.Digits3);
+    Cfg.Digits4 = Digits(D, L.Digits4);
+    if (L.Opt1 >= 0) {
+        Cfg.Opt1 = D[L.Opt1];
+        Cfg.Opt2 = D[L.Opt2];
+    }
+    if (L.Flag1 >= 0) {
+        Cfg.Flag1 = D[L.Flag1] != 0;
+    }
+    if (L.Flag2 >= 0) {
+        Cfg.Flag2 = D[L.Flag2] != 0;
+    }
+}
+
+} // namespace
+
+TTransPkt::TTransPkt(uint8_t Trans) : Data{Trans, 0} {}
+
+bool TTransPkt::Add(uint8_t Byte) {
+    if (Data[1] == kMaxTransData) {
+        return false;
+    }
+    Data.push_back(Byte);
+    ++Data[1];
+    return true;
+}
+
+double BcdToFloat(const uint8_t* Data, int Count, int Decimals) {
+    double value = 0;
+    for (const uint8_t byte : std::span(Data, static_cast<size_t>(std::max(Count, 0)))) {
+        value = value * 100 + (byte >> 4) * 10 + (byte & 0x0F);
+    }
+    return value / std::pow(10.0, Decimals);
+}
+
+int32_t ClampNozzleCount(int32_t NozzleCount) {
+    return std::clamp(NozzleCount, 1, kMaxNozzles);
+}
+
+TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::span<const uint8_t> Data) {
+    const auto needs = [&Data](size_t Count) { return Data.size() >= Count; };
+    switch (Trans) {
+    case kStatus:
+        if (needs(kStatusSize) && Data[0] != State.Status) {
+            State.Status = Data[0];
+            State.StatusChanged = true;
+        }
+        break;
+    case kOutValues:
+        if (needs(kOutValuesSize)) {
+            const auto first = static_cast<int32_t>(Bcd(Data, 0, 4));
+            const auto second = static_cast<int32_t>(Bcd(Data, 4, 4));
+            if (first != State.Value1 || second != State.Value2) {
+                State.Value1 = first;
+                State.Value2 = second;
+                State.OutValuesChanged = true;
+            }
+        }
+        break;
+    case kNozzle:
+        if (needs(kNozzleSize)) {
+            const auto price = static_cast<int32_t>(Bcd(Data, 0, 3));
+            const int32_t number = Data[3] & kNozzleNumberMask;
+            const bool out = (Data[3] & kNozzleOutBit) != 0;
+            if (number >= 1 && number <= State.NozzleCount) {
+                State.Prices[static_cast<size_t>(number)] = price;
+            }
+            if (out != State.NozzleOut || number != State.Nozzle) {
+                State.NozzleOut = out;
+                State.Nozzle = number;
+                State.NozzleChanged = true;
+            }
+        }
+        break;
+    case kIdentity:
+        if (needs(kIdentitySize)) {
+            State.Identity = Digits(Data, 0);
+        }
+        break;
+    case kTotals:
+        if (needs(kTotalsSize)) {
+            State.TotalsChanged = true;
+            State.Total1 = std::llround(BcdToFloat(Data.data() + 1, kDigitBytes, 0));
+            State.Total2 = std::llround(BcdToFloat(Data.data() + 6, kDigitBytes, 0));
+        }
+        break;
+    case kConfig: {
+        const auto layout =
+            std::ranges::find_if(kCfgLayouts, [&Data](const TCfgLayout& L) { return L.Kind == Data.size(); });
+        if (layout == kCfgLayouts.end()) {
+            return TDecodeOutcome::ConfigRejected;
+        }
+        StoreConfig(State.Config, *layout, Data);
+        return TDecodeOutcome::ConfigStored;
+    }
+    default:
+        break;
+    }
+    return TDecodeOutcome::None;
+}
+
+TDispenserLL::TDispenserLL(uint8_t Address, int32_t NozzleCount, MyCOMM::TZMyComm& Port,
+                           int32_t TimerInterval)
+    : Address(Address), Port(Port), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
+    Controller.NozzleCount = ClampNozzleCount(NozzleCount);
+}
+
+TDispenserLL::~TDispenserLL() {
+    DispatchTimer.Enabled = false;
+}
+
+void TDispenserLL::QueueConfigRequest() {
+    TTransPkt pkt(kConfigRequest);
+    pkt.Add(0x00);
+    Outgoing.push_back(std::move(pkt));
+}
+
+void TDispenserLL::QueueUpdateStart(uint32_t Value32, uint16_t Value16) {
+    TTransPkt pkt(kUpdateStart);
+    for (int shift = 0; shift < 32; shift += 8) {
+        pkt.Add(static_cast<uint8_t>(Value32 >> shift));
+    }
+    pkt.Add(static_cast<uint8_t>(Value16 & 0xFF));
+    pkt.Add(static_cast<uint8_t>(Value16 >> 8));
+    pkt.Add(0x00);
+    pkt.Add(0x00);
+    Outgoing.push_back(std::move(pkt));
+    NoPollAfterAck = true;
+}
+
+void TDispenserLL::QueueUpdateBlock(const uint8_t* Data, uint8_t Count) {
+    TTransPkt pkt(kUpdateBlock);
+    if (Data != nullptr) {
+        std::ranges::for_each(std::span(Data, Count), [&pkt](uint8_t byte) { pkt.Add(byte); });
+    }
+    Outgoing.push_back(std::move(pkt));
+}
+
+void TDispenserLL::QueueD8Command() {
+    TTransPkt pkt(kD8Command);
+    pkt.Add(kD8Data);
+    Outgoing.push_back(std::move(pkt));
+    NoPollAfterAck = true;
+}
+
+bool TDispenserLL::BuildFrame() {
+    const int32_t nextCounter = TxCounter + 1 > kMaxTx ? 1 : TxCounter + 1;
+    const auto tx = static_cast<uint8_t>(nextCounter & 0x0F);
+    std::vector<uint8_t> transactions;
+    std::vector<uint8_t> frame;
+    // Whole transactions, in queue order, as long as the stuffed frame stays within its limit.
+    while (!Outgoing.empty()) {
+        std::vector<uint8_t> more = transactions;
+        const std::span<const uint8_t> next = Outgoing.front().Bytes();
+        more.insert(more.end(), next.begin(), next.end());
+        std::vector<uint8_t> candidate = LinkFrame::DataFrame(Address, tx, more);
+        if (candidate.size() > LinkFrame::kLongestFrame) {
+            break;
+        }
+        transactions = std::move(more);
+        frame = std::move(candidate);
+        Outgoing.pop_front();
+    }
+    if (transactions.empty()) {
+        // A transaction that fits no frame on its own can never be sent.
+        FrameRefused = !Outgoing.empty();
+        Outgoing.clear();
+        return false;
+    }
+    TxCounter = nextCounter;
+    FrameTx = tx;
+    TxFrame = std::move(frame);
+    FramePending = true;
+    return true;
+}
+
+bool TDispenserLL::SendFrame(std::span<const uint8_t> Frame) {
+    return !Port.WriteAll(Frame.data(), static_cast<int>(Frame.size()));
+}
+
+int TDispenserLL::ReadReply() {
+    const int count = std::clamp(Port.Read(LastReply.data(), static_cast<int>(LastReply.size())), 0,
+                                 static_cast<int>(LastReply.size()));
+    LastReplyCount = static_cast<uint8_t>(std::min(count, 255));
+    return count;
+}
+
+bool TDispenserLL::Execute() {
+    if (!FramePending && !BuildFrame()) {
+        if (FrameRefused) {
+            FrameRefused = false;
+            ErrorFlags |= kMalformed | kBadLength;
+            return false;
+        }
+        return true;
+    }
+    const bool ok = ExchangeData();
+    FramePending = false;
+    return ok;
+}
+
+bool TDispenserLL::ExchangeData() {
+    const int count = SendFrame(TxFrame) ? ReadReply() : 0;
+    if (count == 0) {
+        LastReplyCount = 0;
+        ErrorFlags |= kNoReply;
+        return false;
+    }
+    if (count != static_cast<int>(LinkFrame::kControlFrameSize)) {
+        ErrorFlags |= kMalformed | kBadLength;
+        return false;
+    }
+    if (LastReply[0] != Address) {
+        ErrorFlags |= kMalformed | kOtherAddress;
+        return false;
+    }
+    if (LastReply[2] != LinkFrame::kSF) {
+        ErrorFlags |= kMalformed;
+        return false;
+    }
+    const uint8_t kind = LinkFrame::Kind(LastReply[1]);
+    if (kind == LinkFrame::kAck && LinkFrame::Tx(LastReply[1]) == FrameTx) {
+        FramePending = false;
+        ErrorFlags = 0;
+        if (NoPollAfterAck) {
+            NoPollAfterAck = false;
+            return true;
+        }
+        return Poll();
+    }
+    if (kind == LinkFrame::kEot) {
+        ErrorFlags |= kEot;
+    } else if (kind == LinkFrame::kNak) {
+        ErrorFlags |= kNak;
+    }
+    return false;
+}
+
+bool TDispenserLL::Poll() {
+    const int count = SendFrame(LinkFrame::PollFrame(Address)) ? ReadReply() : 0;
+    if (count == 0) {
+        LastReplyCount = 0;
+    }
+    const std::span<const uint8_t> reply(LastReply.data(), static_cast<size_t>(count));
+    if (reply.size() < LinkFrame::kControlFrameSize) {
+        Dispatch();
+        return false;
+    }
+    if (reply.front() != Address || reply.back() != LinkFrame::kSF) {
+        return false;
+    }
+    if (reply.size() == LinkFrame::kControlFrameSize) {
+        if (LinkFrame::Kind(reply[1]) != LinkFrame::kEot) {
+            return false;
+        }
+        Dispatch();
+        return true;
+    }
+    LinkFrame::TDataReply data = LinkFrame::AcceptData(reply, Address);
+    if (data.Status == LinkFrame::TDataStatus::BadCrc) {
+        if (OnCrcMismatch) {
+            std::array<char, 16> text{};
+            std::snprintf(text.data(), text.size(), "%4.4X %4.4X", unsigned{data.ReceivedCrc},
+                          unsigned{data.ComputedCrc});
+            OnCrcMismatch(text.data());
+        }
+        return false;
+    }
+    if (data.Status != LinkFrame::TDataStatus::Accepted) {
+        return false;
+    }
+    const bool repeat = data.Tx != 0 && data.Tx == LastAckedTx;
+    SendFrame(LinkFrame::AckFrame(Address, data.Tx));
+    LastAckedTx = data.Tx;
+    if (!repeat) {
+        Received.push_back({"DATA", std::move(data.Payload)});
+    }
+    Dispatch();
+    return true;
+}
+
+void TDispenserLL::Dispatch() {
+    for (const TPktObject& pkt : Received) {
+        if (pkt.Name != "DATA") {
+            continue;
+        }
+        LinkFrame::WalkPayload(pkt.Payload, [this](uint8_t Trans, std::span<const uint8_t> Data) {
+            switch (DecodeTransaction(Controller, Trans, Data)) {
+            case TDecodeOutcome::ConfigStored:
+                ErrorFlags = 0;
+                break;
+            case TDecodeOutcome::ConfigRejected:
+                ErrorFlags |= kMalformed | kBadLength;
+                break;
+            case TDecodeOutcome::None:
+                break;
+            }
+        });
+    }
+    Received.clear();
+    const std::array<std::pair<bool*, const char*>, 4> changes{{
+        {&Controller.StatusChanged, "STATUS"},
+        {&Controller.NozzleChanged, "NOZZLE"},
+        {&Controller.OutValuesChanged, "OUTVALUES"},
+        {&Controller.TotalsChanged, "TOTALS"},
+    }};
+    for (const auto& [flag, subject] : changes) {
+        if (*flag) {
+            *flag = false;
+            Noty.Notify("CHANGED", subject);
+        }
+    }
+    Noty.Notify("CHANGED", "NONE");
+}
+
+} // namespace uDispenser

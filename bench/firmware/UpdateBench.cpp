@@ -1,0 +1,120 @@
+// A whole update of a 64 KiB image into the simulated controller, preparation included.
+// Counters: the preparation (probe, configuration read, enter-update-mode, the 1000 ms pause, the
+// update start) and the block transfer, each in seconds; the transfer's floor, which is per block
+// the ACK on the wire plus the 25 ms of silence that ends every read; and the line time a real
+// line would add for the tool's own frames.
+
+#include <chrono>
+#include <memory>
+#include <random>
+
+#include <benchmark/benchmark.h>
+
+#include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareUpdate.h"
+#include "link/uDispenser.h"
+#include "protocol/PtnLL.h"
+#include "protocol/crc16c.h"
+#include "serial/MyCOMM.h"
+#include "sim/Simulator.h"
+#include "tests/firmware/ScriptedWindow.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kBodyBytes = 64 * 1024;
+constexpr double kSilenceSeconds = 0.025; // the read interval set on the port
+constexpr double kAckBytes = 3;           // address, control byte, SF
+constexpr double kBitsPerByte = 11;       // start, 8 data, parity, stop
+constexpr uint8_t kUpdateBlock = 0xC7;
+
+std::vector<uint8_t> ImageFile() {
+    std::mt19937 generator(64);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<uint8_t> file = {
+        kBodyBytes & 0xFF, (kBodyBytes >> 8) & 0xFF, (kBodyBytes >> 16) & 0xFF, 0, 0x34, 0x12};
+    for (size_t i = 0; i < kBodyBytes; ++i)
+        file.push_back(static_cast<uint8_t>(byte(generator)));
+    const uint16_t crc = crc16c::Crc16(0, file.data(), static_cast<int32_t>(file.size()));
+    file.push_back(static_cast<uint8_t>(crc));
+    file.push_back(static_cast<uint8_t>(crc >> 8));
+    return file;
+}
+
+// Notes when the progress window opens: the preparation is over then.
+class TTimedWindow : public ScriptedWindow::TScriptedWindow {
+public:
+    using TScriptedWindow::TScriptedWindow;
+    std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
+        if (ShowBar)
+            TransferStart = Clock::now();
+        return TScriptedWindow::OpenProgress(ShowBar);
+    }
+    Clock::time_point TransferStart;
+};
+
+double Seconds(Clock::duration Span) {
+    return std::chrono::duration<double>(Span).count();
+}
+
+void BM_Update64KiB(benchmark::State& state) {
+    const auto pace = static_cast<uint32_t>(state.range(0));
+    const std::vector<uint8_t> file = ImageFile();
+    double preparation = 0, transfer = 0, floor = 0, line = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        sim::Options options;
+        options.PaceBitsPerSecond = pace;
+        sim::Simulator simulator(options);
+        MyCOMM::TZMyComm port(simulator.PortPath(), pace ? pace : 115200, 256, 256, 2, 1, 0, 8);
+        port.SetTimeouts(25, 0, 500, 1, 200);
+        PtnLL::TPtnLL commands(1, port);
+        uDispenser::TDispenserLL engine(255, 1, port, 1000);
+        TTimedWindow window(commands, engine);
+        window.SleepInPause = true;
+        FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
+        state.ResumeTiming();
+
+        const auto start = Clock::now();
+        FirmwareUpdate::StartUpdate(image, window);
+        const auto end = Clock::now();
+
+        state.PauseTiming();
+        if (window.Messages.size() != 1 || window.Messages[0].Text != "Микрокод успешно обновлен." ||
+            simulator.Image().Body.size() != kBodyBytes) {
+            state.SkipWithError("the update did not complete");
+            break;
+        }
+        preparation = Seconds(window.TransferStart - start);
+        transfer = Seconds(end - window.TransferStart);
+        const double byteSeconds = pace ? kBitsPerByte / pace : 0;
+        double blockFrameBytes = 0, blocks = 0;
+        for (const auto& frame : simulator.ReceivedFrames())
+            if (frame.size() > 2 && frame[2] == kUpdateBlock) {
+                blockFrameBytes += static_cast<double>(frame.size());
+                ++blocks;
+            }
+        floor = blocks * (kAckBytes * byteSeconds + kSilenceSeconds);
+        line = blockFrameBytes * byteSeconds;
+        state.ResumeTiming();
+    }
+    state.counters["prep_s"] = preparation;
+    state.counters["transfer_s"] = transfer;
+    state.counters["floor_s"] = floor;
+    state.counters["over_floor_pct"] = floor > 0 ? (transfer / floor - 1) * 100 : 0;
+    state.counters["tool_frames_on_line_s"] = line;
+}
+
+// 0: the simulator answers at once; otherwise it sends at that line speed.
+BENCHMARK(BM_Update64KiB)
+    ->Arg(0)
+    ->Arg(9600)
+    ->Arg(115200)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -5,8 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
+#include "protocol/CommandFrame.h"
 #include "serial/MyCOMM.h"
 
 namespace PtnLL {
@@ -57,6 +59,14 @@ public:
 
 private:
     MyCOMM::TZMyComm& Comm;
+    CommandFrame::Area RxBuf{}, TxBuf{}, Scratch{};
+
+    uint8_t AddressByte() const { return static_cast<uint8_t>(Address); }
+    // Frames Body, exchanges it and checks the answer against Want; on any failure sets State
+    // to 6 and Ok to false and returns false. The answer's data is then CommandFrame::Data(RxBuf).
+    bool Transact(std::initializer_list<uint8_t> Body, const CommandFrame::Expected& Want);
+    int Exchange();
+    void Fail();
 };
 
 } // namespace PtnLL

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "protocol/CommandFrame.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using CommandFrame::Area;
+
+Area Load(const Bytes& bytes) {
+    Area area{};
+    area[0] = static_cast<uint8_t>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), area.begin() + 1);
+    return area;
+}
+
+Bytes Content(const Area& area) {
+    return Bytes(area.begin() + 1, area.begin() + 1 + area[0]);
+}
+
+struct FrameRow {
+    const char* Name;
+    Bytes Body;
+    Bytes Wire;
+};
+
+class BuildFrameTest : public testing::TestWithParam<FrameRow> {};
+
+TEST_P(BuildFrameTest, SendsExactBytes) {
+    Area tx = Load(GetParam().Body), scratch{};
+    ASSERT_TRUE(CommandFrame::BuildFrame(tx, scratch));
+    EXPECT_EQ(Content(tx), GetParam().Wire);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, BuildFrameTest,
+    testing::Values(FrameRow{"AddressQuery", {0x00, 0x85}, {0x00, 0x85, 0xC1, 0xA3, 0x03, 0xFF}},
+                    FrameRow{"StateRequest", {0x01, 0x01}, {0x01, 0x01, 0xC0, 0x50, 0x03, 0xFF}},
+                    FrameRow{"ReadParameter1",
+                             {0x01, 0x0F, 0x01, 0x01},
+                             {0x01, 0x0F, 0x01, 0x01, 0xF1, 0xAF, 0x03, 0xFF}},
+                    FrameRow{"StuffedBody", {0x10, 0xFF}, {0x10, 0x10, 0xFF, 0x4D, 0x80, 0x03, 0xFF}},
+                    FrameRow{"EnterUpdateMode",
+                             {0x01, 0xA5, 0x06, 0x01, 0x12, 0x34, 0x56, 0x78, 0x90},
+                             {0x01, 0xA5, 0x06, 0x01, 0x12, 0x34, 0x56, 0x78, 0x90, 0xD4, 0x49, 0x03, 0xFF}},
+                    // Checksum 0xFF10 goes out as 10 FF and is stuffed like the body.
+                    FrameRow{"StuffedChecksum", {0x3C, 0x54}, {0x3C, 0x54, 0x10, 0x10, 0xFF, 0x03, 0xFF}},
+                    // A body ending in 0x10 followed by a checksum low byte 0xFF.
+                    FrameRow{"StuffedAcrossBodyAndChecksum",
+                             {0x02, 0xD4, 0x10},
+                             {0x02, 0xD4, 0x10, 0x10, 0xFF, 0x0C, 0x03, 0xFF}},
+                    // 0xFF after anything but 0x10 is left alone; the trailer is never stuffed.
+                    FrameRow{"LoneFF", {0xFF, 0xFF}, {0xFF, 0xFF, 0x01, 0xB0, 0x03, 0xFF}}),
+    [](const auto& info) { return info.param.Name; });
+
+struct StuffRow {
+    Bytes Raw;
+    Bytes Stuffed;
+};
+
+class StuffingTest : public testing::TestWithParam<StuffRow> {};
+
+TEST_P(StuffingTest, BothWays) {
+    std::array<uint8_t, 64> out{};
+    const auto stuffed = CommandFrame::Stuff(GetParam().Raw, out);
+    ASSERT_TRUE(stuffed);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + *stuffed), GetParam().Stuffed);
+    const auto unstuffed = CommandFrame::Unstuff(GetParam().Stuffed, out);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + unstuffed), GetParam().Raw);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StuffingTest,
+    testing::Values(StuffRow{{}, {}}, StuffRow{{0x10, 0xFF}, {0x10, 0x10, 0xFF}},
+                    StuffRow{{0xFF, 0x10}, {0xFF, 0x10}}, StuffRow{{0xFF, 0xFF}, {0xFF, 0xFF}},
+                    StuffRow{{0x10, 0x10, 0xFF}, {0x10, 0x10, 0x10, 0xFF}},
+                    StuffRow{{0x10, 0xFF, 0xFF}, {0x10, 0x10, 0xFF, 0xFF}},
+                    StuffRow{{0x10, 0xFF, 0x10, 0xFF}, {0x10, 0x10, 0xFF, 0x10, 0x10, 0xFF}}));
+
+TEST(Stuffing, RoundTripsAnyBytes) {
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<int> pick(0, 3);
+    const std::array<uint8_t, 4> alphabet{0x10, 0xFF, 0x00, 0x03}; // the bytes that matter, densely
+    for (int round = 0; round < 500; ++round) {
+        Bytes raw(static_cast<std::size_t>(round % 40));
+        std::generate(raw.begin(), raw.end(),
+                      [&] { return alphabet[static_cast<std::size_t>(pick(random))]; });
+        std::array<uint8_t, 128> stuffed{}, back{};
+        const auto n = CommandFrame::Stuff(raw, stuffed);
+        ASSERT_TRUE(n);
+        const auto m = CommandFrame::Unstuff(std::span(stuffed).first(*n), back);
+        ASSERT_EQ(Bytes(back.begin(), back.begin() + m), raw);
+    }
+}
+
+TEST(Stuffing, RefusesWhatDoesNotFit) {
+    std::array<uint8_t, 3> out{};
+    EXPECT_FALSE(CommandFrame::Stuff(Bytes{0x10, 0xFF}, std::span(out).first(2)));
+    EXPECT_EQ(CommandFrame::Stuff(Bytes{0x10, 0xFF}, out), 3u);
+    EXPECT_FALSE(CommandFrame::Stuff(Bytes{1, 2, 3, 4}, out));
+}
+
+TEST(BuildFrame, RefusesAFrameLongerThan255Bytes) {
+    Area scratch{};
+    // 251 body bytes + checksum + trailer is exactly 255.
+    Area fits = Load(Bytes(251, 0x00));
+    ASSERT_TRUE(CommandFrame::BuildFrame(fits, scratch));
+    EXPECT_EQ(fits[0], 255);
+
+    Area tooLong = Load(Bytes(252, 0x00));
+    EXPECT_FALSE(CommandFrame::BuildFrame(tooLong, scratch));
+    EXPECT_EQ(tooLong[0], 0);
+
+    // 251 bytes fit before stuffing, not after it.
+    Bytes stuffedOver(251, 0x00);
+    stuffedOver[0] = 0x10;
+    stuffedOver[1] = 0xFF;
+    Area grows = Load(stuffedOver);
+    EXPECT_FALSE(CommandFrame::BuildFrame(grows, scratch));
+    EXPECT_EQ(grows[0], 0);
+
+    Area longest = Load(Bytes(255, 0xFF));
+    EXPECT_FALSE(CommandFrame::BuildFrame(longest, scratch));
+}
+
+struct AnswerRow {
+    const char* Name;
+    Bytes Raw;
+    bool Accepted;
+};
+
+class CheckAnswerTest : public testing::TestWithParam<AnswerRow> {};
+
+TEST_P(CheckAnswerTest, Verdict) {
+    Area rx = Load(GetParam().Raw), scratch{};
+    EXPECT_EQ(CommandFrame::CheckAnswer(rx, scratch), GetParam().Accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CheckAnswerTest,
+    testing::Values(
+        AnswerRow{"State", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF}, true},
+        AnswerRow{"Stuffed", {0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}, true},
+        AnswerRow{"Empty", {}, false},
+        // Well formed with no data, but shorter than any answer: not even the checksum is tried.
+        AnswerRow{"SevenBytes", {0x01, 0x02, 0x00, 0x01, 0x00, 0x03, 0xFF}, false},
+        AnswerRow{"TrailerFE", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFE}, false},
+        AnswerRow{"Trailer02", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x02, 0xFF}, false},
+        AnswerRow{"ChecksumSwapped", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x64, 0x2C, 0x03, 0xFF}, false},
+        AnswerRow{"ChecksumOffByOne", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2D, 0x64, 0x03, 0xFF}, false},
+        AnswerRow{"NotStuffedOnTheWire", {0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}, false},
+        AnswerRow{"StaleInFront", {0x55, 0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF}, false}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST(CheckAnswer, LeavesTheAnswerUnstuffed) {
+    Area rx = Load({0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}), scratch{};
+    ASSERT_TRUE(CommandFrame::CheckAnswer(rx, scratch));
+    EXPECT_EQ(Content(rx), (Bytes{0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}));
+    EXPECT_EQ(Bytes(CommandFrame::Data(rx).begin(), CommandFrame::Data(rx).end()), (Bytes{0x10, 0xFF}));
+}
+
+TEST(CheckAnswer, SurvivesTheLongestRead) {
+    // 255 bytes (a 256-byte read never gets here) that unstuff to almost nothing.
+    Bytes raw(255, 0x10);
+    std::transform(raw.begin(), raw.end(), raw.begin(),
+                   [i = 0](uint8_t b) mutable { return i++ % 2 ? 0xFF : b; });
+    Area rx = Load(raw), scratch{};
+    EXPECT_FALSE(CommandFrame::CheckAnswer(rx, scratch));
+    EXPECT_LE(rx[0], 255);
+}
+
+struct HeaderRow {
+    const char* Name;
+    Bytes Answer; // unstuffed, checked
+    CommandFrame::Expected Want;
+    bool Matches;
+};
+
+class HeaderTest : public testing::TestWithParam<HeaderRow> {};
+
+TEST_P(HeaderTest, Verdict) {
+    EXPECT_EQ(CommandFrame::HeaderMatches(Load(GetParam().Answer), GetParam().Want), GetParam().Matches);
+}
+
+const Bytes kState{0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF};
+const Bytes kQueryAnswer{0x00, 0x85, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0xFF};
+
+INSTANTIATE_TEST_SUITE_P(Rows, HeaderTest,
+                         testing::Values(HeaderRow{"Expected", kState, {1, false, 0x01, 3}, true},
+                                         HeaderRow{"OtherAddress", kState, {2, false, 0x01, 3}, false},
+                                         HeaderRow{"AnyAddress", kState, {2, true, 0x01, 3}, true},
+                                         // The low byte of 257 is 1, but the address is compared whole.
+                                         HeaderRow{"AddressAbove255", kState, {257, false, 0x01, 3}, false},
+                                         HeaderRow{"NegativeAddress",
+                                                   {0xFF, 0x01, 0x03, 0, 0, 0, 0, 0, 0x03, 0xFF},
+                                                   {-1, false, 0x01, 3},
+                                                   false},
+                                         HeaderRow{"Address0", kQueryAnswer, {0, false, 0x85, 2}, true},
+                                         HeaderRow{"Address256", kQueryAnswer, {256, false, 0x85, 2}, false},
+                                         HeaderRow{"OtherCommand", kState, {1, false, 0x02, 3}, false},
+                                         HeaderRow{"OtherLength", kState, {1, false, 0x01, 1}, false},
+                                         HeaderRow{"AnyLength", kState, {1, false, 0x01, std::nullopt}, true},
+                                         // The length byte promises 4 data bytes; 3 arrived.
+                                         HeaderRow{"LengthBeyondAnswer",
+                                                   {0x01, 0x0F, 0x04, 0x01, 0x02, 0x03, 0, 0, 0x03, 0xFF},
+                                                   {1, false, 0x0F, std::nullopt},
+                                                   false}),
+                         [](const auto& info) { return info.param.Name; });
+
+} // namespace

@@ -1,0 +1,259 @@
+// The serial port on Linux: termios for the line, poll() for the time limits. The descriptor is
+// non-blocking; every wait is a poll() with the time that is left, so nothing spins.
+
+#include "serial/MyCOMM.h"
+
+#include "serial/ParityMarks.h"
+#include "serial/PortNames.h"
+#include "serial/SysfsPorts.h"
+#include "serial/Termios2.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <optional>
+#include <utility>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace MyCOMM {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+// Waiting for the output queue to drain: the queue cannot be waited on with a time limit, so it
+// is looked at again after this pause.
+constexpr Milliseconds kDrainPollStep{2};
+
+// Owns one descriptor.
+class UniqueFd {
+public:
+    explicit UniqueFd(int Fd) : fd(Fd) {}
+    ~UniqueFd() {
+        if (fd >= 0)
+            close(fd);
+    }
+    UniqueFd(UniqueFd&& Other) noexcept : fd(std::exchange(Other.fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&&) = delete;
+    int Get() const { return fd; }
+
+private:
+    int fd;
+};
+
+// A time limit made of a per-byte and a constant part; both 0 means none, as with COMMTIMEOUTS.
+std::optional<Clock::time_point> Deadline(Clock::time_point Start, uint32_t Multiplier, uint32_t Constant,
+                                          int Count) {
+    if (Multiplier == 0 && Constant == 0)
+        return std::nullopt;
+    const uint64_t limitMs = uint64_t{Multiplier} * static_cast<uint64_t>(Count) + Constant;
+    return Start + Milliseconds(limitMs);
+}
+
+// Milliseconds for poll() until Limit, rounded up so that a wake-up is never early; -1 for none.
+int PollTimeout(std::optional<Clock::time_point> Limit, Clock::time_point Now) {
+    if (!Limit)
+        return -1;
+    if (*Limit <= Now)
+        return 0;
+    const auto left = std::chrono::ceil<Milliseconds>(*Limit - Now).count();
+    return static_cast<int>(std::min<decltype(left)>(left, 1 << 30));
+}
+
+std::optional<Clock::time_point> Earlier(std::optional<Clock::time_point> A,
+                                         std::optional<Clock::time_point> B) {
+    if (!A)
+        return B;
+    if (!B)
+        return A;
+    return std::min(*A, *B);
+}
+
+// Bytes the driver still holds for sending; 0 when it cannot tell (the device is gone).
+int Queued(int Fd) {
+    int queued = 0;
+    if (ioctl(Fd, TIOCOUTQ, &queued) != 0)
+        return 0;
+    return queued;
+}
+
+std::string DevicePath(const std::string& PortName) {
+    return PortName.starts_with('/') ? PortName : "/dev/" + PortName;
+}
+
+} // namespace
+
+struct TZMyComm::Line {
+    Line(UniqueFd&& Fd, bool MarksParity) : fd(std::move(Fd)), marksParity(MarksParity) {}
+    ~Line() {
+        // The tty may outlive this descriptor (another side keeps it open): let the next opener in.
+        ioctl(fd.Get(), TIOCNXCL);
+        flock(fd.Get(), LOCK_UN);
+    }
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
+
+    UniqueFd fd;
+    bool marksParity = false;
+    ParityMarks::Decoder marks;
+    // Zero everywhere, as a freshly opened Windows port: no limits, a read waits for Count bytes.
+    uint32_t readInterval = 0, readTotalMultiplier = 0, readTotalConstant = 0;
+    uint32_t writeTotalMultiplier = 0, writeTotalConstant = 0;
+};
+
+TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t /*InQueueSize*/,
+                   uint32_t /*OutQueueSize*/, uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits,
+                   uint8_t ByteSize)
+    : PortName(PortName) {
+    // Linux sizes its tty queues itself; the queue sizes have nothing to set here.
+    UniqueFd fd(open(DevicePath(PortName).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    termios current{};
+    // Only a terminal is a port. The lock comes before TIOCEXCL so that a refused opener never
+    // touches the exclusive flag of the one holding the port; TIOCEXCL alone does not stop root.
+    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
+        ioctl(fd.Get(), TIOCEXCL) != 0)
+        throw ECommError("Cannot open COM-port " + PortName);
+
+    const Termios2::LineSettings settings{BaudRate, DcbFlags, Parity, StopBits, ByteSize};
+    Termios2::Apply(fd.Get(), settings);
+    // Linux raises DTR and RTS on open; the line runs with both off.
+    const int modemLines = TIOCM_DTR | TIOCM_RTS;
+    ioctl(fd.Get(), TIOCMBIC, &modemLines);
+    line = std::make_unique<Line>(std::move(fd), Termios2::MarksParityErrors(settings));
+}
+
+TZMyComm::~TZMyComm() = default;
+
+void TZMyComm::SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, uint32_t ReadTotalConstant,
+                           uint32_t WriteTotalMultiplier, uint32_t WriteTotalConstant) {
+    line->readInterval = ReadInterval;
+    line->readTotalMultiplier = ReadTotalMultiplier;
+    line->readTotalConstant = ReadTotalConstant;
+    line->writeTotalMultiplier = WriteTotalMultiplier;
+    line->writeTotalConstant = WriteTotalConstant;
+}
+
+bool TZMyComm::WriteAll(const void* Buffer, int Count) {
+    return Write(Buffer, Count) < Count;
+}
+
+bool TZMyComm::ReadAll(void* Buffer, int Count) {
+    return Read(Buffer, Count) < Count;
+}
+
+int TZMyComm::Write(const void* Buffer, int Count) {
+    if (Count <= 0)
+        return 0;
+    if (PurgeOnWrite)
+        Purge();
+    const int fd = line->fd.Get();
+    const auto deadline = Deadline(Clock::now(), line->writeTotalMultiplier, line->writeTotalConstant, Count);
+    const auto* bytes = static_cast<const uint8_t*>(Buffer);
+    int written = 0;
+    while (written < Count) {
+        const ssize_t n = write(fd, bytes + written, static_cast<size_t>(Count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || errno != EAGAIN)
+            break;
+        const int timeoutMs = PollTimeout(deadline, Clock::now());
+        if (timeoutMs == 0)
+            break;
+        pollfd waitFor{fd, POLLOUT, 0};
+        const int ready = poll(&waitFor, 1, timeoutMs);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && !(waitFor.revents & POLLOUT))
+            break; // hung up or failed: the write cannot go on
+    }
+
+    // The count is of bytes sent, so wait for the driver to send what it holds, within the limit.
+    int queued = Queued(fd);
+    while (queued > 0) {
+        const int timeoutMs = PollTimeout(deadline, Clock::now());
+        if (timeoutMs == 0)
+            break;
+        const int stepMs = static_cast<int>(kDrainPollStep.count());
+        poll(nullptr, 0, timeoutMs < 0 ? stepMs : std::min(timeoutMs, stepMs));
+        queued = Queued(fd);
+    }
+    if (queued > 0) {
+        // No stray bytes may follow a write that failed.
+        tcflush(fd, TCOFLUSH);
+        written -= std::min(queued, written);
+    }
+    return written;
+}
+
+int TZMyComm::Read(void* Buffer, int Count) {
+    if (Count <= 0)
+        return 0;
+    const int fd = line->fd.Get();
+    const Clock::time_point start = Clock::now();
+    const auto total = Deadline(start, line->readTotalMultiplier, line->readTotalConstant, Count);
+    const std::optional<Milliseconds> interval =
+        line->readInterval ? std::optional<Milliseconds>(line->readInterval) : std::nullopt;
+    auto* bytes = static_cast<uint8_t*>(Buffer);
+    int got = 0;
+    std::optional<Clock::time_point> lastByte;
+    bool hungUp = false;
+    while (got < Count) {
+        // Raw bytes never decode into more bytes, so reading at most what is missing keeps the
+        // decoded count within Count; the marks are undone in place.
+        const ssize_t n = read(fd, bytes + got, static_cast<size_t>(Count - got));
+        if (n > 0) {
+            const Clock::time_point now = Clock::now();
+            lastByte = now;
+            got += line->marksParity
+                       ? static_cast<int>(line->marks.Decode(bytes + got, static_cast<size_t>(n)))
+                       : static_cast<int>(n);
+            if (total && now >= *total)
+                break;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // End of file, a removed device or another error; or nothing more will come after a hang-up.
+        if (n == 0 || errno != EAGAIN || hungUp)
+            break;
+        const Clock::time_point now = Clock::now();
+        const auto limit =
+            Earlier(total, lastByte && interval ? std::optional(*lastByte + *interval) : std::nullopt);
+        const int timeoutMs = PollTimeout(limit, now);
+        if (timeoutMs == 0)
+            break;
+        pollfd waitFor{fd, POLLIN, 0};
+        const int ready = poll(&waitFor, 1, timeoutMs);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && (waitFor.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            hungUp = true; // take what is still queued, then end
+    }
+    return got;
+}
+
+void TZMyComm::Purge() {
+    tcflush(line->fd.Get(), TCIOFLUSH);
+    line->marks.Reset();
+}
+
+void TZMyComm::Break(bool Clear) {
+    ioctl(line->fd.Get(), Clear ? TIOCCBRK : TIOCSBRK);
+}
+
+void ListComPorts(std::vector<std::string>& List) {
+    PortNames::Merge(List, SysfsPorts::List());
+}
+
+} // namespace MyCOMM

@@ -1,0 +1,363 @@
+// The port on a pseudo-terminal: a real byte stream with real timing at the other end.
+
+#include "serial/MyCOMM.h"
+#include "serial/Termios2.h"
+
+#include "PtyPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+// The settings and time-outs the main window opens the line with.
+constexpr uint32_t kQueueSize = 256;
+constexpr uint32_t kDcbFlags = 2;
+constexpr uint8_t kOddParity = 1;
+constexpr uint8_t kOneStopBit = 0;
+constexpr uint8_t kEightBits = 8;
+constexpr int kAnswerCount = 256;
+
+std::unique_ptr<MyCOMM::TZMyComm> OpenPort(const std::string& Name, uint32_t BaudRate = 9600,
+                                           uint32_t DcbFlags = kDcbFlags) {
+    auto port = std::make_unique<MyCOMM::TZMyComm>(Name, BaudRate, kQueueSize, kQueueSize, DcbFlags,
+                                                   kOddParity, kOneStopBit, kEightBits);
+    port->SetTimeouts(25, 0, 500, 1, 200);
+    return port;
+}
+
+Bytes Pattern(size_t Count) {
+    Bytes bytes(Count);
+    std::iota(bytes.begin(), bytes.end(), uint8_t{0});
+    return bytes;
+}
+
+Bytes ReadOnce(MyCOMM::TZMyComm& Port, int Count = kAnswerCount) {
+    Bytes bytes(static_cast<size_t>(Count));
+    bytes.resize(static_cast<size_t>(Port.Read(bytes.data(), Count)));
+    return bytes;
+}
+
+long long MsSince(Clock::time_point Start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
+}
+
+class LineTest : public testing::Test {
+protected:
+    void SetUp() override { port = OpenPort(peer.SlavePath()); }
+
+    PtyPeer peer;
+    std::unique_ptr<MyCOMM::TZMyComm> port;
+};
+
+TEST_F(LineTest, NothingArrivingReturnsZeroAtTheTotalLimit) {
+    const auto start = Clock::now();
+    EXPECT_TRUE(ReadOnce(*port).empty());
+    const auto elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 500);
+    EXPECT_LT(elapsed, 900);
+}
+
+TEST_F(LineTest, LongBurstComesAsCountThenTheRest) {
+    Bytes burst = Pattern(300);
+    peer.Send(burst);
+    const Bytes first = ReadOnce(*port);
+    const Bytes second = ReadOnce(*port);
+    ASSERT_EQ(first.size(), 256u);
+    ASSERT_EQ(second.size(), 44u);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), burst.begin()));
+    EXPECT_TRUE(std::equal(second.begin(), second.end(), burst.begin() + 256));
+}
+
+TEST_F(LineTest, QueuedBytesAreTakenEvenWhenTheLimitHasPassed) {
+    peer.Send(Pattern(100));
+    ASSERT_EQ(ReadOnce(*port, 1).size(), 1u); // the burst has reached the port
+    port->SetTimeouts(0, 0, 1, 1, 200);
+    std::this_thread::sleep_for(5ms); // past the coming read's whole limit
+    EXPECT_EQ(ReadOnce(*port).size(), 99u);
+}
+
+TEST_F(LineTest, ZeroCountsMoveNothing) {
+    uint8_t byte = 0;
+    EXPECT_EQ(port->Read(&byte, 0), 0);
+    EXPECT_EQ(port->Read(&byte, -1), 0);
+    EXPECT_EQ(port->Write(&byte, 0), 0);
+    EXPECT_FALSE(port->WriteAll(&byte, 0));
+    EXPECT_FALSE(port->ReadAll(&byte, 0));
+}
+
+TEST_F(LineTest, ReadAllTellsAShortRead) {
+    peer.Send({1, 2, 3});
+    Bytes buffer(4);
+    EXPECT_TRUE(port->ReadAll(buffer.data(), 4));
+    peer.Send({1, 2, 3, 4});
+    EXPECT_FALSE(port->ReadAll(buffer.data(), 4));
+    EXPECT_EQ(buffer, (Bytes{1, 2, 3, 4}));
+}
+
+TEST_F(LineTest, PurgeDropsWhatWasReceived) {
+    peer.Send(Pattern(10));
+    ASSERT_EQ(ReadOnce(*port, 1).size(), 1u);
+    port->Purge();
+    port->SetTimeouts(25, 0, 100, 1, 200);
+    EXPECT_TRUE(ReadOnce(*port).empty());
+}
+
+TEST_F(LineTest, BreakSetAndClearedLeavesTheLineWorking) {
+    port->Break(false);
+    port->Break(true);
+    peer.Send({0x55});
+    EXPECT_EQ(ReadOnce(*port), Bytes{0x55});
+}
+
+TEST_F(LineTest, WriteStopsAtItsDeadlineWithTheCountSent) {
+    port->SetTimeouts(25, 0, 500, 0, 200);
+    const Bytes big = Pattern(1 << 20); // far more than a pseudo-terminal holds
+    const auto start = Clock::now();
+    const int written = port->Write(big.data(), static_cast<int>(big.size()));
+    const auto elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 200);
+    EXPECT_LT(elapsed, 600);
+    ASSERT_GT(written, 0);
+    ASSERT_LT(written, static_cast<int>(big.size()));
+    // The count is exactly what reached the other side.
+    const Bytes received = peer.Receive(big.size());
+    ASSERT_EQ(received.size(), static_cast<size_t>(written));
+    EXPECT_TRUE(std::equal(received.begin(), received.end(), big.begin()));
+}
+
+TEST_F(LineTest, WriteAllOfAFrameSucceeds) {
+    const Bytes frame{0x01, 0x0F, 0x01, 0x01, 0xFF, 0xFF, 0x03, 0xFF};
+    EXPECT_FALSE(port->WriteAll(frame.data(), static_cast<int>(frame.size())));
+    EXPECT_EQ(peer.Receive(frame.size()), frame);
+}
+
+TEST_F(LineTest, HungUpLineEndsTransfersAtOnce) {
+    port->SetTimeouts(0, 0, 3000, 0, 3000);
+    peer.Send({7, 8, 9});
+    ASSERT_EQ(ReadOnce(*port, 1), Bytes{7});
+    peer.HangUp();
+    const auto start = Clock::now();
+    const Bytes rest = ReadOnce(*port);
+    EXPECT_LT(MsSince(start), 1000);
+    EXPECT_LE(rest.size(), 2u);
+    const Bytes frame = Pattern(16);
+    const auto writeStart = Clock::now();
+    EXPECT_TRUE(port->WriteAll(frame.data(), static_cast<int>(frame.size())));
+    EXPECT_LT(MsSince(writeStart), 1000);
+}
+
+TEST_F(LineTest, DtrAndRtsAreOffAfterOpening) {
+    // A second descriptor on the same terminal; root passes TIOCEXCL, others are refused.
+    const int fd = open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        GTEST_SKIP() << "the terminal is exclusive to the port";
+    int lines = 0;
+    const int result = ioctl(fd, TIOCMGET, &lines);
+    close(fd);
+    if (result != 0)
+        GTEST_SKIP() << "a pseudo-terminal has no modem lines";
+    EXPECT_EQ(lines & (TIOCM_DTR | TIOCM_RTS), 0);
+}
+
+// An answer with a pause in its middle: a pause longer than the 25 ms interval splits it.
+struct PauseCase {
+    int pauseMs;
+    size_t reads;
+};
+
+class PauseTest : public LineTest, public testing::WithParamInterface<PauseCase> {};
+
+TEST_P(PauseTest, PauseDecidesHowManyReads) {
+    const Bytes answer = Pattern(40);
+    std::thread sender([&] {
+        peer.Send(Bytes(answer.begin(), answer.begin() + 20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(GetParam().pauseMs));
+        peer.Send(Bytes(answer.begin() + 20, answer.end()));
+    });
+    std::vector<Bytes> reads;
+    Bytes all;
+    while (all.size() < answer.size()) {
+        Bytes part = ReadOnce(*port);
+        if (part.empty())
+            break;
+        all.insert(all.end(), part.begin(), part.end());
+        reads.push_back(std::move(part));
+    }
+    sender.join();
+    EXPECT_EQ(all, answer);
+    ASSERT_EQ(reads.size(), GetParam().reads);
+    if (GetParam().reads == 2) {
+        EXPECT_EQ(reads[0].size(), 20u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pauses, PauseTest, testing::Values(PauseCase{40, 2}, PauseCase{10, 1}),
+                         [](const testing::TestParamInfo<PauseCase>& info) {
+                             return std::to_string(info.param.pauseMs) + "ms";
+                         });
+
+// Every byte value both ways, with 0xFF in runs and at every read boundary. Parity checking on
+// makes the kernel double each received 0xFF; off, it does not.
+class RoundTripTest : public testing::TestWithParam<uint32_t> {
+protected:
+    void SetUp() override { port = OpenPort(peer.SlavePath(), 9600, GetParam()); }
+
+    static Bytes Payload() {
+        Bytes bytes = Pattern(256);
+        for (const Bytes& run : {Bytes{0xFF, 0xFF}, Bytes{0xFF, 0x00, 0x41},
+                                 Bytes{0xFF, 0xFF, 0xFF, 0x00, 0x00}, Bytes{0x03, 0xFF, 0xFF}})
+            bytes.insert(bytes.end(), run.begin(), run.end());
+        return bytes;
+    }
+
+    PtyPeer peer;
+    std::unique_ptr<MyCOMM::TZMyComm> port;
+};
+
+TEST_P(RoundTripTest, ReceivedUnchangedWhateverTheReadSize) {
+    const Bytes payload = Payload();
+    for (int count : {1, 2, 3, 7, 255, 256}) {
+        peer.Send(payload);
+        Bytes all;
+        while (all.size() < payload.size()) {
+            const Bytes part = ReadOnce(*port, count);
+            ASSERT_LE(part.size(), static_cast<size_t>(count));
+            if (part.empty())
+                break;
+            all.insert(all.end(), part.begin(), part.end());
+        }
+        EXPECT_EQ(all, payload) << "reads of " << count;
+    }
+}
+
+TEST_P(RoundTripTest, SentUnchanged) {
+    const Bytes payload = Payload();
+    EXPECT_FALSE(port->WriteAll(payload.data(), static_cast<int>(payload.size())));
+    EXPECT_EQ(peer.Receive(payload.size()), payload);
+}
+
+INSTANTIATE_TEST_SUITE_P(ParityChecking, RoundTripTest, testing::Values(2u, 0u),
+                         [](const testing::TestParamInfo<uint32_t>& info) {
+                             return info.param ? std::string("On") : std::string("Off");
+                         });
+
+// Opening and refusing.
+TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
+    PtyPeer peer;
+    auto first = OpenPort(peer.SlavePath());
+    try {
+        OpenPort(peer.SlavePath());
+        FAIL() << "opened twice";
+    } catch (const MyCOMM::ECommError& error) {
+        EXPECT_STREQ(error.what(), ("Cannot open COM-port " + peer.SlavePath()).c_str());
+    }
+    // The refused attempt must not have spoilt the first one's line.
+    peer.Send({0x42});
+    EXPECT_EQ(ReadOnce(*first), Bytes{0x42});
+    first.reset();
+    auto again = OpenPort(peer.SlavePath());
+    peer.Send({0x43});
+    EXPECT_EQ(ReadOnce(*again), Bytes{0x43});
+}
+
+TEST(OpenTest, RelativeNameIsTakenUnderDev) {
+    PtyPeer peer;
+    const std::string name = peer.SlavePath().substr(std::string("/dev/").size());
+    ASSERT_TRUE(name.starts_with("pts/"));
+    auto port = OpenPort(name);
+    EXPECT_EQ(port->PortName, name);
+    peer.Send({0x5A});
+    EXPECT_EQ(ReadOnce(*port), Bytes{0x5A});
+}
+
+class RefusedTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "zur-serial-not-a-port";
+    std::ofstream(file) << "x";
+    const std::string name = GetParam() == "<file>" ? file.string() : GetParam();
+    const int before = OpenDescriptorCount();
+    try {
+        OpenPort(name);
+        FAIL() << "opened " << name;
+    } catch (const MyCOMM::ECommError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
+    }
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    std::filesystem::remove(file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,
+                         testing::Values("ttyZUR99", "/dev/ttyZUR99", "", "<file>", "/tmp", "/dev/null"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return std::to_string(info.index);
+                         });
+
+// The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
+class SpeedTest : public testing::TestWithParam<uint32_t> {};
+
+TEST_P(SpeedTest, LineRunsAtTheChosenSpeed) {
+    PtyPeer peer;
+    auto port = OpenPort(peer.SlavePath(), GetParam());
+    // Terminal settings asked through the master are the slave's.
+    EXPECT_EQ(Termios2::OutputSpeed(peer.MasterFd()), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindowSpeeds, SpeedTest,
+                         testing::Values(2400u, 4800u, 7200u, 9600u, 14400u, 19200u, 38400u, 57600u,
+                                         115200u));
+
+// Character format from the constructor's arguments.
+struct FormatCase {
+    uint32_t dcbFlags;
+    uint8_t parity, stopBits, byteSize;
+    tcflag_t cflags;
+    tcflag_t iflags;
+};
+
+class FormatTest : public testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatTest, LineTakesTheFormat) {
+    PtyPeer peer;
+    const FormatCase& c = GetParam();
+    MyCOMM::TZMyComm port(peer.SlavePath(), 9600, kQueueSize, kQueueSize, c.dcbFlags, c.parity, c.stopBits,
+                          c.byteSize);
+    termios line{};
+    ASSERT_EQ(tcgetattr(peer.MasterFd(), &line), 0);
+    // A pseudo-terminal forces 8 bits and no parity bit whatever it is told (CSIZE, PARENB); the
+    // rest of the format it keeps as set.
+    constexpr tcflag_t formatBits = CSTOPB | PARODD | CMSPAR | CRTSCTS;
+    EXPECT_EQ(line.c_cflag & formatBits, c.cflags & formatBits);
+    EXPECT_TRUE(line.c_cflag & CREAD);
+    EXPECT_TRUE(line.c_cflag & CLOCAL);
+    constexpr tcflag_t inputBits = INPCK | PARMRK | IXON | IXOFF | ISTRIP | ICRNL | IGNPAR;
+    EXPECT_EQ(line.c_iflag & inputBits, c.iflags);
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FormatTest,
+    testing::Values(FormatCase{2, 1, 0, 8, CS8 | PARENB | PARODD, INPCK | PARMRK}, // the main window's
+                    FormatCase{0, 0, 0, 8, CS8, 0}, FormatCase{0, 2, 0, 7, CS7 | PARENB, 0},
+                    FormatCase{0, 3, 2, 6, CS6 | PARENB | PARODD | CMSPAR | CSTOPB, 0},
+                    FormatCase{0, 4, 1, 5, CS5 | PARENB | CMSPAR | CSTOPB, 0},
+                    FormatCase{2 | 4 | 256 | 512, 1, 0, 8, CS8 | PARENB | PARODD | CRTSCTS,
+                               INPCK | PARMRK | IXON | IXOFF}));
+
+} // namespace

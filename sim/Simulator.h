@@ -5,12 +5,33 @@
 //
 // It answers the command protocol at its address and, in update mode, the link protocol at
 // address 255. Faults are switched on per exchange through rules. An "exchange" is every frame
-// received that expects an answer (command frames, link DATA and POLL frames), counted from 1;
-// the tool's write-only link ACKs are recorded but not counted.
+// received that expects an answer (command frames, link DATA and POLL frames), counted from 1,
+// whether or not the simulator answers it; the tool's write-only link ACKs are recorded but not
+// counted.
+//
+// Command side, at Config().Addr1 (GetAddresses at address 0):
+// - GetAmount: selector 1 answers kind 1 alone (length 7), 2 kind 2 alone, anything else both
+//   (length 13); the byte after the length echoes the selector. GetSumm likewise by its second
+//   argument (length 8 or 15), the index echoing the first argument. Auth, Stop, Reset, SetParam
+//   and EnterUpdateMode answer one data byte 0.
+// - GetParam of an unknown id answers the id alone (length 1).
+// - SetParam stores ids 1 to 10. The answer to a new Addr1 comes from the address the request
+//   was sent to; the answers that follow come from the new one.
+// - EnterUpdateMode with the wrong address byte or serial number is not answered at all, as a
+//   controller that cannot enter update mode would leave the tool waiting.
+// - Command codes it does not know are not answered.
+//
+// Link side, at 255, in update mode or while poll replies are queued: a DATA frame gets an ACK
+// with its TX, except a configuration request in update mode, which gets a NAK with its TX (the
+// tool's probe thus sees "already in update mode"). Update-start (0xB6) starts a new image;
+// blocks (0xC7) are appended. The update's 32-bit value is taken as the body's length: update
+// mode ends once that many body bytes have come. A POLL takes the next queued reply, else EOT
+// with TX 0 in update mode; in normal mode with nothing queued link frames get no answer.
 
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +44,17 @@ struct ControllerConfig {
     bool Recalc = true, ElType = true;
     std::string FwVersion = "0102030405"; // ten decimal digits
     std::string SerialNo = "1234567890";  // ten decimal digits
+};
+
+// What the controller reports to the state, amount and totals commands.
+struct DispenserData {
+    uint8_t State = 1;                   // GetState: state code
+    uint8_t ReadyBits = 1;               // GetState: bit 0 is the ready bit
+    uint8_t Errors = 0;                  // GetState: error flags
+    uint64_t FillVolume = 1234567890;    // GetAmount kind 1, ten digits
+    uint64_t FillMoney = 9876543210;     // GetAmount kind 2, ten digits (wider than 32 bits)
+    uint64_t TotalVolume = 123456789012; // GetSumm kind 1, twelve digits, for any index asked
+    uint64_t TotalMoney = 987654321098;  // GetSumm kind 2, twelve digits
 };
 
 enum class Fault {
@@ -41,15 +73,20 @@ enum class Fault {
     CloseLine,     // the adapter is pulled: the simulator closes its side instead of answering
 };
 
-// Applies to exchanges First..Last (inclusive).
+// Applies to exchanges First..Last (inclusive). Where several rules cover an exchange, each
+// later one overrides the fields it sets (a fault other than None, a delay above 0, a split, stray
+// bytes) and keeps the rest of the earlier ones. Silent and CloseLine, and on the link side Nak,
+// Eot and AckOtherTx (which answer link DATA and POLL in any mode), mean the controller did not
+// take the frame: a setting or a firmware block is not stored. The faults that damage an answer
+// apply only where an answer is given; Truncated drops the last two bytes.
 struct Rule {
     int First = 1;
     int Last = INT_MAX;
     Fault fault = Fault::None;
-    int DelayMs = 0;                   // pause before the answer
-    int SplitAfter = -1;               // bytes of the answer sent before a pause of SplitPauseMs
+    int DelayMs = 0;     // pause before the answer
+    int SplitAfter = -1; // bytes of the answer sent before a pause of SplitPauseMs
     int SplitPauseMs = 0;
-    std::vector<uint8_t> StrayBefore;  // sent in front of the answer
+    std::vector<uint8_t> StrayBefore; // sent in front of the answer
 };
 
 // A DATA frame (or an EOT) that answers the next POLL in update or poll mode.
@@ -60,19 +97,23 @@ struct PollReply {
     bool BadCrc = false;
 };
 
-struct Options {
-    uint8_t Address = 1;             // command-protocol address of side 1 (Config.Addr1 overrides)
-    bool UpdateMode = false;         // start in update mode
-    uint32_t PaceBitsPerSecond = 0;  // 0: answer at once; otherwise send bytes at this line speed
-    std::string LinkPath;            // when set, a symlink to the port is made there
-};
-
 struct ReceivedImage {
-    bool Started = false;  // an update-start transaction was received
+    bool Started = false; // an update-start transaction was received
     uint32_t Value32 = 0;
     uint16_t Value16 = 0;
-    std::vector<uint8_t> Body;          // the blocks, in the order received
+    std::vector<uint8_t> Body; // the blocks, in the order received
     std::vector<size_t> BlockSizes;
+};
+
+struct Options {
+    uint8_t Address = 1;     // command-protocol address of side 1 (Config.Addr1 overrides)
+    bool UpdateMode = false; // start in update mode
+    // 0: answer at once. Otherwise 11 bits per byte at this speed: the answer starts after the
+    // request's own wire time and each of its bytes takes its time.
+    uint32_t PaceBitsPerSecond = 0;
+    std::string LinkPath; // when set, a symlink to the port is made there (replacing one)
+    // Called on the simulator's thread when the last body byte of an update has come.
+    std::function<void(const ReceivedImage&)> OnImageComplete;
 };
 
 class Simulator {
@@ -86,8 +127,11 @@ public:
 
     ControllerConfig Config() const;
     void SetConfig(const ControllerConfig& config);
+    DispenserData Data() const;
+    void SetData(const DispenserData& data);
 
-    // Command protocol: every answer from parameter Id on (in GetParam order) is withheld.
+    // Command protocol: every GetParam answer from parameter Id on (in GetParam order: 1 to 10,
+    // 100, 101) is withheld. An Id outside that list withholds nothing.
     void StopAnsweringFromParam(int Id);
 
     void AddRule(const Rule& rule);
@@ -109,7 +153,9 @@ public:
 
     // Writes raw bytes to the line now (stale input for the next read).
     void SendRaw(const std::vector<uint8_t>& bytes);
-    // Pulls the adapter: closes the simulator's side of the line.
+    // While paused nothing is read, so the tool's writes block once the line's buffer is full.
+    void PauseReading(bool paused);
+    // Pulls the adapter: closes the simulator's side of the line (the tool's reads end with EIO).
     void CloseLine();
 
 private:

@@ -1,0 +1,76 @@
+#include "sim/SimPty.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <system_error>
+#include <termios.h>
+#include <unistd.h>
+
+namespace SimPty {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        fd = other.Release();
+    }
+    return *this;
+}
+
+int UniqueFd::Release() {
+    const int released = fd;
+    fd = -1;
+    return released;
+}
+
+void UniqueFd::Reset() {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+} // namespace
+
+Pty::Pty(const std::string& link) {
+    master = UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+    if (!master || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0)
+        Fail("posix_openpt");
+    const char* name = ::ptsname(master.Get());
+    if (!name)
+        Fail("ptsname");
+    slavePath = name;
+    // Raw before the tool can open it: no echo, no line editing, no translation.
+    termios tio{};
+    ::tcgetattr(master.Get(), &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(master.Get(), TCSANOW, &tio);
+    slave = UniqueFd(::open(slavePath.c_str(), O_RDWR | O_NOCTTY));
+    if (!slave)
+        Fail("open pseudo-terminal");
+    if (!link.empty()) {
+        ::unlink(link.c_str()); // a stale link from an earlier run
+        if (::symlink(slavePath.c_str(), link.c_str()) == 0)
+            linkPath = link;
+        else
+            std::perror(link.c_str());
+    }
+}
+
+Pty::~Pty() {
+    if (!linkPath.empty())
+        ::unlink(linkPath.c_str());
+}
+
+void Pty::Close() {
+    master.Reset();
+    slave.Reset();
+}
+
+} // namespace SimPty

@@ -1,0 +1,356 @@
+#include "sim/Simulator.h"
+
+#include "sim/SimDevice.h"
+#include "sim/SimFrames.h"
+#include "sim/SimPty.h"
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+
+namespace sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kGarbageSilence = std::chrono::milliseconds(50); // bytes that form no frame are dropped then
+constexpr double kBitsPerByte = 11;                             // start, 8 data, parity, stop
+constexpr size_t kReadChunk = 4096;
+constexpr int kSendRawWaitMs = 1000; // how long SendRaw waits for room on the line
+
+// Later rules override the fields they set; fields they leave at their defaults are kept.
+Rule Effective(const std::vector<Rule>& rules, int exchange) {
+    Rule out;
+    for (const auto& r : rules) {
+        if (exchange < r.First || exchange > r.Last)
+            continue;
+        if (r.fault != Fault::None)
+            out.fault = r.fault;
+        if (r.DelayMs > 0)
+            out.DelayMs = r.DelayMs;
+        if (r.SplitAfter >= 0) {
+            out.SplitAfter = r.SplitAfter;
+            out.SplitPauseMs = r.SplitPauseMs;
+        }
+        if (!r.StrayBefore.empty())
+            out.StrayBefore = r.StrayBefore;
+    }
+    return out;
+}
+
+} // namespace
+
+struct Simulator::Impl {
+    explicit Impl(const Options& o)
+        : options(o), pty(o.LinkPath), wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+        device.config.Addr1 = o.Address;
+        device.updateMode = o.UpdateMode;
+        worker = std::thread([this] { Run(); });
+    }
+
+    ~Impl() {
+        stopping = true;
+        Wake();
+        worker.join();
+    }
+
+    void Wake() {
+        const uint64_t one = 1;
+        [[maybe_unused]] auto n = ::write(wake.Get(), &one, sizeof one);
+    }
+
+    void DrainWake() {
+        uint64_t count = 0;
+        [[maybe_unused]] auto n = ::read(wake.Get(), &count, sizeof count);
+    }
+
+    bool Interrupted() const { return stopping || closeRequested; }
+
+    // Waits without spinning; false when the simulator is stopping or the line is being pulled.
+    bool WaitUntil(Clock::time_point deadline) {
+        while (!Interrupted()) {
+            const auto left = deadline - Clock::now();
+            if (left <= Clock::duration::zero())
+                return true;
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            const timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+            pollfd p{wake.Get(), POLLIN, 0};
+            if (::ppoll(&p, 1, &ts, nullptr) > 0)
+                DrainWake();
+        }
+        return false;
+    }
+
+    // Writes everything unless the line goes. The worker waits for room as long as it takes
+    // unless it is stopping or the line is being pulled; SendRaw waits a bounded time.
+    bool Write(std::span<const uint8_t> bytes, bool fromWorker) {
+        std::lock_guard lock(writeMutex);
+        while (!bytes.empty()) {
+            const int fd = pty.Master();
+            if (fd < 0 || (fromWorker && Interrupted()))
+                return false;
+            const auto n = ::write(fd, bytes.data(), bytes.size());
+            if (n > 0) {
+                bytes = bytes.subspan(static_cast<size_t>(n));
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN)
+                return false;
+            // The tool is not reading and the line's buffer is full.
+            pollfd fds[2] = {{fd, POLLOUT, 0}, {wake.Get(), POLLIN, 0}};
+            const int r = ::poll(fds, fromWorker ? 2 : 1, fromWorker ? -1 : kSendRawWaitMs);
+            if (r == 0)
+                return false;
+            if (fromWorker && (fds[1].revents & POLLIN))
+                DrainWake();
+        }
+        return true;
+    }
+
+    void Send(const std::vector<uint8_t>& answer, const Rule& rule, size_t requestLength) {
+        std::vector<uint8_t> bytes = rule.StrayBefore;
+        bytes.insert(bytes.end(), answer.begin(), answer.end());
+        const size_t splitAt = rule.SplitAfter >= 0
+                                   ? rule.StrayBefore.size() + static_cast<size_t>(rule.SplitAfter)
+                                   : bytes.size();
+        const auto splitPause = std::chrono::milliseconds(rule.SplitPauseMs);
+        auto at = Clock::now() + std::chrono::milliseconds(rule.DelayMs);
+        const std::span<const uint8_t> all(bytes);
+        if (options.PaceBitsPerSecond == 0) {
+            const auto head = all.first(std::min(splitAt, all.size()));
+            if (!WaitUntil(at) || !Write(head, true) || head.size() == all.size())
+                return;
+            if (WaitUntil(Clock::now() + splitPause))
+                Write(all.subspan(head.size()), true);
+            return;
+        }
+        // At a line speed the request itself takes time to arrive before the answer can start,
+        // and every byte of the answer takes its own time on the line.
+        const auto byteTime = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(kBitsPerByte / options.PaceBitsPerSecond));
+        at += byteTime * static_cast<long>(requestLength);
+        for (size_t k = 0; k < all.size(); ++k) {
+            at += byteTime;
+            if (k == splitAt)
+                at += splitPause;
+            if (!WaitUntil(at) || !Write(all.subspan(k, 1), true))
+                return;
+        }
+    }
+
+    void CloseNow() {
+        {
+            std::lock_guard lock(writeMutex);
+            pty.Close();
+        }
+        pending.clear();
+        closeRequested = false;
+        {
+            std::lock_guard lock(m);
+            lineClosed = true;
+        }
+        changed.notify_all();
+    }
+
+    void Serve() {
+        while (auto frame = SimFrames::TakeFrame(pending)) {
+            const auto end = pending.begin() + static_cast<std::ptrdiff_t>(frame->rawLength);
+            std::vector<uint8_t> raw(pending.begin(), end);
+            pending.erase(pending.begin(), end);
+            Rule rule;
+            SimDevice::Outcome outcome;
+            ReceivedImage image;
+            {
+                std::lock_guard lock(m);
+                frames.push_back(raw);
+                if (SimDevice::IsExchange(*frame))
+                    rule = Effective(rules, ++exchanges);
+                outcome = device.Answer(*frame, rule.fault);
+                if (outcome.imageComplete)
+                    image = device.image;
+            }
+            changed.notify_all();
+            if (outcome.closeLine) {
+                CloseNow();
+                return;
+            }
+            if (!outcome.answer.empty())
+                Send(outcome.answer, rule, raw.size());
+            if (outcome.imageComplete && options.OnImageComplete)
+                options.OnImageComplete(image);
+            if (Interrupted())
+                return;
+        }
+    }
+
+    void ReadAndServe() {
+        uint8_t chunk[kReadChunk];
+        const auto n = ::read(pty.Master(), chunk, sizeof chunk);
+        if (n > 0) {
+            pending.insert(pending.end(), chunk, chunk + n);
+            lastByte = Clock::now();
+            Serve();
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            CloseNow(); // the line is gone; polling it further would spin
+        }
+    }
+
+    void Run() {
+        while (!stopping) {
+            if (closeRequested)
+                CloseNow();
+            const int master = pty.Master();
+            pollfd fds[2] = {{wake.Get(), POLLIN, 0},
+                             {master, static_cast<short>(readingPaused ? 0 : POLLIN), 0}};
+            int timeoutMs = -1;
+            if (!pending.empty()) {
+                const auto left = lastByte + kGarbageSilence - Clock::now();
+                timeoutMs = static_cast<int>(
+                    std::max<long>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+            }
+            const int r = ::poll(fds, master >= 0 ? 2 : 1, timeoutMs);
+            if (r < 0 && errno != EINTR)
+                return;
+            if (fds[0].revents & POLLIN)
+                DrainWake();
+            if (master >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+                ReadAndServe();
+            if (!pending.empty() && Clock::now() - lastByte >= kGarbageSilence)
+                pending.clear();
+        }
+    }
+
+    const Options options;
+    SimPty::Pty pty;
+    SimPty::UniqueFd wake;
+
+    mutable std::mutex m; // guards what follows up to the worker's own state
+    mutable std::condition_variable changed;
+    SimDevice::Device device;
+    std::vector<Rule> rules;
+    std::vector<std::vector<uint8_t>> frames;
+    int exchanges = 0;
+    bool lineClosed = false;
+
+    std::mutex writeMutex; // the worker's answers and SendRaw
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> closeRequested{false};
+    std::atomic<bool> readingPaused{false};
+
+    // The worker's own.
+    std::vector<uint8_t> pending;
+    Clock::time_point lastByte;
+    std::thread worker;
+};
+
+Simulator::Simulator(const Options& options) : impl(std::make_unique<Impl>(options)) {}
+
+Simulator::~Simulator() = default;
+
+const std::string& Simulator::PortPath() const {
+    return impl->pty.SlavePath();
+}
+
+ControllerConfig Simulator::Config() const {
+    std::lock_guard lock(impl->m);
+    return impl->device.config;
+}
+
+void Simulator::SetConfig(const ControllerConfig& config) {
+    std::lock_guard lock(impl->m);
+    impl->device.config = config;
+}
+
+DispenserData Simulator::Data() const {
+    std::lock_guard lock(impl->m);
+    return impl->device.data;
+}
+
+void Simulator::SetData(const DispenserData& data) {
+    std::lock_guard lock(impl->m);
+    impl->device.data = data;
+}
+
+void Simulator::StopAnsweringFromParam(int Id) {
+    std::lock_guard lock(impl->m);
+    impl->device.stopFromParam = Id;
+}
+
+void Simulator::AddRule(const Rule& rule) {
+    std::lock_guard lock(impl->m);
+    impl->rules.push_back(rule);
+}
+
+void Simulator::ClearRules() {
+    std::lock_guard lock(impl->m);
+    impl->rules.clear();
+}
+
+bool Simulator::InUpdateMode() const {
+    std::lock_guard lock(impl->m);
+    return impl->device.updateMode;
+}
+
+void Simulator::SetUpdateMode(bool on) {
+    std::lock_guard lock(impl->m);
+    impl->device.updateMode = on;
+}
+
+ReceivedImage Simulator::Image() const {
+    std::lock_guard lock(impl->m);
+    return impl->device.image;
+}
+
+void Simulator::QueuePollReply(const PollReply& reply) {
+    std::lock_guard lock(impl->m);
+    impl->device.pollReplies.push_back(reply);
+}
+
+std::vector<std::vector<uint8_t>> Simulator::ReceivedFrames() const {
+    std::lock_guard lock(impl->m);
+    return impl->frames;
+}
+
+void Simulator::ClearReceived() {
+    std::lock_guard lock(impl->m);
+    impl->frames.clear();
+}
+
+size_t Simulator::WaitForFrames(size_t Count, std::chrono::milliseconds Timeout) const {
+    std::unique_lock lock(impl->m);
+    impl->changed.wait_for(lock, Timeout, [&] { return impl->frames.size() >= Count; });
+    return impl->frames.size();
+}
+
+int Simulator::ExchangeCount() const {
+    std::lock_guard lock(impl->m);
+    return impl->exchanges;
+}
+
+void Simulator::SendRaw(const std::vector<uint8_t>& bytes) {
+    impl->Write(bytes, false);
+}
+
+void Simulator::PauseReading(bool paused) {
+    impl->readingPaused = paused;
+    impl->Wake();
+}
+
+void Simulator::CloseLine() {
+    std::unique_lock lock(impl->m);
+    if (impl->lineClosed)
+        return;
+    impl->closeRequested = true;
+    impl->Wake();
+    impl->changed.wait(lock, [&] { return impl->lineClosed; });
+}
+
+} // namespace sim

@@ -1,0 +1,122 @@
+#include "app/ConfigPage.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ConfigPage {
+namespace {
+
+constexpr uint8_t kTwoDecimals = 0; // the controller's code for two decimals
+constexpr uint8_t kNoDecimals = 2;  // and for none
+constexpr int kMostDecimals = 2;    // the spin boxes' maximum
+
+// Errors bits with the texts a failed read appends, in the order they are appended.
+const std::pair<uint32_t, const char*> kReadTexts[] = {
+    {0x01, "Нет ответа, "},
+    {0x02, "Невертый номер транзакции, "},
+    {0x04, "Ошибка в ответе: "},
+    {0x08, "Ошибка CRC, "},
+    {0x10, "Неправильный адрес, "},
+    {0x20, "Ошибочная команда, "},
+    {0x40, "Неверная длинна сообщения, "},
+};
+
+// The same for a failed write: fewer bits, another order, and a comma after "Ошибка в ответе".
+const std::pair<uint32_t, const char*> kWriteTexts[] = {
+    {0x01, "Нет ответа, "},
+    {0x02, "Невертый номер транзакции, "},
+    {0x80, "Невозможно выполнить операцию в текущем состоянии, "},
+    {0x04, "Ошибка в ответе, "},
+};
+
+constexpr uint32_t kAnswerError = 0x04;
+constexpr uint32_t kWrongAddress = 0x10;
+
+template <size_t N>
+std::string BuildMessage(std::string Message, uint32_t Errors,
+                         const std::pair<uint32_t, const char*> (&Texts)[N]) {
+    const size_t bare = Message.size();
+    for (const auto& [bit, text] : Texts) {
+        if (Errors & bit) {
+            Message += text;
+        }
+    }
+    if (Message.size() > bare) {
+        // Every appended text ends in ", " or ": ": the blank goes and the comma or colon becomes a stop.
+        Message.pop_back();
+        Message.back() = '.';
+    }
+    return Message;
+}
+
+} // namespace
+
+int DecimalsShown(uint8_t Code) {
+    if (Code == kTwoDecimals) {
+        return kMostDecimals;
+    }
+    if (Code == kNoDecimals) {
+        return 0;
+    }
+    return std::min<int>(Code, kMostDecimals);
+}
+
+uint8_t DecimalsCode(int Shown) {
+    if (Shown == kMostDecimals) {
+        return kTwoDecimals;
+    }
+    if (Shown == 0) {
+        return kNoDecimals;
+    }
+    return static_cast<uint8_t>(Shown);
+}
+
+TPageValues PageFromRecord(const PtnLL::TCfgStruct& Cfg) {
+    TPageValues page;
+    page.Addr1 = Cfg.Addr1;
+    page.Addr2 = Cfg.Addr2;
+    page.NoFillTO1 = Cfg.NoFillTO1;
+    page.NoFillTO2 = Cfg.NoFillTO2;
+    page.Price = DecimalsShown(Cfg.PricePoint);
+    page.NoMaster = Cfg.NoMaster;
+    page.MinVoltage = Cfg.MinVoltage;
+    page.AmoPoint = DecimalsShown(Cfg.AmoPoint);
+    page.Recalc = Cfg.Recalc;
+    page.ElTypeItem = Cfg.ElType ? 0 : 1;
+    return page;
+}
+
+void RecordFromPage(const TPageValues& Page, PtnLL::TCfgStruct& Cfg) {
+    Cfg.Addr1 = static_cast<uint8_t>(Page.Addr1);
+    Cfg.NoFillTO1 = static_cast<uint8_t>(Page.NoFillTO1);
+    Cfg.Addr2 = static_cast<uint8_t>(Page.Addr2);
+    Cfg.NoFillTO2 = static_cast<uint8_t>(Page.NoFillTO2);
+    Cfg.MinVoltage = static_cast<uint8_t>(Page.MinVoltage);
+    Cfg.NoMaster = static_cast<uint8_t>(Page.NoMaster);
+    Cfg.PricePoint = DecimalsCode(Page.Price);
+    Cfg.AmoPoint = DecimalsCode(Page.AmoPoint);
+    Cfg.Recalc = Page.Recalc;
+    Cfg.ElType = Page.ElTypeItem == 0;
+}
+
+std::vector<std::string> MemoLines(const PtnLL::TCfgStruct& Cfg) {
+    return {"Версия микрокода: " + Cfg.FwVersion, "Серийный номер: " + Cfg.SerialNo};
+}
+
+std::string ReadFailureMessage(uint32_t Errors) {
+    return BuildMessage("Неудалось получить конфигурацию. ", Errors, kReadTexts);
+}
+
+std::string WriteFailureMessage(uint32_t Errors) {
+    return BuildMessage("Неудалось сохранить конфигурацию. ", Errors, kWriteTexts);
+}
+
+bool WriteSucceeded(bool Ok, uint32_t Errors) {
+    return Ok || ((Errors & kAnswerError) && (Errors & kWrongAddress));
+}
+
+std::string AddressesQuestion(uint8_t First, uint8_t Second) {
+    return "Получены адреса: " + std::to_string(First) + " " + std::to_string(Second) + ". Применить адреса?";
+}
+
+} // namespace ConfigPage

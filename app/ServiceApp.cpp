@@ -1,0 +1,15 @@
+#include "app/ServiceApp.h"
+
+#include <QFont>
+#include <QStyleFactory>
+
+namespace ServiceApp {
+
+void Configure(QApplication& App) {
+    App.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QFont font(QString::fromLatin1(kFontFamily));
+    font.setPixelSize(kFontPixels);
+    App.setFont(font);
+}
+
+} // namespace ServiceApp

@@ -1,0 +1,508 @@
+#include "app/fMain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "app/app_wait.h"
+#include "firmware/FirmwareImage.h"
+#include "link/uDispenser.h"
+#include "protocol/PtnLL.h"
+#include "serial/MyCOMM.h"
+#include "ui_fMain.h"
+
+namespace fMain {
+namespace {
+
+// The line as the controller expects it: 8 data bits, odd parity, one stop bit, 256-byte queues.
+constexpr uint32_t kQueueSize = 256;
+constexpr uint32_t kDcbFlags = 2; // parity checking on, everything else off
+constexpr uint8_t kOddParity = 1;
+constexpr uint8_t kOneStopBit = 0;
+constexpr uint8_t kByteSize = 8;
+// Time-outs in ms: a read ends 25 ms after the last byte or 500 ms after it began; a write may
+// take 1 ms a byte plus 200 ms.
+constexpr uint32_t kReadInterval = 25;
+constexpr uint32_t kReadTotal = 500;
+constexpr uint32_t kWritePerByte = 1;
+constexpr uint32_t kWriteTotal = 200;
+// The link engine: the firmware loader's station address, one nozzle, a timer that never runs.
+constexpr uint8_t kLinkAddress = 255;
+constexpr int32_t kNozzles = 1;
+constexpr int32_t kTimerMs = 1000;
+
+constexpr int kConfigRuns = 6;                  // one read and five repeats
+constexpr int kRightToLeftReading = 0x00100000; // the box reads right to left
+constexpr uint16_t kCyrillicCodePage = 1251;
+
+const char* const kWaitText = "Идет выполнение операции...";
+const char* const kErrorCaption = "ОШИБКА";
+const char* const kMessageCaption = "СООБЩЕНИЕ";
+
+// Code page 1251 from 0x80 up; 0x98 has no character of its own and keeps its C1 code.
+constexpr std::array<char16_t, 64> kCp1251High = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+constexpr unsigned char kCp1251Letters = 0xC0; // А to я follow in order from here
+constexpr char16_t kCapitalA = 0x0410;
+
+TMessageBoxAnswerer& Answerer() {
+    static TMessageBoxAnswerer answerer;
+    return answerer;
+}
+
+QPointer<TForm1>& MainForm() {
+    static QPointer<TForm1> form;
+    return form;
+}
+
+int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption, int Flags) {
+    if (Answerer()) {
+        return Answerer()(Text, Caption, Flags);
+    }
+    QMessageBox box(Owner);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowTitle(QString::fromUtf8(Caption));
+    box.setText(QString::fromUtf8(Text));
+    if (Flags & kRightToLeftReading) {
+        box.setLayoutDirection(Qt::RightToLeft);
+    }
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    if ((Flags & MbOkCancel) != 0) {
+        box.addButton(QMessageBox::Cancel);
+    }
+    box.setDefaultButton(ok);
+    // A window made under a disabled owner starts disabled; the box must take input all the same.
+    box.setEnabled(true);
+    box.exec();
+    return box.clickedButton() == ok ? IdOk : IdCancel;
+}
+
+// Puts the main window back, enables what the box disabled and gives back activation and focus,
+// also when the box fails.
+class TBoxScope {
+public:
+    TBoxScope(QWidget* Active, QWidget* Main)
+        : Active(Active), Main(Main), Focus(QApplication::focusWidget()) {
+        QScreen* activeScreen = Active ? Active->screen() : nullptr;
+        if (Main && activeScreen && activeScreen != Main->screen()) {
+            const QRect monitor = activeScreen->geometry();
+            SavedPos = Main->pos();
+            Main->move(monitor.left() + monitor.width() / 2, monitor.top() + monitor.height() / 2);
+        }
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window != Active && window->isVisible() && window->isEnabled()) {
+                window->setEnabled(false);
+                Disabled.emplace_back(window);
+            }
+        }
+    }
+    ~TBoxScope() {
+        if (SavedPos && Main) {
+            Main->move(*SavedPos);
+        }
+        for (const QPointer<QWidget>& window : Disabled) {
+            if (window) {
+                window->setEnabled(true);
+            }
+        }
+        if (Active) {
+            Active->activateWindow();
+        }
+        if (Focus) {
+            Focus->setFocus();
+        }
+    }
+    TBoxScope(const TBoxScope&) = delete;
+    TBoxScope& operator=(const TBoxScope&) = delete;
+
+private:
+    QPointer<QWidget> Active;
+    QPointer<QWidget> Main;
+    QPointer<QWidget> Focus;
+    std::optional<QPoint> SavedPos;
+    std::vector<QPointer<QWidget>> Disabled;
+};
+
+// Runs a handler; whatever escapes it is shown in an error box instead of reaching the event loop.
+void RunReported(const std::function<void()>& Handler) {
+    try {
+        Handler();
+    } catch (const std::exception& failure) {
+        ShowMessageBox(failure.what(), kErrorCaption, MbOk);
+    } catch (...) {
+        ShowMessageBox("Внутренняя ошибка программы.", kErrorCaption, MbOk);
+    }
+}
+
+// The speed box's text as an integer; anything else fails the click before the port is touched.
+uint32_t LineSpeed(const QString& Text) {
+    const std::string text = Text.trimmed().toStdString();
+    int32_t speed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), speed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        throw std::invalid_argument("'" + Text.toStdString() + "' is not a valid integer value");
+    }
+    return static_cast<uint32_t>(speed);
+}
+
+std::unique_ptr<app_wait::TProgressWindow> OpenWait(QWidget* Owner) {
+    auto wait = std::make_unique<app_wait::TProgressWindow>(Owner, false);
+    wait->SetState(QString::fromUtf8(kWaitText), 0);
+    return wait;
+}
+
+} // namespace
+
+int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) {
+    QWidget* active = QApplication::activeWindow();
+    QWidget* main = MainForm();
+    QWidget* owner = active ? active : main;
+    if (main && main->layoutDirection() == Qt::RightToLeft) {
+        Flags |= kRightToLeftReading;
+    }
+    const TBoxScope scope(active, main);
+    return ShowBox(owner, Text, Caption, Flags);
+}
+
+int ShowOwnerlessBox(const std::string& Text, const std::string& Caption, int Flags) {
+    return ShowBox(nullptr, Text, Caption, Flags);
+}
+
+void SetMessageBoxAnswerer(TMessageBoxAnswerer Answerer_) {
+    Answerer() = std::move(Answerer_);
+}
+
+std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) {
+    if (CodePage != kCyrillicCodePage) {
+        return {};
+    }
+    std::u16string wide(Text.size(), u'\0');
+    std::transform(Text.begin(), Text.end(), wide.begin(), [](char c) -> char16_t {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            return byte;
+        }
+        if (byte >= kCp1251Letters) {
+            return static_cast<char16_t>(kCapitalA + (byte - kCp1251Letters));
+        }
+        return kCp1251High[byte - 0x80];
+    });
+    return wide;
+}
+
+// What the firmware procedure needs of the window.
+class TFirmwareWindow : public FirmwareUpdate::TUpdateWindow {
+public:
+    explicit TFirmwareWindow(TForm1& Form) : Form(Form) {}
+
+    int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override {
+        return fMain::ShowMessageBox(Text, Caption, Flags);
+    }
+    std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
+        return std::make_unique<TProgress>(&Form, ShowBar);
+    }
+    std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) override {
+        return fMain::AnsiToWide(Text, CodePage);
+    }
+    void ReadConfiguration(bool Announce) override { Form.ReadConfiguration(Announce); }
+    bool& ConfigRead() override { return Form.ConfigRead; }
+    void Pause(int Milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
+    }
+    PtnLL::TPtnLL& Commands() override { return *Form.Commands; }
+    uDispenser::TDispenserLL& Engine() override { return *Form.Engine; }
+
+private:
+    class TProgress : public FirmwareUpdate::TProgress {
+    public:
+        TProgress(QWidget* Owner, bool ShowBar) : Window(Owner, ShowBar) {}
+        void SetState(const std::u16string& Text, int Percent) override {
+            Window.SetState(QString::fromStdU16String(Text), Percent);
+        }
+        void ProcessMessages() override { Window.ProcessMessages(); }
+
+    private:
+        app_wait::TProgressWindow Window;
+    };
+
+    TForm1& Form;
+};
+
+TForm1::TForm1(QWidget* Parent)
+    : QWidget(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      ui(std::make_unique<Ui::TForm1>()), FirmwareWindow(std::make_unique<TFirmwareWindow>(*this)) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    MainForm() = this;
+
+    const auto bind = [this](QAbstractButton* Button, void (TForm1::*Handler)()) {
+        connect(Button, &QAbstractButton::clicked, this,
+                [this, Handler] { RunReported([this, Handler] { (this->*Handler)(); }); });
+    };
+    bind(ui->bOpenClose, &TForm1::bOpenCloseClick);
+    bind(ui->bGetConfig, &TForm1::bGetConfigClick);
+    bind(ui->vSetConfig, &TForm1::vSetConfigClick);
+    bind(ui->Button10, &TForm1::Button10Click);
+    bind(ui->Button4, &TForm1::Button4Click);
+    bind(ui->Button5, &TForm1::Button5Click);
+
+    RunReported([this] { FormCreate(); });
+    if (const QScreen* desktop = screen()) {
+        move(desktop->availableGeometry().center() - rect().center());
+    }
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::changeEvent(QEvent* Event) {
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        RunReported([this] { FormActivate(); });
+    }
+    QWidget::changeEvent(Event);
+}
+
+void TForm1::FormCreate() {
+    Activated = false;
+    ui->bComSpeed->setCurrentIndex(3); // "9600"
+    std::vector<std::string> ports;
+    MyCOMM::ListComPorts(ports);
+    ui->vCOMSelect->clear();
+    ConfigRead = false;
+    Image.ImageChosen = false;
+    ui->Label18->clear();
+    // The port box lists its names sorted, letter case ignored.
+    QStringList names;
+    for (const std::string& port : ports) {
+        names.append(QString::fromStdString(port));
+    }
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    ui->vCOMSelect->addItems(names);
+    ui->vCOMSelect->setCurrentIndex(0);
+}
+
+void TForm1::FormActivate() {
+    if (Activated) {
+        return;
+    }
+    Activated = true;
+    ui->bOpenClose->setText(QStringLiteral("Открыть"));
+    setWindowTitle(QStringLiteral("Настройка ТРК ZUR"));
+    ui->Label2->setText(QStringLiteral("Порт"));
+    ui->Label1->setText(QStringLiteral("Скорость"));
+    ui->Label7->setText(QStringLiteral("Адрес"));
+    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet2), QStringLiteral("Конфигурация"));
+    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet3), QStringLiteral("Прошивка"));
+}
+
+void TForm1::bOpenCloseClick() {
+    if (Connected) {
+        Engine.reset();
+        Commands.reset();
+        CommPort.reset();
+        ui->vPages->setEnabled(false);
+        ui->bOpenClose->setText(QStringLiteral("Открыть"));
+        Connected = false;
+        ConfigRead = false;
+        return;
+    }
+    const uint32_t speed = LineSpeed(ui->bComSpeed->currentText());
+    const QString portName = ui->vCOMSelect->currentText();
+    if (portName.isEmpty()) {
+        ShowMessageBox("Не вебран порт.", kErrorCaption, MbOk);
+        return;
+    }
+    try {
+        CommPort = std::make_unique<MyCOMM::TZMyComm>(portName.toStdString(), speed, kQueueSize, kQueueSize,
+                                                      kDcbFlags, kOddParity, kOneStopBit, kByteSize);
+        CommPort->SetTimeouts(kReadInterval, 0, kReadTotal, kWritePerByte, kWriteTotal);
+        Commands = std::make_unique<PtnLL::TPtnLL>(ui->vTRKAddr->Value(), *CommPort);
+        Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
+        Engine = std::make_unique<uDispenser::TDispenserLL>(kLinkAddress, kNozzles, *CommPort, kTimerMs);
+        Engine->OnCrcMismatch = [](const std::string& Text) { ShowOwnerlessBox(Text, "", MbOk); };
+    } catch (...) {
+        Engine.reset();
+        Commands.reset();
+        CommPort.reset();
+        ShowMessageBox("Невозможно открыть порт.", kErrorCaption, MbOk);
+        return;
+    }
+    ui->bOpenClose->setText(QStringLiteral("Закрыть"));
+    ui->vPages->setEnabled(true);
+    Connected = true;
+}
+
+ConfigPage::TPageValues TForm1::PageValues() const {
+    ConfigPage::TPageValues page;
+    page.Addr1 = ui->seAddr1->Value();
+    page.Addr2 = ui->seAddr2->Value();
+    page.NoFillTO1 = ui->seNoFillTO1->Value();
+    page.NoFillTO2 = ui->seNoFillTO2->Value();
+    page.Price = ui->sePrice->Value();
+    page.NoMaster = ui->seNoMaster->Value();
+    page.MinVoltage = ui->seMinVoltage->Value();
+    page.AmoPoint = ui->seAmoPoint->Value();
+    page.Recalc = ui->CheckBox1->isChecked();
+    page.ElTypeItem = ui->ComboBox1->currentIndex();
+    return page;
+}
+
+void TForm1::ShowPage(const ConfigPage::TPageValues& Page) {
+    ui->seAddr1->setValue(Page.Addr1);
+    ui->seAddr2->setValue(Page.Addr2);
+    ui->seNoFillTO1->setValue(Page.NoFillTO1);
+    ui->seNoFillTO2->setValue(Page.NoFillTO2);
+    ui->sePrice->setValue(Page.Price);
+    ui->seNoMaster->setValue(Page.NoMaster);
+    ui->seMinVoltage->setValue(Page.MinVoltage);
+    ui->seAmoPoint->setValue(Page.AmoPoint);
+    ui->CheckBox1->setChecked(Page.Recalc);
+    ui->ComboBox1->setCurrentIndex(Page.ElTypeItem);
+}
+
+void TForm1::ReadConfiguration(bool Announce) {
+    Commands->GetConfig();
+    for (int run = 1; !Commands->Ok && run < kConfigRuns; ++run) {
+        Commands->GetConfig();
+    }
+    if (!Commands->Ok) {
+        ShowMessageBox(ConfigPage::ReadFailureMessage(Commands->Errors), kErrorCaption, MbOk);
+        return;
+    }
+    ShowPage(ConfigPage::PageFromRecord(Commands->Cfg));
+    ui->Memo1->clear();
+    for (const std::string& line : ConfigPage::MemoLines(Commands->Cfg)) {
+        ui->Memo1->appendPlainText(QString::fromStdString(line));
+    }
+    ConfigRead = true;
+    if (Announce) {
+        ShowMessageBox("Конфигурация успешно получена", kMessageCaption, MbOk);
+    }
+}
+
+void TForm1::bGetConfigClick() {
+    const auto wait = OpenWait(this);
+    ReadConfiguration(true);
+}
+
+void TForm1::vSetConfigClick() {
+    auto wait = OpenWait(this);
+    if (!ConfigRead) {
+        wait.reset();
+        ShowMessageBox("Перед сохранением необходимо запросить конфигукацию.", kMessageCaption, MbOk);
+        return;
+    }
+    const ConfigPage::TPageValues page = PageValues();
+    if (page.Addr1 == page.Addr2) {
+        wait.reset();
+        ShowMessageBox("Адреса ТРК №1 и ТРК №2 должны быть разными.", kMessageCaption, MbOk);
+        return;
+    }
+    ConfigPage::RecordFromPage(page, Commands->Cfg);
+    Commands->SetConfig();
+    wait.reset();
+    if (ConfigPage::WriteSucceeded(Commands->Ok, Commands->Errors)) {
+        ShowMessageBox("Конфигурация успешно сохранена!", kMessageCaption, MbOk);
+    } else {
+        ShowMessageBox(ConfigPage::WriteFailureMessage(Commands->Errors), kErrorCaption, MbOk);
+    }
+}
+
+void TForm1::Button10Click() {
+    if (ShowMessageBox("Данная команда работает только если к линии подключен ОДНА ТРК! Выполнить команду?",
+                       "ВОПРОС", MbOkCancel) == IdCancel) {
+        return;
+    }
+    uint8_t first = 0;
+    uint8_t second = 0;
+    Commands->GetAddresses(first, second);
+    if (!Commands->Ok) {
+        ShowMessageBox("Неудалось получить адреса!", kErrorCaption, MbOk);
+        return;
+    }
+    if (ShowMessageBox(ConfigPage::AddressesQuestion(first, second), "Сообщение", MbOkCancel) == IdOk) {
+        Commands->Address = first;
+        ui->vTRKAddr->setValue(first);
+    }
+}
+
+void TForm1::Button5Click() {
+    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = OpenDialog1->selectedFiles().constFirst();
+    if (FirmwareImage::AcceptImageFile(path.toStdString(), Image, *FirmwareWindow)) {
+        ui->Label18->setText(QStringLiteral("Файл микрокода : ") + path);
+    }
+}
+
+void TForm1::Button4Click() {
+    FirmwareUpdate::StartUpdate(Image, *FirmwareWindow);
+}
+
+void TForm1::Button8Click() {
+    FirmwareUpdate::TransferBlocks(Image, *FirmwareWindow);
+}
+
+bool TForm1::ProbeUpdateMode() {
+    return FirmwareUpdate::ProbeUpdateMode(*Engine);
+}
+
+void TForm1::bGetStateClick() {
+    Commands->GetState();
+}
+
+void TForm1::bAuthClick() {
+    Commands->Auth();
+}
+
+void TForm1::bStopClick() {
+    Commands->Stop();
+}
+
+void TForm1::bGetAmountClick() {
+    Commands->GetAmount(4);
+}
+
+void TForm1::bGetSummClick() {
+    Commands->GetSumm(1, 1);
+}
+
+void TForm1::bResetClick() {
+    Commands->Reset();
+}
+
+void TForm1::Button3Click() {
+    bGetConfigClick();
+}
+
+// Published for the layout's history; no control is bound to them and they do nothing.
+void TForm1::bTurnOffClick() {}
+void TForm1::bGetIDClick() {}
+void TForm1::bPollClick() {}
+void TForm1::Button1Click() {}
+void TForm1::Button2Click() {}
+
+} // namespace fMain

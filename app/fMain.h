@@ -1,0 +1,117 @@
+#pragma once
+// The main window: connection settings, the open/close button and the two pages, with the
+// handlers the user starts every exchange from, and the message box every report goes through.
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ConfigPage.h"
+#include "firmware/FirmwareUpdate.h"
+
+class QFileDialog;
+
+namespace Ui {
+class TForm1;
+}
+namespace MyCOMM {
+class TZMyComm;
+}
+namespace PtnLL {
+class TPtnLL;
+}
+namespace uDispenser {
+class TDispenserLL;
+}
+
+namespace fMain {
+
+// Message-box flags and results, as the handlers pass and test them.
+inline constexpr int MbOk = 0;
+inline constexpr int MbOkCancel = 1;
+inline constexpr int IdOk = 1;
+inline constexpr int IdCancel = 2;
+
+// Shows a modal box with no icon, owned by the active window (or the main window), with the other
+// windows disabled meanwhile. Texts are UTF-8. Returns IdOk, or IdCancel also when it is closed.
+int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags);
+// The same box with no owner and nothing disabled.
+int ShowOwnerlessBox(const std::string& Text, const std::string& Caption, int Flags);
+
+// Tests put a scripted answerer in place of the modal box; an empty function brings the box back.
+using TMessageBoxAnswerer =
+    std::function<int(const std::string& Text, const std::string& Caption, int Flags)>;
+void SetMessageBoxAnswerer(TMessageBoxAnswerer Answerer);
+
+// 8-bit text in a code page to UTF-16; code page 1251 is the one known, any other gives "".
+std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage);
+
+class TFirmwareWindow;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* Parent = nullptr);
+    ~TForm1() override;
+
+    // Reads the configuration onto the page with up to six attempts and reports the outcome;
+    // Announce false keeps the success quiet. ConfigRead tells whether it succeeded.
+    void ReadConfiguration(bool Announce);
+    bool ProbeUpdateMode();
+
+    bool IsConnected() const { return Connected; }
+    bool IsConfigRead() const { return ConfigRead; }
+    // The connection's command protocol object; null while the port is closed.
+    PtnLL::TPtnLL* Protocol() const { return Commands.get(); }
+    const FirmwareUpdate::TImageState& FirmwareState() const { return Image; }
+
+public slots:
+    void FormCreate();
+    void FormActivate();
+    void bOpenCloseClick();
+    void bGetConfigClick();
+    void vSetConfigClick();
+    void Button10Click();
+    void Button4Click();
+    void Button5Click();
+    void Button8Click();
+    void bGetStateClick();
+    void bAuthClick();
+    void bStopClick();
+    void bGetAmountClick();
+    void bGetSummClick();
+    void bResetClick();
+    void Button3Click();
+    void bTurnOffClick();
+    void bGetIDClick();
+    void bPollClick();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void changeEvent(QEvent* Event) override;
+
+private:
+    friend class TFirmwareWindow;
+
+    ConfigPage::TPageValues PageValues() const;
+    void ShowPage(const ConfigPage::TPageValues& Page);
+
+    std::unique_ptr<Ui::TForm1> ui;
+    QFileDialog* OpenDialog1 = nullptr;
+
+    // Declared in the order of making: destruction takes the engine first and the port last.
+    std::unique_ptr<MyCOMM::TZMyComm> CommPort;
+    std::unique_ptr<PtnLL::TPtnLL> Commands;
+    std::unique_ptr<uDispenser::TDispenserLL> Engine;
+
+    bool Connected = false;
+    bool ConfigRead = false;
+    bool Activated = false;
+    FirmwareUpdate::TImageState Image;
+    std::unique_ptr<TFirmwareWindow> FirmwareWindow;
+};
+
+} // namespace fMain

@@ -155,7 +155,8 @@ public:
     void SendRaw(const std::vector<uint8_t>& bytes);
     // While paused nothing is read, so the tool's writes block once the line's buffer is full.
     void PauseReading(bool paused);
-    // Pulls the adapter: closes the simulator's side of the line (the tool's reads end with EIO).
+    // Pulls the adapter: closes the simulator's side of the line. The port hangs up: the tool's
+    // reads end at once with nothing (end of file) and its writes fail with EIO.
     void CloseLine();
 
 private:

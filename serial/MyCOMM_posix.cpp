@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -31,6 +32,10 @@ using Milliseconds = std::chrono::milliseconds;
 // Waiting for the output queue to drain: the queue cannot be waited on with a time limit, so it
 // is looked at again after this pause.
 constexpr Milliseconds kDrainPollStep{2};
+
+// A product of two 32-bit time-out values can exceed what the clock holds; no transfer waits
+// longer than this (a year) anyway.
+constexpr uint64_t kLongestLimitMs = 365ull * 24 * 60 * 60 * 1000;
 
 // Owns one descriptor.
 class UniqueFd {
@@ -54,7 +59,7 @@ std::optional<Clock::time_point> Deadline(Clock::time_point Start, uint32_t Mult
     if (Multiplier == 0 && Constant == 0)
         return std::nullopt;
     const uint64_t limitMs = uint64_t{Multiplier} * static_cast<uint64_t>(Count) + Constant;
-    return Start + Milliseconds(limitMs);
+    return Start + Milliseconds(std::min(limitMs, kLongestLimitMs));
 }
 
 // Milliseconds for poll() until Limit, rounded up so that a wake-up is never early; -1 for none.
@@ -63,8 +68,9 @@ int PollTimeout(std::optional<Clock::time_point> Limit, Clock::time_point Now) {
         return -1;
     if (*Limit <= Now)
         return 0;
+    // poll() takes an int; a longer wait is simply taken in several turns.
     const auto left = std::chrono::ceil<Milliseconds>(*Limit - Now).count();
-    return static_cast<int>(std::min<decltype(left)>(left, 1 << 30));
+    return static_cast<int>(std::min<decltype(left)>(left, std::numeric_limits<int>::max()));
 }
 
 std::optional<Clock::time_point> Earlier(std::optional<Clock::time_point> A,

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <numeric>
 #include <thread>
 
@@ -89,6 +90,32 @@ TEST_F(LineTest, QueuedBytesAreTakenEvenWhenTheLimitHasPassed) {
     port->SetTimeouts(0, 0, 1, 1, 200);
     std::this_thread::sleep_for(5ms); // past the coming read's whole limit
     EXPECT_EQ(ReadOnce(*port).size(), 99u);
+}
+
+TEST_F(LineTest, WithoutLimitsAReadWaitsForCount) {
+    port->SetTimeouts(0, 0, 0, 0, 0);
+    std::thread sender([&] {
+        peer.Send({1, 2, 3});
+        std::this_thread::sleep_for(60ms); // longer than any interval the tool uses
+        peer.Send({4, 5, 6});
+    });
+    EXPECT_EQ(ReadOnce(*port, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+    sender.join();
+}
+
+TEST_F(LineTest, LargestTimeOutsStillWork) {
+    constexpr uint32_t kMost = std::numeric_limits<uint32_t>::max();
+    port->SetTimeouts(25, kMost, kMost, kMost, kMost);
+    // The read must wait for the answer, not take an overflowed limit as already passed.
+    std::thread sender([&] {
+        std::this_thread::sleep_for(50ms);
+        peer.Send({1, 2, 3});
+    });
+    EXPECT_EQ(ReadOnce(*port, 4096), (Bytes{1, 2, 3})); // 4096 × the multiplier overflows nanoseconds
+    sender.join();
+    const Bytes frame = Pattern(8);
+    EXPECT_FALSE(port->WriteAll(frame.data(), static_cast<int>(frame.size())));
+    EXPECT_EQ(peer.Receive(frame.size()), frame);
 }
 
 TEST_F(LineTest, ZeroCountsMoveNothing) {
@@ -182,28 +209,37 @@ struct PauseCase {
 
 class PauseTest : public LineTest, public testing::WithParamInterface<PauseCase> {};
 
-TEST_P(PauseTest, PauseDecidesHowManyReads) {
+// The sizes of the reads that take in a 40-byte answer pausing PauseMs after its 20th byte.
+std::vector<size_t> ReadsOfPausedAnswer(PtyPeer& Peer, MyCOMM::TZMyComm& Port, int PauseMs) {
     const Bytes answer = Pattern(40);
     std::thread sender([&] {
-        peer.Send(Bytes(answer.begin(), answer.begin() + 20));
-        std::this_thread::sleep_for(std::chrono::milliseconds(GetParam().pauseMs));
-        peer.Send(Bytes(answer.begin() + 20, answer.end()));
+        Peer.Send(Bytes(answer.begin(), answer.begin() + 20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(PauseMs));
+        Peer.Send(Bytes(answer.begin() + 20, answer.end()));
     });
-    std::vector<Bytes> reads;
+    std::vector<size_t> sizes;
     Bytes all;
     while (all.size() < answer.size()) {
-        Bytes part = ReadOnce(*port);
+        const Bytes part = ReadOnce(Port);
         if (part.empty())
             break;
         all.insert(all.end(), part.begin(), part.end());
-        reads.push_back(std::move(part));
+        sizes.push_back(part.size());
     }
     sender.join();
     EXPECT_EQ(all, answer);
-    ASSERT_EQ(reads.size(), GetParam().reads);
-    if (GetParam().reads == 2) {
-        EXPECT_EQ(reads[0].size(), 20u);
-    }
+    return sizes;
+}
+
+TEST_P(PauseTest, PauseDecidesHowManyReads) {
+    // A loaded machine may wake the reader or the sender late, which moves the pause either way;
+    // a port that gets the rule wrong never shows the expected reads, so a few attempts are fair.
+    const std::vector<size_t> expected =
+        GetParam().reads == 2 ? std::vector<size_t>{20, 20} : std::vector<size_t>{40};
+    std::vector<size_t> sizes;
+    for (int attempt = 0; attempt < 3 && sizes != expected; ++attempt)
+        sizes = ReadsOfPausedAnswer(peer, *port, GetParam().pauseMs);
+    EXPECT_EQ(sizes, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pauses, PauseTest, testing::Values(PauseCase{40, 2}, PauseCase{10, 1}),

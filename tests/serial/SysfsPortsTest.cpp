@@ -1,4 +1,5 @@
 #include "serial/SysfsPorts.h"
+#include "serial/MyCOMM.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,19 @@ TEST_F(SysfsPortsTest, NumbersOrderAsNumbers) {
 TEST_F(SysfsPortsTest, MissingRootGivesNothing) {
     EXPECT_TRUE(SysfsPorts::List((root / "absent").string()).empty());
     EXPECT_TRUE(SysfsPorts::List(root.string()).empty());
+}
+
+// On this machine: whatever ports it has, the caller's entries stay first and nothing repeats.
+TEST(ListComPortsTest, AppendsTheMachinesPortsToTheCallersList) {
+    std::vector<std::string> list{"KEEP", "/DEV/TTYS0"};
+    MyCOMM::ListComPorts(list);
+    ASSERT_GE(list.size(), 2u);
+    EXPECT_EQ(list[0], "KEEP");
+    EXPECT_EQ(list[1], "/DEV/TTYS0");
+    for (size_t i = 2; i < list.size(); ++i) {
+        EXPECT_TRUE(list[i].starts_with("/dev/")) << list[i];
+        EXPECT_NE(list[i], "/dev/ttyS0");
+    }
 }
 
 } // namespace

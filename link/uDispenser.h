@@ -113,6 +113,7 @@ public:
     bool NoPollAfterAck = false;
     uint8_t LastReplyCount = 0; // at most 255: a full 256-byte read counts as 255
     std::array<uint8_t, 256> LastReply{};
+    // Failures add their bits; cleared by an accepted ACK and by a stored configuration record.
     uint8_t ErrorFlags = 0;
 
     const uint8_t Address;

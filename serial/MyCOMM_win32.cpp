@@ -86,7 +86,8 @@ std::vector<std::string> SubkeyNames(HKEY Key) {
     std::string name(longest + 1, '\0');
     for (DWORD index = 0; index < count; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (RegEnumKeyExA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS)
             names.emplace_back(name.data(), length);
     }
     return names;
@@ -101,7 +102,8 @@ std::vector<std::string> ValueNames(HKEY Key) {
     std::string name(longest + 1, '\0');
     for (DWORD index = 0; index < count; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (RegEnumValueA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS)
             names.emplace_back(name.data(), length);
     }
     return names;
@@ -111,7 +113,8 @@ std::vector<std::string> ValueNames(HKEY Key) {
 // Stored data need not end in a zero, so the text never runs past the bytes the registry gave.
 std::optional<std::string> StringValue(HKEY Key, const std::string& Name) {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(Key, Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+    if (RegQueryValueExA(Key, Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
         return std::nullopt;
     std::string data(size, '\0');
     if (RegQueryValueExA(Key, Name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
@@ -123,8 +126,8 @@ std::optional<std::string> StringValue(HKEY Key, const std::string& Name) {
 }
 
 bool SameName(const std::string& A, const std::string& B) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), static_cast<int>(A.size()), B.data(),
-                          static_cast<int>(B.size())) == CSTR_EQUAL;
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), static_cast<int>(A.size()),
+                          B.data(), static_cast<int>(B.size())) == CSTR_EQUAL;
 }
 
 void AddUnlessListed(std::vector<std::string>& List, const std::optional<std::string>& Name) {
@@ -146,8 +149,9 @@ struct TZMyComm::Line {
     HANDLE handle = INVALID_HANDLE_VALUE;
 };
 
-TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
-                   uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits, uint8_t ByteSize)
+TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQueueSize,
+                   uint32_t OutQueueSize, uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits,
+                   uint8_t ByteSize)
     : PortName(PortName), line(std::make_unique<Line>()) {
     const std::string path = kDevicePrefix + PortName;
     line->handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct FrameRow {
     Bytes Body;
     Bytes Wire;
 };
+
+void PrintTo(const FrameRow& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class BuildFrameTest : public testing::TestWithParam<FrameRow> {};
 
@@ -133,6 +138,10 @@ struct AnswerRow {
     bool Accepted;
 };
 
+void PrintTo(const AnswerRow& row, std::ostream* os) {
+    *os << row.Name;
+}
+
 class CheckAnswerTest : public testing::TestWithParam<AnswerRow> {};
 
 TEST_P(CheckAnswerTest, Verdict) {
@@ -179,6 +188,10 @@ struct HeaderRow {
     CommandFrame::Expected Want;
     bool Matches;
 };
+
+void PrintTo(const HeaderRow& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class HeaderTest : public testing::TestWithParam<HeaderRow> {};
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include "protocol/CommandFrame.h"
@@ -88,6 +89,10 @@ struct RequestRow {
     std::function<void(PtnLL::TPtnLL&)> Run;
     Bytes Wire;
 };
+
+void PrintTo(const RequestRow& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class CommandRequest : public CommandLine, public testing::WithParamInterface<RequestRow> {};
 
@@ -268,6 +273,10 @@ struct AnswerRow {
     std::function<void(const PtnLL::TPtnLL&)> Check;
 };
 
+void PrintTo(const AnswerRow& row, std::ostream* os) {
+    *os << row.Name;
+}
+
 class CommandAnswer : public CommandLine, public testing::WithParamInterface<AnswerRow> {};
 
 TEST_P(CommandAnswer, Decodes) {
@@ -359,6 +368,10 @@ struct FaultRow {
     const char* Name;
     sim::Rule Rule;
 };
+
+void PrintTo(const FaultRow& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class CommandFault : public CommandLine, public testing::WithParamInterface<FaultRow> {};
 
@@ -511,6 +524,10 @@ struct StopRow {
     int32_t AddressAfter;
     size_t Announcements;
 };
+
+void PrintTo(const StopRow& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class SetConfigStop : public SetConfigTest, public testing::WithParamInterface<StopRow> {};
 

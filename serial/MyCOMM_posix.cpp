@@ -208,8 +208,8 @@ int TZMyComm::Read(void* Buffer, int Count) {
     const int fd = line->fd.Get();
     const Clock::time_point start = Clock::now();
     const auto total = Deadline(start, line->readTotalMultiplier, line->readTotalConstant, Count);
-    const std::optional<Milliseconds> interval =
-        line->readInterval ? std::optional<Milliseconds>(line->readInterval) : std::nullopt;
+    // 0 means no interval rule, as with COMMTIMEOUTS.
+    const Milliseconds interval{line->readInterval};
     auto* bytes = static_cast<uint8_t*>(Buffer);
     int got = 0;
     std::optional<Clock::time_point> lastByte;
@@ -234,8 +234,8 @@ int TZMyComm::Read(void* Buffer, int Count) {
         if (n == 0 || errno != EAGAIN || hungUp)
             break;
         const Clock::time_point now = Clock::now();
-        const auto limit =
-            Earlier(total, lastByte && interval ? std::optional(*lastByte + *interval) : std::nullopt);
+        const auto limit = Earlier(
+            total, lastByte && interval.count() > 0 ? std::optional(*lastByte + interval) : std::nullopt);
         const int timeoutMs = PollTimeout(limit, now);
         if (timeoutMs == 0)
             break;

@@ -71,6 +71,10 @@ const TCheckRow kCheckRows[] = {
      TCheck::TooLarge},
 };
 
+void PrintTo(const TCheckRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
 class ImageCheckTest : public testing::TestWithParam<TCheckRow> {};
 
 TEST_P(ImageCheckTest, AcceptsExactlyWhatTheChecksumAndSizeAllow) {
@@ -141,6 +145,10 @@ const TChoiceRow kChoiceRows[] = {
      },
      false, "Файл микрокода слишком большой!"},
 };
+
+void PrintTo(const TChoiceRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
 
 class ImageChoiceTest : public testing::TestWithParam<TChoiceRow> {
 protected:

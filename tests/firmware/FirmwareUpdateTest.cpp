@@ -253,6 +253,10 @@ const TTxRow kTxRows[] = {
      kUpdateFailed},
 };
 
+void PrintTo(const TTxRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
 class UpdateTxTest : public FirmwareUpdateTest, public testing::WithParamInterface<TTxRow> {};
 
 TEST_P(UpdateTxTest, FramesCarryTheirTxNumbers) {
@@ -354,6 +358,10 @@ const TEnterRow kEnterRows[] = {
     {"FailingSixteenTimes", 16, {kNoUpdateMode}},
     {"SucceedingAtTheSixteenthAttempt", 15, {kSuccess}},
 };
+
+void PrintTo(const TEnterRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
 
 class EnterUpdateModeTest : public FirmwareUpdateTest, public testing::WithParamInterface<TEnterRow> {};
 

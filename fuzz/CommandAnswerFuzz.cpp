@@ -1,0 +1,161 @@
+// The command protocol's answer handling: raw answers through the framing functions, and through
+// every command and both configuration sequences of TPtnLL.
+// Input: an operation byte, an address byte, two argument bytes, then the answers the line gives.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzInput.h"
+#include "fuzz/ScriptedLine.h"
+#include "protocol/CommandFrame.h"
+#include "protocol/PtnLL.h"
+
+namespace {
+
+using FuzzCheck::Require;
+using FuzzInput::Bytes;
+
+// Ten characters once a text parameter was read; empty before.
+constexpr std::size_t kTextLength = 10;
+constexpr int32_t kFailedState = 6;
+// Parameters 1 to 10, 100 and 101 are read; 3 to 10, 1 and 2 are written.
+constexpr std::size_t kConfigReads = 12, kConfigWrites = 10;
+
+enum class TOperation {
+    GetState,
+    Auth,
+    Stop,
+    GetAmount,
+    GetSumm,
+    Reset,
+    GetParam,
+    SetParam,
+    EnterUpdateMode, // after GetConfig, as the update runs it
+    GetAddresses,
+    GetConfig,
+    SetConfig,
+    Count
+};
+
+CommandFrame::Area AreaOf(std::span<const uint8_t> Bytes) {
+    CommandFrame::Area area{};
+    const std::size_t count = std::min(Bytes.size(), area.size() - 1);
+    area[0] = static_cast<uint8_t>(count);
+    std::copy_n(Bytes.begin(), count, area.begin() + 1);
+    return area;
+}
+
+// The framing functions on one answer, and both round trips through them.
+void CheckFraming(const Bytes& Answer) {
+    CommandFrame::Area scratch{};
+    if (Answer.size() <= CommandFrame::kLongestFrame) {
+        CommandFrame::Area rx = AreaOf(Answer);
+        if (CommandFrame::CheckAnswer(rx, scratch)) {
+            CommandFrame::HeaderMatches(rx, {rx[1], false, rx[2], std::nullopt});
+        }
+    }
+
+    std::array<uint8_t, 2 * CommandFrame::kAreaSize> stuffed{};
+    std::array<uint8_t, 2 * CommandFrame::kAreaSize> unstuffed{};
+    const auto length = CommandFrame::Stuff(Answer, stuffed);
+    Require(length.has_value(), "stuffing at most doubles the length");
+    const std::size_t back = CommandFrame::Unstuff(std::span(stuffed).first(*length), unstuffed);
+    Require(std::ranges::equal(Answer, std::span(unstuffed).first(back)), "unstuffing undoes stuffing");
+
+    // The answer taken as a request body: what BuildFrame makes, CheckAnswer accepts.
+    CommandFrame::Area tx = AreaOf(Answer);
+    if (Answer.size() > CommandFrame::kLongestFrame || !CommandFrame::BuildFrame(tx, scratch)) {
+        return;
+    }
+    if (tx[0] >= CommandFrame::kShortestAnswer) {
+        CommandFrame::Area rx = tx;
+        Require(CommandFrame::CheckAnswer(rx, scratch), "a built frame is a well-formed answer");
+        Require(rx[0] == Answer.size() + CommandFrame::kTailSize, "a built frame unstuffs to body and tail");
+        Require(std::equal(Answer.begin(), Answer.end(), rx.begin() + 1), "a built frame keeps its body");
+    }
+}
+
+bool WellFormed(const Bytes& Answer) {
+    CommandFrame::Area scratch{};
+    CommandFrame::Area rx = AreaOf(Answer);
+    return !Answer.empty() && Answer.size() <= CommandFrame::kLongestFrame &&
+           CommandFrame::CheckAnswer(rx, scratch);
+}
+
+void Run(PtnLL::TPtnLL& Commands, TOperation Operation, uint8_t First, uint8_t Second) {
+    uint8_t a = 0, b = 0;
+    switch (Operation) {
+    case TOperation::GetState:
+        return Commands.GetState();
+    case TOperation::Auth:
+        return Commands.Auth();
+    case TOperation::Stop:
+        return Commands.Stop();
+    case TOperation::GetAmount:
+        return Commands.GetAmount(First);
+    case TOperation::GetSumm:
+        return Commands.GetSumm(First, Second);
+    case TOperation::Reset:
+        return Commands.Reset();
+    case TOperation::GetParam:
+        return Commands.GetParam(First);
+    case TOperation::SetParam:
+        return Commands.SetParam(First);
+    case TOperation::EnterUpdateMode:
+        Commands.GetConfig();
+        return Commands.EnterUpdateMode();
+    case TOperation::GetAddresses:
+        return Commands.GetAddresses(a, b);
+    case TOperation::GetConfig:
+        return Commands.GetConfig();
+    case TOperation::SetConfig:
+        return Commands.SetConfig();
+    case TOperation::Count:
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
+    static ScriptedLine::TScriptedLine line;
+
+    FuzzInput::TReader input(std::span(Data, Size));
+    const auto operation = static_cast<TOperation>(input.Byte() % static_cast<int>(TOperation::Count));
+    const uint8_t address = input.Byte();
+    const uint8_t first = input.Byte();
+    const uint8_t second = input.Byte();
+    const std::vector<Bytes> answers = input.Answers();
+    std::ranges::for_each(answers, CheckFraming);
+
+    line.Script(answers);
+    PtnLL::TPtnLL commands(address, line);
+    bool addressChanged = false;
+    commands.OnAddressChanged = [&](int32_t Address) {
+        addressChanged = true;
+        Require(Address == commands.Cfg.Addr1, "the new address is side 1's");
+    };
+    Run(commands, operation, first, second);
+
+    Require(commands.Ok || commands.State == kFailedState, "a failure leaves State 6");
+    Require(operation == TOperation::GetState || commands.Errors == 0, "only the state command sets Errors");
+    Require(addressChanged || commands.Address == address, "only SetConfig moves the address");
+    for (const std::string* text : {&commands.Cfg.SerialNo, &commands.Cfg.FwVersion}) {
+        Require(text->empty() || text->size() == kTextLength, "a text parameter has ten characters");
+    }
+    // Nothing counts as a success unless every answer it read was a well-formed frame.
+    const auto& reads = line.Reads();
+    Require(!commands.Ok || (!reads.empty() && std::ranges::all_of(reads, WellFormed)),
+            "success on a malformed or missing answer");
+    Require(reads.size() == line.Writes().size(), "one read for every request");
+    if (commands.Ok && operation == TOperation::GetConfig) {
+        Require(reads.size() == kConfigReads, "a configuration read takes twelve exchanges");
+    }
+    if (commands.Ok && operation == TOperation::SetConfig) {
+        Require(reads.size() == kConfigWrites, "a configuration write takes ten exchanges");
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Cutting one fuzzer input into the pieces a target needs: single bytes for its set-up, then the
+// answers the line gives, one after another.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace FuzzInput {
+
+using Bytes = std::vector<uint8_t>;
+
+class TReader {
+public:
+    explicit TReader(std::span<const uint8_t> Input) : rest(Input) {}
+
+    // The next byte, or 0 once the input is used up.
+    uint8_t Byte();
+    // What is left, as answers: each a length byte and that many bytes (fewer at the end). A
+    // length byte of 255 takes one more byte that adds to it, so whole 256-byte reads occur too.
+    std::vector<Bytes> Answers();
+
+private:
+    std::span<const uint8_t> rest;
+};
+
+} // namespace FuzzInput

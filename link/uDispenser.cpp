@@ -173,7 +173,7 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
 TDispenserLL::TDispenserLL(uint8_t Address, int32_t NozzleCount, MyCOMM::TZMyComm& Port,
                            int32_t TimerInterval)
     : Address(Address), Port(Port), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
-    Controller.NozzleCount = ClampNozzleCount(NozzleCount);
+    Controller.NozzleCount = std::clamp(NozzleCount, 1, kMaxNozzles);
 }
 
 TDispenserLL::~TDispenserLL() {
@@ -214,7 +214,7 @@ void TDispenserLL::QueueD8Command() {
     NoPollAfterAck = true;
 }
 
-bool TDispenserLL::BuildFrame() {
+TDispenserLL::TBuild TDispenserLL::BuildFrame() {
     const int32_t nextCounter = TxCounter + 1 > kMaxTx ? 1 : TxCounter + 1;
     const auto tx = static_cast<uint8_t>(nextCounter & 0x0F);
     std::vector<uint8_t> transactions;
@@ -234,15 +234,15 @@ bool TDispenserLL::BuildFrame() {
     }
     if (transactions.empty()) {
         // A transaction that fits no frame on its own can never be sent.
-        FrameRefused = !Outgoing.empty();
+        const TBuild result = Outgoing.empty() ? TBuild::Empty : TBuild::Refused;
         Outgoing.clear();
-        return false;
+        return result;
     }
     TxCounter = nextCounter;
     FrameTx = tx;
     TxFrame = std::move(frame);
     FramePending = true;
-    return true;
+    return TBuild::Built;
 }
 
 bool TDispenserLL::SendFrame(std::span<const uint8_t> Frame) {
@@ -257,13 +257,16 @@ int TDispenserLL::ReadReply() {
 }
 
 bool TDispenserLL::Execute() {
-    if (!FramePending && !BuildFrame()) {
-        if (FrameRefused) {
-            FrameRefused = false;
+    if (!FramePending) {
+        switch (BuildFrame()) {
+        case TBuild::Empty:
+            return true;
+        case TBuild::Refused:
             ErrorFlags |= kMalformed | kBadLength;
             return false;
+        case TBuild::Built:
+            break;
         }
-        return true;
     }
     const bool ok = ExchangeData();
     FramePending = false;
@@ -320,8 +323,10 @@ bool TDispenserLL::Poll() {
     if (reply.front() != Address || reply.back() != LinkFrame::kSF) {
         return false;
     }
-    if (reply.size() == LinkFrame::kControlFrameSize) {
-        if (LinkFrame::Kind(reply[1]) != LinkFrame::kEot) {
+    LinkFrame::TControlReply control;
+    if (LinkFrame::AcceptControl(reply, Address, control)) {
+        // EOT: the controller has nothing to report.
+        if (control.Kind != LinkFrame::kEot) {
             return false;
         }
         Dispatch();

@@ -79,9 +79,6 @@ enum class TDecodeOutcome {
 // Decodes one transaction into State. A record shorter than its decoder reads changes nothing.
 TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::span<const uint8_t> Data);
 
-// Forces a nozzle count into 1..4.
-int32_t ClampNozzleCount(int32_t NozzleCount);
-
 class TDispenserLL {
 public:
     // Error flag bits: why the last exchange failed.
@@ -126,7 +123,8 @@ public:
     const EngineTimer::TEngineTimer& Timer() const { return DispatchTimer; }
 
 private:
-    bool BuildFrame();
+    enum class TBuild { Empty, Built, Refused };
+    TBuild BuildFrame();
     bool SendFrame(std::span<const uint8_t> Frame);
     int ReadReply();
     bool ExchangeData();
@@ -136,7 +134,6 @@ private:
     std::deque<TTransPkt> Outgoing;
     std::vector<TPktObject> Received;
     bool FramePending = false;
-    bool FrameRefused = false;
     std::vector<uint8_t> TxFrame;
     uint8_t FrameTx = 0;
     uint8_t LastAckedTx = 0;

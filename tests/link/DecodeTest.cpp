@@ -20,14 +20,6 @@ TEST(BcdToFloatTest, AccumulatesAndScales) {
     EXPECT_DOUBLE_EQ(uDispenser::BcdToFloat(ten.data(), 0, 0), 0.0);
 }
 
-TEST(NozzleCountTest, ForcedIntoOneToFour) {
-    EXPECT_EQ(uDispenser::ClampNozzleCount(-3), 1);
-    EXPECT_EQ(uDispenser::ClampNozzleCount(0), 1);
-    EXPECT_EQ(uDispenser::ClampNozzleCount(1), 1);
-    EXPECT_EQ(uDispenser::ClampNozzleCount(4), 4);
-    EXPECT_EQ(uDispenser::ClampNozzleCount(5), 4);
-}
-
 TEST(TransPktTest, CountsDataBytesInLng) {
     uDispenser::TTransPkt pkt(0xC7);
     EXPECT_EQ(pkt.Size(), 2u);

@@ -360,9 +360,11 @@ TEST_F(LinkEngineTest, NozzleCountAndTimer) {
     EXPECT_EQ(engine.Controller.NozzleCount, 1);
     EXPECT_FALSE(engine.Timer().Enabled);
     EXPECT_EQ(engine.Timer().IntervalMs, 1000);
+    EXPECT_EQ(TDispenserLL(kLinkAddress, -2, port, 1000).Controller.NozzleCount, 1);
     EXPECT_EQ(TDispenserLL(kLinkAddress, 0, port, 1000).Controller.NozzleCount, 1);
     EXPECT_EQ(TDispenserLL(kLinkAddress, 3, port, 1000).Controller.NozzleCount, 3);
-    EXPECT_EQ(TDispenserLL(kLinkAddress, 7, port, 1000).Controller.NozzleCount, 4);
+    EXPECT_EQ(TDispenserLL(kLinkAddress, 4, port, 1000).Controller.NozzleCount, 4);
+    EXPECT_EQ(TDispenserLL(kLinkAddress, 5, port, 1000).Controller.NozzleCount, 4);
 }
 
 TEST_F(LinkEngineTest, PricesBeyondNozzleCountAreNotStored) {

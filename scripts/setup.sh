@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation2
     xvfb xauth
+    mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine
 )
 packages+=("$@")
 

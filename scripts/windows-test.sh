@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Cross-builds the core and its tests for Windows with mingw-w64 and runs them under Wine: the
+# serial line against native simulated controllers behind COM ports that Wine maps to their
+# pseudo-terminals, the port list against keys written into Wine's registry. Everything lives in
+# build-win (the Wine prefix included) and is stopped again on exit. Ends with "N passed, N failed"
+# and a non-zero status on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/setup.sh
+
+build=$root/build-win
+native=$root/build-win-native
+jobs=$(nproc)
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZUR_BUILD_APP=OFF -DZUR_BUILD_BENCH=OFF
+cmake --build "$build" -j "$jobs"
+
+# The simulator runs natively: it needs a pseudo-terminal.
+cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Debug -DZUR_BUILD_APP=OFF -DZUR_BUILD_TESTS=OFF -DZUR_BUILD_BENCH=OFF
+cmake --build "$native" -j "$jobs" --target zur-sim
+
+export WINEPREFIX=$build/wine-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no .NET or browser engine to install into the prefix
+export DISPLAY=
+lines=$build/lines
+logs=$build/logs
+
+sims=()
+stop_everything() {
+    for pid in "${sims[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wineserver -k 2>/dev/null || true
+}
+trap stop_everything EXIT
+
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX" "$lines" "$logs"
+mkdir -p "$lines" "$logs"
+timeout 300 wineboot -i >"$logs/wineboot.log" 2>&1
+
+# One controller per behaviour the line tests need: COM port, link name, simulator options.
+ports=(
+    "COM5 plain"
+    "COM6 oversize --fault oversize"
+    "COM7 split --split 4:40"
+)
+for entry in "${ports[@]}"; do
+    read -r com name options <<<"$entry"
+    # shellcheck disable=SC2086 # options are words
+    "$native/sim/zur-sim" --link "$lines/$name" $options >"$logs/sim-$name.log" 2>&1 &
+    sims+=("$!")
+done
+for entry in "${ports[@]}"; do
+    read -r com name _ <<<"$entry"
+    for _ in $(seq 100); do
+        [ -L "$lines/$name" ] && break
+        sleep 0.1
+    done
+    [ -L "$lines/$name" ] || { echo "zur-sim made no port at $lines/$name" >&2; exit 1; }
+    timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$com" /t REG_SZ /d "$lines/$name" /f \
+        >>"$logs/reg.log" 2>&1
+done
+# The mapping takes effect when the Wine server starts again.
+wineserver -k
+wineserver -w
+
+export ZUR_TEST_COM=COM5 ZUR_TEST_COM_OVERSIZE=COM6 ZUR_TEST_COM_SPLIT=COM7
+
+# Windows reports a folder opened as a file as "Permission denied", not as "Is a directory".
+declare -A filters=([firmware_tests]='-Files/ImageChoiceTest.ReplacesTheKeptImageOnlyWhenAccepted/Folder')
+
+# The port list rewrites the registry's port keys, so it runs last.
+mapfile -t programs < <(find "$build/tests" -name '*_tests.exe' ! -name 'windows_port_list_tests.exe' | sort)
+programs+=("$build/tests/windows/windows_port_list_tests.exe")
+
+passed=0
+failed=0
+for program in "${programs[@]}"; do
+    name=$(basename "$program" .exe)
+    log=$logs/$name.log
+    filter=${filters[$name]:-}
+    status=0
+    # Windows programs end their lines with CR LF.
+    timeout 300 wine "$program" --gtest_color=no ${filter:+--gtest_filter="$filter"} 2>&1 | tr -d '\r' >"$log" ||
+        status=$?
+    ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' "$log")
+    bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:$/\1/p' "$log")
+    skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?, listed below:$/\1/p' "$log")
+    ok=${ok:-0}
+    bad=${bad:-0}
+    if [ "$bad" -eq 0 ] && { [ "$status" -ne 0 ] || ! grep -q '^\[==========\] .* ran\.' "$log"; }; then
+        bad=1 # ended without a verdict: crashed or timed out
+        echo "$name: ended with status $status before its summary" >&2
+    fi
+    echo "$name: $ok passed, $bad failed${skipped:+, $skipped skipped}${filter:+ (left out: $filter)}"
+    [ "$bad" -eq 0 ] || grep -E '^\[  FAILED  \]|Failure' "$log" | head -20 >&2 || true
+    passed=$((passed + ok))
+    failed=$((failed + bad))
+done
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -10,6 +10,7 @@ packages=(
     fonts-liberation2
     xvfb xauth
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine
+    clang libclang-rt-14-dev
 )
 packages+=("$@")
 

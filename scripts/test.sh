@@ -17,3 +17,6 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 
 # The core again, cross-built for Windows and run under Wine.
 scripts/windows-test.sh
+
+# Every fuzz target for a minute, on a copy of its seeds; a crash fails the run.
+scripts/fuzz.sh 60

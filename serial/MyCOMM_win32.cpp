@@ -176,8 +176,11 @@ TZMyComm::~TZMyComm() = default;
 
 void TZMyComm::SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, uint32_t ReadTotalConstant,
                            uint32_t WriteTotalMultiplier, uint32_t WriteTotalConstant) {
-    COMMTIMEOUTS timeouts{ReadInterval, ReadTotalMultiplier, ReadTotalConstant, WriteTotalMultiplier,
-                          WriteTotalConstant};
+    COMMTIMEOUTS timeouts{.ReadIntervalTimeout = ReadInterval,
+                          .ReadTotalTimeoutMultiplier = ReadTotalMultiplier,
+                          .ReadTotalTimeoutConstant = ReadTotalConstant,
+                          .WriteTotalTimeoutMultiplier = WriteTotalMultiplier,
+                          .WriteTotalTimeoutConstant = WriteTotalConstant};
     SetCommTimeouts(line->handle, &timeouts);
 }
 
@@ -190,11 +193,11 @@ bool TZMyComm::ReadAll(void* Buffer, int Count) {
 }
 
 int TZMyComm::Write(const void* Buffer, int Count) {
+    if (PurgeOnWrite)
+        Purge();
     // A negative count would reach WriteFile as a huge unsigned one.
     if (Count <= 0)
         return 0;
-    if (PurgeOnWrite)
-        Purge();
     DWORD written = 0;
     WriteFile(line->handle, Buffer, static_cast<DWORD>(Count), &written, nullptr);
     return static_cast<int>(written);

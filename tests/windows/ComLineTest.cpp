@@ -152,6 +152,20 @@ TEST_F(ComLineTest, BytesLeftAfterReadComeWithTheNextRead) {
     EXPECT_EQ(rest.back(), 0xFF);
 }
 
+TEST_F(ComLineTest, PurgeOnWriteDropsWhatAnEarlierAnswerLeft) {
+    const Bytes request = GetParamFrame(kParamAddr1);
+    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
+    const Bytes whole = ReadOnce(*port);
+    ASSERT_GE(whole.size(), CommandFrame::kShortestAnswer);
+
+    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
+    uint8_t head[3];
+    ASSERT_EQ(port->Read(head, 3), 3);
+    port->PurgeOnWrite = true;
+    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
+    EXPECT_EQ(ReadOnce(*port), whole);
+}
+
 TEST_F(ComLineTest, DestroyedPortLeavesNoHandleAndOpensAgain) {
     port.reset();
     const size_t closed = HandleCount::OfThisProcess();

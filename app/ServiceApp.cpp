@@ -6,7 +6,7 @@
 namespace ServiceApp {
 
 void Configure(QApplication& App) {
-    App.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    App.setStyle(QStyleFactory::create(QStringLiteral("Windows")));
     QFont font(QString::fromLatin1(kFontFamily));
     font.setPixelSize(kFontPixels);
     App.setFont(font);

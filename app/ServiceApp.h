@@ -1,6 +1,6 @@
 #pragma once
-// What the application sets up before its first window: the widget style and the font the window
-// layout was measured with.
+// What the application sets up before its first window: the classic Windows widget style, whose
+// group boxes and frames match the window's layout, and the font the layout was measured with.
 
 #include <QApplication>
 

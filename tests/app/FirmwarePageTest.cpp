@@ -1,0 +1,101 @@
+// The page "Прошивка" driven through the window: choosing the file in OpenDialog1 and loading it
+// into the simulated controller.
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <fstream>
+
+#include "protocol/crc16c.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+using AppFixture::TBox;
+
+std::vector<uint8_t> ImageFile(const std::vector<uint8_t>& Body, uint16_t Value16) {
+    const auto size = static_cast<uint32_t>(Body.size()); // the simulator takes Value32 as the body's length
+    std::vector<uint8_t> file{uint8_t(size),       uint8_t(size >> 8), uint8_t(size >> 16),
+                              uint8_t(size >> 24), uint8_t(Value16),   uint8_t(Value16 >> 8)};
+    file.insert(file.end(), Body.begin(), Body.end());
+    const uint16_t crc = crc16c::Crc16(0, file.data(), static_cast<int32_t>(file.size()));
+    file.push_back(uint8_t(crc));
+    file.push_back(uint8_t(crc >> 8));
+    return file;
+}
+
+class FirmwarePageTest : public AppFixture::WindowTest {
+protected:
+    QString Write(const char* Name, const std::vector<uint8_t>& Bytes) {
+        const QString path = Dir.filePath(QString::fromLatin1(Name));
+        std::ofstream(path.toStdString(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+        return path;
+    }
+    // "Выбрать файл" with the dialog answered by Path, or cancelled when Path is empty.
+    void Choose(const QString& Path) {
+        auto* dialog = Find<QFileDialog>("OpenDialog1");
+        QTimer::singleShot(0, dialog, [dialog, Path] {
+            if (Path.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            // Typed into the name field, as a user does; selecting may keep an earlier selection.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path);
+            static_cast<QDialog*>(dialog)->accept(); // checks the name as a click on Open does
+        });
+        Click("Button5");
+    }
+    QString Label18() { return Find<QLabel>("Label18")->text(); }
+
+    QTemporaryDir Dir;
+};
+
+TEST_F(FirmwarePageTest, ChosenImageArrivesWhole) {
+    std::vector<uint8_t> body(1000);
+    for (size_t i = 0; i < body.size(); ++i) {
+        body[i] = static_cast<uint8_t>(i * 7 + (i >> 3)); // includes the stuffed bytes 0x10 and 0xFA
+    }
+    const QString path = Write("good.bin", ImageFile(body, 0x1234));
+    Open();
+    Choose(path);
+    EXPECT_TRUE(Boxes->Boxes.empty());
+    EXPECT_EQ(Label18(), "Файл микрокода : " + path);
+    EXPECT_TRUE(Form->FirmwareState().ImageChosen);
+
+    Click("Button4");
+    ASSERT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));
+    EXPECT_TRUE(Boxes->Boxes[0].BarShown); // the progress window is still up for the last box
+    const sim::ReceivedImage image = Sim->Image();
+    EXPECT_TRUE(image.Started);
+    EXPECT_EQ(image.Value32, body.size());
+    EXPECT_EQ(image.Value16, 0x1234);
+    EXPECT_EQ(image.Body, body);
+    EXPECT_EQ(Form->FirmwareState().TransferPos, 6);
+    EXPECT_TRUE(Form->isEnabled());
+}
+
+TEST_F(FirmwarePageTest, RejectedOrCancelledChoiceKeepsTheAcceptedFile) {
+    const QString good = Write("good.bin", ImageFile({1, 2, 3}, 7));
+    std::vector<uint8_t> bad = ImageFile({1, 2, 3}, 7);
+    bad[7] ^= 0x01;
+    const QString rejected = Write("bad.bin", bad);
+    Open();
+    Choose(good);
+    Choose(rejected);
+    EXPECT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Ошибка контрольной суммы!", "ОШИБКА", 0}}));
+    Choose(QString());
+    EXPECT_EQ(Boxes->Boxes.size(), 1u);
+    EXPECT_EQ(Label18(), "Файл микрокода : " + good);
+    EXPECT_EQ(Form->FirmwareState().FirmwareImage, (std::vector<uint8_t>{3, 0, 0, 0, 7, 0, 1, 2, 3}));
+}
+
+TEST_F(FirmwarePageTest, UpdateWithoutImageIsRefused) {
+    Open();
+    Click("Button4");
+    EXPECT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Не выбран файл микрокода!", "СООБЩЕНИЕ", 0}}));
+    EXPECT_TRUE(Sim->ReceivedFrames().empty());
+}
+
+} // namespace

@@ -43,7 +43,10 @@ bool IsControlKind(uint8_t control) {
 }
 
 std::optional<Frame> CommandEndingAt(std::span<const uint8_t> raw) {
-    if (raw.size() < kShortestCommand || raw[raw.size() - 2] != kEtx || raw.back() != kCommandEnd)
+    // 255 is no command address, while every link frame of the tool starts with it: a firmware
+    // block whose data happen to end in 03 FF can never pass for a command.
+    if (raw.front() == kLinkAddress || raw.size() < kShortestCommand || raw[raw.size() - 2] != kEtx ||
+        raw.back() != kCommandEnd)
         return std::nullopt;
     auto body = WithoutGoodCrc(UnstuffCommand(raw.first(raw.size() - kTrailerSize)), kCrcSize + 2);
     if (!body)

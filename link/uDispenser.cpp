@@ -233,10 +233,12 @@ TDispenserLL::TBuild TDispenserLL::BuildFrame() {
         Outgoing.pop_front();
     }
     if (transactions.empty()) {
-        // A transaction that fits no frame on its own can never be sent.
-        const TBuild result = Outgoing.empty() ? TBuild::Empty : TBuild::Refused;
-        Outgoing.clear();
-        return result;
+        if (Outgoing.empty()) {
+            return TBuild::Empty;
+        }
+        // A transaction that fits no frame on its own can never be sent; the ones behind it still can.
+        Outgoing.pop_front();
+        return TBuild::Refused;
     }
     TxCounter = nextCounter;
     FrameTx = tx;

@@ -101,7 +101,8 @@ public:
 
     // One exchange: the queued transactions in one DATA frame, its ACK, then (unless NoPollAfterAck)
     // a poll. True on success or when nothing was queued. Transactions that would make the frame
-    // longer than 255 bytes stay queued for the next call.
+    // longer than 255 bytes stay queued for the next call; one that fits no frame even alone is
+    // dropped and the call fails with 0x04 and 0x40, sending nothing.
     bool Execute();
     // Decodes the received packets and sends the change notifications.
     void Dispatch();

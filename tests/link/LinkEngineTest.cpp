@@ -350,10 +350,16 @@ TEST_F(LinkEngineTest, TransactionsBeyondOneFrameGoInTheNext) {
 TEST_F(LinkEngineTest, TransactionFittingNoFrameIsRefused) {
     const Bytes block(250, 0x00);
     QueueBlock(block);
+    engine.QueueD8Command();
     EXPECT_FALSE(engine.Execute());
     EXPECT_EQ(engine.ErrorFlags, 0x44);
     EXPECT_EQ(engine.TxCounter, 0);
+    // The transaction behind it goes out with the next call, as the first frame on the line.
+    EXPECT_TRUE(engine.Execute());
     EXPECT_TRUE(engine.Execute()); // nothing left queued
+    const auto frames = Frames(1);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0], LinkFrame::DataFrame(kLinkAddress, 1, Bytes{0xD8, 0x01, 0xAA}));
 }
 
 TEST_F(LinkEngineTest, NozzleCountAndTimer) {

@@ -48,6 +48,7 @@ ports=(
     "COM5 plain"
     "COM6 oversize --fault oversize"
     "COM7 split --split 4:40"
+    "COM8 slow --fault oversize --pace 2400"
 )
 for entry in "${ports[@]}"; do
     read -r com name options <<<"$entry"
@@ -69,7 +70,7 @@ done
 wineserver -k
 wineserver -w
 
-export ZUR_TEST_COM=COM5 ZUR_TEST_COM_OVERSIZE=COM6 ZUR_TEST_COM_SPLIT=COM7
+export ZUR_TEST_COM=COM5 ZUR_TEST_COM_OVERSIZE=COM6 ZUR_TEST_COM_SPLIT=COM7 ZUR_TEST_COM_SLOW=COM8
 
 # Windows reports a folder opened as a file as "Permission denied", not as "Is a directory".
 declare -A filters=([firmware_tests]='-Files/ImageChoiceTest.ReplacesTheKeptImageOnlyWhenAccepted/Folder')

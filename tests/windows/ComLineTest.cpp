@@ -3,6 +3,7 @@
 //   ZUR_TEST_COM           a controller that answers normally
 //   ZUR_TEST_COM_OVERSIZE  one whose every answer is padded to 300 bytes sent in one burst
 //   ZUR_TEST_COM_SPLIT     one that pauses 40 ms after the first 4 bytes of every answer
+//   ZUR_TEST_COM_SLOW      one that pads every answer to 300 bytes and sends them at 2400 bit/s
 // A test whose port is not named is skipped.
 
 #include "protocol/CommandFrame.h"
@@ -42,6 +43,8 @@ constexpr uint8_t kParamAddr1 = 1;
 constexpr size_t kOversizeAnswer = 300;
 // The split controller pauses after this many bytes of each answer.
 constexpr size_t kSplitAfter = 4;
+// At 2400 bit/s a character of 11 bits takes 4.6 ms: no more than this many arrive in 500 ms.
+constexpr size_t kMostCharactersIn500MsAt2400 = 110;
 
 std::optional<std::string> PortFromEnvironment(const char* Variable) {
     const char* name = std::getenv(Variable);
@@ -259,6 +262,23 @@ TEST(ComLinePauseTest, PauseInTheAnswerEndsTheRead) {
     const Bytes rest = ReadOnce(*port);
     ASSERT_FALSE(rest.empty());
     EXPECT_EQ(rest.back(), 0xFF);
+}
+
+TEST(ComLineSlowTest, ContinuousSlowAnswerIsCutAtTheTotalLimit) {
+    const auto name = PortFromEnvironment("ZUR_TEST_COM_SLOW");
+    if (!name)
+        GTEST_SKIP() << "ZUR_TEST_COM_SLOW names no port";
+    const auto port = OpenPort(*name, 2400);
+    const Bytes request = GetParamFrame(kParamAddr1);
+    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
+    const auto start = Clock::now();
+    const size_t first = ReadOnce(*port).size();
+    const auto elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 500);
+    EXPECT_LT(elapsed, 900);
+    EXPECT_GT(first, 0u);
+    EXPECT_LE(first, kMostCharactersIn500MsAt2400);
+    EXPECT_FALSE(ReadOnce(*port).empty()); // the answer goes on
 }
 
 class ComOpenTest : public testing::TestWithParam<const char*> {};

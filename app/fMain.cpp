@@ -85,7 +85,7 @@ int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
     }
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     if ((Flags & MbOkCancel) != 0) {
-        box.addButton(QMessageBox::Cancel);
+        box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     }
     box.setDefaultButton(ok);
     // A window made under a disabled owner starts disabled; the box must take input all the same.

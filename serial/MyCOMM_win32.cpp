@@ -3,6 +3,8 @@
 
 #include "serial/MyCOMM.h"
 
+#include "serial/PortNames.h"
+
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -130,11 +132,6 @@ bool SameName(const std::string& A, const std::string& B) {
                           B.data(), static_cast<int>(B.size())) == CSTR_EQUAL;
 }
 
-void AddUnlessListed(std::vector<std::string>& List, const std::optional<std::string>& Name) {
-    if (Name && std::ranges::none_of(List, [&](const std::string& entry) { return SameName(entry, *Name); }))
-        List.push_back(*Name);
-}
-
 } // namespace
 
 struct TZMyComm::Line {
@@ -223,16 +220,23 @@ void TZMyComm::Break(bool Clear) {
 }
 
 void ListComPorts(std::vector<std::string>& List) {
+    // The BIOS enumerator's ports first, then the device map's, each in index order.
+    std::vector<std::string> names;
+    const auto take = [&](const std::optional<std::string>& Name) {
+        if (Name)
+            names.push_back(*Name);
+    };
     if (const UniqueKey bios = OpenMachineKey(kBiosSerialKey)) {
         for (const std::string& device : SubkeyNames(bios.Get())) {
             if (const UniqueKey port = OpenMachineKey(std::string(kBiosSerialKey) + "\\" + device))
-                AddUnlessListed(List, StringValue(port.Get(), kPortNameValue));
+                take(StringValue(port.Get(), kPortNameValue));
         }
     }
     if (const UniqueKey map = OpenMachineKey(kDeviceMapKey)) {
         for (const std::string& value : ValueNames(map.Get()))
-            AddUnlessListed(List, StringValue(map.Get(), value));
+            take(StringValue(map.Get(), value));
     }
+    PortNames::Merge(List, names, SameName);
 }
 
 } // namespace MyCOMM

@@ -15,9 +15,9 @@ bool SameName(const std::string& A, const std::string& B) {
     return std::ranges::equal(A, B, [](char X, char Y) { return LowerAscii(X) == LowerAscii(Y); });
 }
 
-void Merge(std::vector<std::string>& List, const std::vector<std::string>& Source) {
+void Merge(std::vector<std::string>& List, const std::vector<std::string>& Source, TSameName Same) {
     for (const std::string& name : Source) {
-        if (std::ranges::none_of(List, [&](const std::string& entry) { return SameName(entry, name); }))
+        if (std::ranges::none_of(List, [&](const std::string& entry) { return Same(entry, name); }))
             List.push_back(name);
     }
 }

@@ -14,11 +14,12 @@
 //   wrong echo, wrong length,      applies                 n/a: fields of the command frame only
 //   bad trailer
 //   everything else                applies                 applies
-#include <QApplication>
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -244,6 +245,10 @@ const TRow kRows[] = {
     {Operation::MiddleBlock,  AdapterRemoved(), {kUpdateFailed}},
 };
 // clang-format on
+
+void PrintTo(const TRow& Row, std::ostream* Out) {
+    *Out << Describe(Row.Op).Name << " under " << Row.Fault.Name;
+}
 
 bool IsFirmware(Operation Op) {
     return Op == Operation::Preparation || Op == Operation::UpdateStart || Op == Operation::MiddleBlock;

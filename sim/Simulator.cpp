@@ -218,7 +218,7 @@ struct Simulator::Impl {
             }
             const int r = ::poll(fds, master >= 0 ? 2 : 1, timeoutMs);
             if (r < 0 && errno != EINTR)
-                return;
+                break;
             if (fds[0].revents & POLLIN)
                 DrainWake();
             if (master >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -226,6 +226,7 @@ struct Simulator::Impl {
             if (!pending.empty() && Clock::now() - lastByte >= kGarbageSilence)
                 pending.clear();
         }
+        CloseNow(); // nobody serves the line from here on; a waiting CloseLine returns
     }
 
     const Options options;

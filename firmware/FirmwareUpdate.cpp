@@ -12,7 +12,7 @@ namespace {
 constexpr uint8_t kLinkAddress = 255;    // the controller's link address in update mode
 constexpr uint8_t kProbeReplyBytes = 3;  // a control frame: address, control byte, SF
 constexpr int kRepeats = 15;             // repeats of enter-update-mode and of the update start
-constexpr int kModeSwitchPauseMs = 1000; // the controller restarts into update mode meanwhile
+constexpr int kModeSwitchPauseMs = 1000; // time for the controller to switch to update mode
 constexpr int32_t kTxBeforeStart = 15;   // the next frame then carries TX 1
 constexpr int kBlockBytes = 33;          // body bytes per update block
 constexpr int32_t kFirstBlockPos = 6;    // right after ImageValue32 and ImageValue16
@@ -27,8 +27,8 @@ void Tell(TUpdateWindow& Window, const char* Text) {
     Window.ShowMessageBox(Text, kMessageCaption, kOkButton);
 }
 
-// Sends the command, then repeats it up to kRepeats times while it fails; true when the last
-// attempt succeeded.
+// Tries once, then repeats up to kRepeats times while it fails. The outcome is that of the last
+// attempt: a controller that accepts the final repeat has done what was asked.
 template <typename Attempt> bool WithRepeats(Attempt&& Try) {
     bool done = Try();
     for (int repeat = 0; !done && repeat < kRepeats; ++repeat)

@@ -124,6 +124,13 @@ std::string Write(const std::string& Path, const std::vector<uint8_t>& Bytes) {
     return Path;
 }
 
+// A folder chosen as the file: Linux opens it and refuses the read, Windows refuses the opening.
+#ifdef _WIN32
+constexpr int kFolderError = EACCES;
+#else
+constexpr int kFolderError = EISDIR;
+#endif
+
 const TChoiceRow kChoiceRows[] = {
     {"GoodFile", [](const std::string& f) { return Write(f + "good.bin", kGood); }, true, ""},
     {"ChecksumMismatch", [](const std::string& f) { return Write(f + "bad.bin", Flipped(kGood, 10)); }, false,
@@ -136,7 +143,7 @@ const TChoiceRow kChoiceRows[] = {
     {"EmptyFile", [](const std::string& f) { return Write(f + "empty.bin", {}); }, false,
      "Файл микрокода слишком короткий!"},
     {"Missing", [](const std::string& f) { return f + "no-such-file.bin"; }, false, std::strerror(ENOENT)},
-    {"Folder", [](const std::string& f) { return f; }, false, std::strerror(EISDIR)},
+    {"Folder", [](const std::string& f) { return f; }, false, std::strerror(kFolderError)},
     {"HugeSparseFile",
      [](const std::string& f) {
          const std::string path = Write(f + "huge.bin", {});

@@ -1,0 +1,132 @@
+// Long runs against the simulated controller: the connection opened and closed a thousand times,
+// the configuration read a thousand times, and a 1 MiB image through the whole update. None may
+// leave a descriptor or a thread behind; LeakSanitizer looks after the memory when the program ends.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "link/uDispenser.h"
+#include "protocol/PtnLL.h"
+#include "serial/MyCOMM.h"
+#include "sim/Simulator.h"
+#include "tests/faults/WindowDriver.h"
+#include "tests/firmware/ScriptedWindow.h"
+
+namespace {
+
+using WindowDriver::TBox;
+
+constexpr int kOpenings = 1000;
+// The reads are shared among programs that ctest runs side by side: each read waits out twelve
+// 25 ms read intervals, so a thousand in one program would take five minutes.
+constexpr int kReadShards = 4;
+constexpr int kReadsPerShard = 1000 / kReadShards;
+constexpr size_t kImageBytes = 1 << 20;
+
+class LongRunTest : public testing::Test {
+protected:
+    void Open() {
+        Window.SetPort(Sim.PortPath());
+        Window.Click("bOpenClose");
+    }
+
+    sim::Simulator Sim;
+    WindowDriver::TDriver Window;
+};
+
+TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
+    Open(); // the window's first opening sets up what it keeps for good
+    Window.Click("bOpenClose");
+    const int descriptors = WindowDriver::OpenDescriptors();
+    const int threads = WindowDriver::Threads();
+
+    for (int i = 0; i < kOpenings; ++i) {
+        Open();
+        ASSERT_EQ(Window.OpenCloseCaption(), "Закрыть") << "opening " << i;
+        ASSERT_TRUE(Window.PagesEnabled());
+        Window.Click("bOpenClose");
+        ASSERT_EQ(Window.OpenCloseCaption(), "Открыть") << "closing " << i;
+        ASSERT_FALSE(Window.PagesEnabled());
+    }
+
+    EXPECT_TRUE(Window.Boxes().empty());
+    RecordProperty("descriptors", descriptors);
+    RecordProperty("threads", threads);
+    EXPECT_EQ(WindowDriver::OpenDescriptors(), descriptors);
+    EXPECT_EQ(WindowDriver::Threads(), threads);
+    // The port is free again: the last closing let go of it.
+    Open();
+    EXPECT_TRUE(Window.Form().IsConnected());
+}
+
+class ConfigReadsTest : public LongRunTest, public testing::WithParamInterface<int> {};
+
+TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
+    Open();
+    Window.Click("bGetConfig"); // the first wait window and box set up what the window keeps
+    Window.Boxes().clear();
+    const int descriptors = WindowDriver::OpenDescriptors();
+    const int threads = WindowDriver::Threads();
+
+    for (int i = 0; i < kReadsPerShard; ++i) {
+        Window.Click("bGetConfig");
+        ASSERT_EQ(Window.Boxes().size(), 1u) << "read " << i;
+        ASSERT_EQ(Window.Boxes().front(), (TBox{"Конфигурация успешно получена", "СООБЩЕНИЕ", 0}))
+            << "read " << i;
+        Window.Boxes().clear();
+    }
+
+    // Twelve parameters a read, and not a single repeat.
+    EXPECT_EQ(Sim.ExchangeCount(), 12 * (kReadsPerShard + 1));
+    RecordProperty("descriptors", descriptors);
+    RecordProperty("threads", threads);
+    EXPECT_EQ(WindowDriver::OpenDescriptors(), descriptors);
+    EXPECT_EQ(WindowDriver::Threads(), threads);
+    Window.Click("bOpenClose");
+}
+
+INSTANTIATE_TEST_SUITE_P(Shard, ConfigReadsTest, testing::Range(0, kReadShards));
+
+// The core objects as the window makes them, but with a read that ends 1 ms after the last byte
+// instead of 25: at 25 ms an ACK the 31,776 blocks would take over thirteen minutes.
+TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
+    sim::Options options;
+    options.UpdateMode = true;
+    sim::Simulator sim(options);
+    MyCOMM::TZMyComm port(sim.PortPath(), 115200, 256, 256, 2, 1, 0, 8);
+    port.SetTimeouts(1, 0, 500, 1, 200);
+    PtnLL::TPtnLL commands(1, port);
+    uDispenser::TDispenserLL engine(255, 1, port, 1000);
+    ScriptedWindow::TScriptedWindow window(commands, engine);
+
+    std::vector<uint8_t> body(kImageBytes);
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9)); // every byte value, 0x10 and 0xFA included
+    FirmwareUpdate::TImageState image;
+    image.ImageValue32 = static_cast<uint32_t>(body.size()); // the simulator takes it as the body's length
+    image.ImageValue16 = 0xBEEF;
+    image.FirmwareImage = {uint8_t(kImageBytes),
+                           uint8_t(kImageBytes >> 8),
+                           uint8_t(kImageBytes >> 16),
+                           uint8_t(kImageBytes >> 24),
+                           0xEF,
+                           0xBE};
+    image.FirmwareImage.insert(image.FirmwareImage.end(), body.begin(), body.end());
+    image.ImageChosen = true;
+
+    FirmwareUpdate::StartUpdate(image, window);
+
+    EXPECT_EQ(window.Messages,
+              (std::vector<ScriptedWindow::TMessage>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));
+    const sim::ReceivedImage received = sim.Image();
+    EXPECT_TRUE(received.Started);
+    EXPECT_EQ(received.Value32, kImageBytes);
+    EXPECT_EQ(received.Value16, 0xBEEF);
+    ASSERT_EQ(received.Body.size(), body.size());
+    EXPECT_TRUE(received.Body == body);
+    EXPECT_EQ(received.BlockSizes.size(), (kImageBytes + 32) / 33);
+    EXPECT_EQ(received.BlockSizes.back(), kImageBytes % 33);
+    EXPECT_EQ(image.TransferPos, 6);
+}
+
+} // namespace

@@ -181,6 +181,19 @@ TEST_F(SimulatorFixture, DropsBytesThatFormNoFrameAfterASilence) {
     EXPECT_EQ(simulator.ReceivedFrames(), std::vector<Bytes>{kGetParam1});
 }
 
+TEST_F(SimulatorFixture, PausedReadingLetsTheLineFillUp) {
+    simulator.PauseReading(true);
+    const Bytes filler(4096, 0x00);
+    int error = 0;
+    for (int i = 0; i < 64 && error == 0; ++i)
+        error = line.TryWrite(filler);
+    EXPECT_EQ(error, EAGAIN);
+    simulator.PauseReading(false);
+    // The filler forms no frame and is dropped once the line falls silent.
+    EXPECT_TRUE(line.Read().bytes.empty());
+    EXPECT_EQ(line.Exchange(kGetState), kGetStateAnswer);
+}
+
 TEST_F(SimulatorFixture, PulledLineEndsReadsAtOnceAndFailsWrites) {
     simulator.CloseLine();
     const auto start = Clock::now();

@@ -34,7 +34,7 @@ enum class TOperation {
     Reset,
     GetParam,
     SetParam,
-    EnterUpdateMode, // after GetConfig, as the update runs it
+    EnterUpdateMode, // after a successful GetConfig, as the update runs it
     GetAddresses,
     GetConfig,
     SetConfig,
@@ -106,8 +106,12 @@ void Run(PtnLL::TPtnLL& Commands, TOperation Operation, uint8_t First, uint8_t S
     case TOperation::SetParam:
         return Commands.SetParam(First);
     case TOperation::EnterUpdateMode:
+        // The update asks for update mode only with a serial number just read.
         Commands.GetConfig();
-        return Commands.EnterUpdateMode();
+        if (Commands.Ok) {
+            Commands.EnterUpdateMode();
+        }
+        return;
     case TOperation::GetAddresses:
         return Commands.GetAddresses(a, b);
     case TOperation::GetConfig:

@@ -18,17 +18,33 @@ cmake --build "$build" -j 2 --target "${targets[@]/#/fuzz_}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# One target per core at a time; each keeps its own log and crash folder.
+run_target() {
+    local target=$1 work="$build/fuzz/run/$1"
+    rm -rf "$work"
+    mkdir -p "$work/corpus" "$work/crashes"
+    cp fuzz/corpus/"$target"/* "$work/corpus/"
+    local status=0
+    "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="$work/crashes/" "$work/corpus" >"$work/fuzz.log" 2>&1 || status=$?
+    echo "$status" >"$work/status"
+}
+
+for target in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do
+        wait -n || true
+    done
+    echo "== $target: ${seconds} s"
+    run_target "$target" &
+done
+wait
+
 failed=()
 summary=()
 for target in "${targets[@]}"; do
     work="$build/fuzz/run/$target"
-    rm -rf "$work"
-    mkdir -p "$work/corpus" "$work/crashes"
-    cp fuzz/corpus/"$target"/* "$work/corpus/"
     log="$work/fuzz.log"
-    echo "== $target: ${seconds} s"
-    if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="$work/crashes/" "$work/corpus" >"$log" 2>&1; then
+    if [ "$(cat "$work/status")" != 0 ]; then
         failed+=("$target")
         tail -n 40 "$log"
         echo "== $target: FAILED; the input is in $work/crashes/"

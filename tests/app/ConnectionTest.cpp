@@ -1,6 +1,8 @@
 // Opening and closing the connection, and the three ways opening fails.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -43,6 +45,28 @@ TEST_F(ConnectionTest, AddressIsTakenWhenOpening) {
     EXPECT_EQ(Form->Protocol()->Address, 9);
     Spin("vTRKAddr")->setValue(3); // no effect on the open connection
     EXPECT_EQ(Form->Protocol()->Address, 9);
+}
+
+TEST_F(ConnectionTest, TypedTextIsUsedButNeverAddedToTheLists) {
+    const auto items = [this](const char* Name) {
+        QStringList list;
+        for (int i = 0; i < Find<QComboBox>(Name)->count(); ++i)
+            list << Find<QComboBox>(Name)->itemText(i);
+        return list;
+    };
+    const QStringList ports = items("vCOMSelect"), speeds = items("bComSpeed");
+    for (const char* name : {"vCOMSelect", "bComSpeed"}) {
+        auto* box = Find<QComboBox>(name);
+        box->lineEdit()->clear();
+        QTest::keyClicks(box->lineEdit(), "typed");
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    }
+    EXPECT_EQ(items("vCOMSelect"), ports);
+    EXPECT_EQ(items("bComSpeed"), speeds);
+    Find<QComboBox>("bComSpeed")->setCurrentIndex(3);
+    Open(); // types the simulator's port over the text
+    EXPECT_TRUE(Form->IsConnected());
+    EXPECT_EQ(items("vCOMSelect"), ports);
 }
 
 TEST_F(ConnectionTest, EmptyPortText) {

@@ -7,22 +7,16 @@
 #include <QTimer>
 #include <fstream>
 
-#include "protocol/crc16c.h"
 #include "tests/app/AppFixture.h"
+#include "tests/firmware/ImageBytes.h"
 
 namespace {
 
 using AppFixture::TBox;
 
+// The simulator takes the 32-bit header value as the body's length.
 std::vector<uint8_t> ImageFile(const std::vector<uint8_t>& Body, uint16_t Value16) {
-    const auto size = static_cast<uint32_t>(Body.size()); // the simulator takes Value32 as the body's length
-    std::vector<uint8_t> file{uint8_t(size),       uint8_t(size >> 8), uint8_t(size >> 16),
-                              uint8_t(size >> 24), uint8_t(Value16),   uint8_t(Value16 >> 8)};
-    file.insert(file.end(), Body.begin(), Body.end());
-    const uint16_t crc = crc16c::Crc16(0, file.data(), static_cast<int32_t>(file.size()));
-    file.push_back(uint8_t(crc));
-    file.push_back(uint8_t(crc >> 8));
-    return file;
+    return ImageBytes::MakeImageFile(static_cast<uint32_t>(Body.size()), Value16, Body);
 }
 
 class FirmwarePageTest : public AppFixture::WindowTest {

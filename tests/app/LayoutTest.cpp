@@ -4,11 +4,14 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
@@ -131,7 +134,24 @@ TEST_P(LayoutTest, ControlStandsAsLaidOut) {
     }
     if (const auto* check = qobject_cast<const QCheckBox*>(control)) {
         EXPECT_EQ(check->isChecked(), row.Value != 0);
-        EXPECT_EQ(check->layoutDirection(), Qt::RightToLeft); // the caption stands left of the box
+        // The caption starts at the left edge and the box stands at the right edge.
+        const QImage look = const_cast<QCheckBox*>(check)->grab().toImage();
+        std::vector<int> inkColumns;
+        for (int x = 0; x < look.width(); ++x) {
+            for (int y = 0; y < look.height(); ++y) {
+                if (qGray(look.pixel(x, y)) < 200) {
+                    inkColumns.push_back(x);
+                    break;
+                }
+            }
+        }
+        ASSERT_FALSE(inkColumns.empty());
+        EXPECT_LT(inkColumns.front(), 8);
+        EXPECT_GE(inkColumns.back(), look.width() - 3);
+        const auto gap =
+            std::adjacent_find(inkColumns.begin(), inkColumns.end(), [](int A, int B) { return B - A > 20; });
+        ASSERT_NE(gap, inkColumns.end()) << "the caption runs into the box";
+        EXPECT_LT(*gap, look.width() / 2);
     }
 }
 

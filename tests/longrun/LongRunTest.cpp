@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "firmware/FirmwareImage.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
 #include "tests/faults/WindowDriver.h"
+#include "tests/firmware/ImageBytes.h"
 #include "tests/firmware/ScriptedWindow.h"
 
 namespace {
@@ -102,17 +104,11 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
     std::vector<uint8_t> body(kImageBytes);
     for (size_t i = 0; i < body.size(); ++i)
         body[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9)); // every byte value, 0x10 and 0xFA included
-    FirmwareUpdate::TImageState image;
-    image.ImageValue32 = static_cast<uint32_t>(body.size()); // the simulator takes it as the body's length
-    image.ImageValue16 = 0xBEEF;
-    image.FirmwareImage = {uint8_t(kImageBytes),
-                           uint8_t(kImageBytes >> 8),
-                           uint8_t(kImageBytes >> 16),
-                           uint8_t(kImageBytes >> 24),
-                           0xEF,
-                           0xBE};
-    image.FirmwareImage.insert(image.FirmwareImage.end(), body.begin(), body.end());
-    image.ImageChosen = true;
+    // The simulator takes the 32-bit header value as the body's length.
+    const FirmwareImage::TLoaded loaded =
+        FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kImageBytes, 0xBEEF, body));
+    ASSERT_EQ(loaded.Result, FirmwareImage::TCheck::Accepted);
+    FirmwareUpdate::TImageState image = loaded.Image;
 
     FirmwareUpdate::StartUpdate(image, window);
 

@@ -79,20 +79,26 @@ UniqueKey OpenMachineKey(const std::string& Path) {
     return key;
 }
 
+// Names in index order; Enumerate reads the name at an index, as RegEnumKeyExA and RegEnumValueA do.
+template <class TEnumerate> std::vector<std::string> Names(DWORD Count, DWORD Longest, TEnumerate Enumerate) {
+    std::vector<std::string> names;
+    std::string name(Longest + 1, '\0');
+    for (DWORD index = 0; index < Count; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (Enumerate(index, name.data(), &length) == ERROR_SUCCESS)
+            names.emplace_back(name.data(), length);
+    }
+    return names;
+}
+
 std::vector<std::string> SubkeyNames(HKEY Key) {
     DWORD count = 0, longest = 0;
     if (RegQueryInfoKeyA(Key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS)
         return {};
-    std::vector<std::string> names;
-    std::string name(longest + 1, '\0');
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            names.emplace_back(name.data(), length);
-    }
-    return names;
+    return Names(count, longest, [Key](DWORD Index, char* Name, DWORD* Length) {
+        return RegEnumKeyExA(Key, Index, Name, Length, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 std::vector<std::string> ValueNames(HKEY Key) {
@@ -100,15 +106,9 @@ std::vector<std::string> ValueNames(HKEY Key) {
     if (RegQueryInfoKeyA(Key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS)
         return {};
-    std::vector<std::string> names;
-    std::string name(longest + 1, '\0');
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueA(Key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            names.emplace_back(name.data(), length);
-    }
-    return names;
+    return Names(count, longest, [Key](DWORD Index, char* Name, DWORD* Length) {
+        return RegEnumValueA(Key, Index, Name, Length, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 // The text of a REG_SZ value up to its first zero; nothing for a missing value or another type.

@@ -68,9 +68,13 @@ fetch_kernel() {
 # The guest program is static (the initramfs has no libraries) and without sanitizers.
 launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZUR_QEMU_LANE=ON -DZUR_BUILD_APP=OFF \
-    -DZUR_BUILD_BENCH=OFF "${launcher[@]}" > /dev/null
-cmake --build "$build" -j "$(nproc)" --target guest_tests qemu-lane > /dev/null
+mkdir -p "$cache"
+if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZUR_QEMU_LANE=ON -DZUR_BUILD_APP=OFF \
+    -DZUR_BUILD_BENCH=OFF "${launcher[@]}" &&
+    cmake --build "$build" -j "$(nproc)" --target guest_tests qemu-lane; } > "$cache/build.log" 2>&1; then
+    tail -40 "$cache/build.log" >&2
+    exit 1
+fi
 
 # The root must be 0755 (mktemp makes 0700): otherwise no unprivileged process opens anything.
 root=$(mktemp -d)

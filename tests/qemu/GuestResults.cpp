@@ -5,6 +5,7 @@ namespace {
 constexpr std::string_view kRun = "[ RUN      ] ";
 constexpr std::string_view kOk = "[       OK ] ";
 constexpr std::string_view kFailed = "[  FAILED  ] ";
+constexpr std::string_view kReplyEcho = "=";
 
 } // namespace
 
@@ -25,5 +26,7 @@ void TGuestResults::Feed(const std::string& ConsoleLine) {
         running = false;
         return;
     }
-    current.Output.push_back(ConsoleLine);
+    // The console echoes the host's replies; they are not the test's output.
+    if (!ConsoleLine.starts_with(kReplyEcho))
+        current.Output.push_back(ConsoleLine);
 }

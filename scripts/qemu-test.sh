@@ -40,7 +40,7 @@ fetch_kernel() {
     rm -rf "$work"
     mkdir -p "$work/modules"
     (cd "$work" && apt-get download -q "$package" 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
-    ls "$work"/*.deb > /dev/null
+    ls "$work"/*.deb > /dev/null 2>&1 || { echo "could not download $package" >&2; exit 1; }
     dpkg-deb -x "$work"/*.deb "$work/root"
     local module file
     for module in "${modules[@]}"; do
@@ -86,8 +86,10 @@ cp "$kernel"/modules/*.ko "$root/lib/modules/"
 cp tests/qemu/init "$root/init"
 cp "$build/tests/qemu/guest_tests" "$root/"
 (cd "$root" && find . | cpio -o -H newc -R 0:0 --quiet) | gzip -1 > "$cache/initrd.cpio.gz"
+rm -rf "$root"
+trap - EXIT
 
-status=0
-"$build/tests/qemu/qemu-lane" "$kernel/vmlinux" "$cache/initrd.cpio.gz" "$cache" || status=$?
-echo "QEMU lane: $((SECONDS - start)) s; the guest's console and QEMU's chip trace are in $cache"
-exit $status
+echo "Kernel, guest program and initramfs ready after $((SECONDS - start)) s; the guest's console" \
+    "and QEMU's chip trace go to $cache"
+# Its last line is the summary.
+exec "$build/tests/qemu/qemu-lane" "$kernel/vmlinux" "$cache/initrd.cpio.gz" "$cache"

@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
     TFileTail trace(setup.TraceFile);
     TLaneRequests requests(uart, adapter, trace, machine);
     TLane lane(machine, requests, log);
+    const auto start = Clock::now();
     const bool ended = lane.Run();
     const int status = machine.Finish(ended ? kExitPatience : 0s);
 
@@ -130,8 +131,9 @@ int main(int argc, char** argv) {
         ++(verdict.Passed ? passed : failed);
     }
     const bool wholeRun = ended && lane.GuestDone() && status == 0;
-    std::printf("%s qemu-lane: the guest ran to its end%s\n", wholeRun ? "PASS" : "FAIL",
-                ended ? "" : " (time ran out)");
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+    std::printf("%s qemu-lane: the guest ran to its end (%lld s%s)\n", wholeRun ? "PASS" : "FAIL",
+                static_cast<long long>(seconds), ended ? "" : ", time ran out");
     ++(wholeRun ? passed : failed);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;

@@ -25,9 +25,9 @@ using namespace std::chrono_literals;
 constexpr const char* kUsage = "Usage: qemu-lane KERNEL INITRD WORK-FOLDER\n";
 constexpr std::string_view kRequest = "@@lane ";
 constexpr const char* kGuestDone = "done";
-constexpr auto kRunLimit = 100s;  // the whole guest run, boot included
-constexpr auto kPullLookStep = 5; // milliseconds between looks while a pull waits
-constexpr auto kIdleLookStep = 200;
+constexpr auto kRunLimit = 100s;   // the whole guest run, boot included
+constexpr int kPullLookStepMs = 5; // between looks while a pull waits
+constexpr int kIdleLookStepMs = 200;
 constexpr auto kExitPatience = 5s;
 
 class TLane {
@@ -40,7 +40,7 @@ public:
         const auto deadline = Clock::now() + kRunLimit;
         std::string pending;
         while (Clock::now() < deadline) {
-            const int stepMs = requests.Tick() ? kPullLookStep : kIdleLookStep;
+            const int stepMs = requests.Tick() ? kPullLookStepMs : kIdleLookStepMs;
             pollfd output{machine.ConsoleOut(), POLLIN, 0};
             poll(&output, 1, stepMs);
             char chunk[4096];

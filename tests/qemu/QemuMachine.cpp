@@ -83,6 +83,8 @@ TQemuMachine::TQemuMachine(const TQemuSetup& Setup) : monitorSocket(Setup.Monito
     if (pid == 0) {
         dup2(input[0], STDIN_FILENO);
         dup2(output[1], STDOUT_FILENO);
+        // QEMU opens the lines by path; the simulators' own descriptors stay with the host.
+        close_range(3, ~0U, 0);
         execvp(argv[0], argv.data());
         std::fprintf(stderr, "cannot start %s: %s\n", argv[0], std::strerror(errno));
         _exit(127);

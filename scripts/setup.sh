@@ -11,6 +11,7 @@ packages=(
     xvfb xauth
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine
     clang libclang-rt-14-dev
+    qemu-system-x86 busybox-static cpio xz-utils
 )
 packages+=("$@")
 

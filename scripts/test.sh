@@ -20,3 +20,6 @@ scripts/windows-test.sh
 
 # Every fuzz target for a minute, on a copy of its seeds; a crash fails the run.
 scripts/fuzz.sh 60
+
+# The serial layer on the kernel's real 8250 and ftdi_sio drivers, in a Linux guest under QEMU.
+scripts/qemu-test.sh

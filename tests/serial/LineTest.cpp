@@ -10,12 +10,15 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -293,6 +296,31 @@ INSTANTIATE_TEST_SUITE_P(ParityChecking, RoundTripTest, testing::Values(2u, 0u),
                          });
 
 // Opening and refusing.
+
+// The UUCP lock files that serial programs on Linux share.
+constexpr char kLockFolder[] = "/var/lock";
+
+std::filesystem::path LockOf(const PtyPeer& Peer) {
+    return std::filesystem::path(kLockFolder) /
+           ("LCK.." + std::filesystem::path(Peer.SlavePath()).filename().string());
+}
+
+// The conventional content: the pid right-aligned in ten characters, then a newline.
+std::string LockNaming(pid_t Pid) {
+    const std::string digits = std::to_string(Pid);
+    return std::string(10 - digits.size(), ' ') + digits + "\n";
+}
+
+std::string Contents(const std::filesystem::path& File) {
+    std::ifstream in(File);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Removes the path when released.
+std::shared_ptr<void> Removed(const std::filesystem::path& Path) {
+    return std::shared_ptr<void>(nullptr, [Path](void*) { std::filesystem::remove(Path); });
+}
+
 TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
     PtyPeer peer;
     auto first = OpenPort(peer.SlavePath());
@@ -302,7 +330,11 @@ TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_STREQ(error.what(), ("Cannot open COM-port " + peer.SlavePath()).c_str());
     }
-    // The refused attempt must not have spoilt the first one's line.
+    // The refused attempt must not have taken the first one's lock with it.
+    if (access(kLockFolder, W_OK) == 0) {
+        EXPECT_EQ(Contents(LockOf(peer)), LockNaming(getpid()));
+    }
+    // Nor spoilt its line.
     peer.Send({0x42});
     EXPECT_EQ(ReadOnce(*first), Bytes{0x42});
     first.reset();
@@ -345,6 +377,89 @@ INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,
                          });
 
 // The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
+// A lock found in the folder, and whether it stops the opening.
+struct TLockCase {
+    const char* Name;
+    std::function<std::string()> Found; // the content of the lock already there; none when empty
+    bool ThroughSymlink;                // opened by another name of the device, as /tmp/zur-sim
+    bool Refused;
+};
+
+pid_t DeadPid() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+const TLockCase kLockCases[] = {
+    {.Name = "LiveOtherProgram",
+     .Found = [] { return LockNaming(getppid()); },
+     .ThroughSymlink = true,
+     .Refused = true},
+    // Some programs add their own name and the user's after the pid.
+    {.Name = "LiveOtherProgramWithItsName",
+     .Found = [] { return LockNaming(getppid()).substr(0, 10) + " minicom root\n"; },
+     .ThroughSymlink = false,
+     .Refused = true},
+    {.Name = "DeadProgram",
+     .Found = [] { return LockNaming(DeadPid()); },
+     .ThroughSymlink = false,
+     .Refused = false},
+    // kill() would take pid 0 for this process's own group.
+    {.Name = "NoProgram", .Found = [] { return LockNaming(0); }, .ThroughSymlink = false, .Refused = false},
+    {.Name = "Empty", .Found = [] { return std::string(); }, .ThroughSymlink = false, .Refused = false},
+    {.Name = "None", .Found = nullptr, .ThroughSymlink = true, .Refused = false},
+};
+
+void PrintTo(const TLockCase& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+class UucpLockTest : public testing::TestWithParam<TLockCase> {};
+
+TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
+    if (access(kLockFolder, W_OK) != 0)
+        GTEST_SKIP() << kLockFolder << " may not be written here";
+    PtyPeer peer;
+    const std::filesystem::path lock = LockOf(peer);
+    const auto removeLock = Removed(lock);
+    std::string found;
+    if (GetParam().Found) {
+        found = GetParam().Found();
+        std::ofstream(lock) << found;
+    }
+    std::string name = peer.SlavePath();
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("zur-lock-" + std::to_string(getpid()));
+    const auto removeLink = Removed(link);
+    if (GetParam().ThroughSymlink) {
+        std::filesystem::create_symlink(peer.SlavePath(), link);
+        name = link.string();
+    }
+    const int descriptors = OpenDescriptorCount();
+
+    if (GetParam().Refused) {
+        try {
+            OpenPort(name);
+            FAIL() << "opened " << name;
+        } catch (const MyCOMM::ECommError& error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
+        }
+        EXPECT_EQ(OpenDescriptorCount(), descriptors);
+        EXPECT_EQ(Contents(lock), found); // the holder's lock is left alone
+        return;
+    }
+    auto port = OpenPort(name);
+    EXPECT_EQ(Contents(lock), LockNaming(getpid()));
+    port.reset();
+    EXPECT_FALSE(std::filesystem::exists(lock));
+}
+
+INSTANTIATE_TEST_SUITE_P(Locks, UucpLockTest, testing::ValuesIn(kLockCases),
+                         [](const testing::TestParamInfo<TLockCase>& info) { return info.param.Name; });
+
 class SpeedTest : public testing::TestWithParam<uint32_t> {};
 
 TEST_P(SpeedTest, LineRunsAtTheChosenSpeed) {

@@ -35,6 +35,14 @@ struct TCloseFile {
 };
 using TFile = std::unique_ptr<std::FILE, TCloseFile>;
 
+// Hands an open descriptor to a stream, closing it when that fails.
+TFile Stream(int Fd, const char* Mode) {
+    TFile file(fdopen(Fd, Mode));
+    if (!file)
+        close(Fd);
+    return file;
+}
+
 // This process's pid in the conventional form, under a temporary name in Folder; removed again
 // with the object. Not Written when the folder is missing or may not be written.
 class TPidFile {
@@ -45,13 +53,9 @@ public:
         if (fd < 0)
             return;
         path = name;
-        const TFile file(fdopen(fd, "w"));
-        if (!file) {
-            close(fd);
-            return;
-        }
-        written = fchmod(fd, kReadableByAll) == 0 && std::fprintf(file.get(), "%10d\n", int{getpid()}) > 0 &&
-                  std::fflush(file.get()) == 0;
+        const TFile file = Stream(fd, "w");
+        written = file && fchmod(fd, kReadableByAll) == 0 &&
+                  std::fprintf(file.get(), "%10d\n", int{getpid()}) > 0 && std::fflush(file.get()) == 0;
     }
     ~TPidFile() {
         if (!path.empty())
@@ -70,9 +74,13 @@ private:
 
 // The pid a lock names: nothing when there is no lock, 0 when it names no process.
 std::optional<pid_t> Holder(const fs::path& Lock) {
-    const TFile file(std::fopen(Lock.c_str(), "re"));
-    if (!file)
+    // Not waiting: a lock that is no regular file (a FIFO put there) must not stall the opening.
+    const int fd = open(Lock.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return errno == ENOENT ? std::nullopt : std::optional<pid_t>(0);
+    const TFile file = Stream(fd, "r");
+    if (!file)
+        return 0;
     char text[kLongestContent];
     const char* const start = text;
     const char* const last = start + std::fread(text, 1, sizeof text, file.get());

@@ -15,6 +15,7 @@
 #include <limits>
 #include <numeric>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -376,12 +377,11 @@ INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,
                              return std::to_string(info.index);
                          });
 
-// The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
 // A lock found in the folder, and whether it stops the opening.
 struct TLockCase {
     const char* Name;
-    std::function<std::string()> Found; // the content of the lock already there; none when empty
-    bool ThroughSymlink;                // opened by another name of the device, as /tmp/zur-sim
+    std::function<pid_t()> Holder; // the pid in the lock already there; no lock when empty
+    bool ThroughSymlink;           // the device opened by another of its names, as /tmp/zur-sim
     bool Refused;
 };
 
@@ -394,23 +394,11 @@ pid_t DeadPid() {
 }
 
 const TLockCase kLockCases[] = {
-    {.Name = "LiveOtherProgram",
-     .Found = [] { return LockNaming(getppid()); },
-     .ThroughSymlink = true,
-     .Refused = true},
-    // Some programs add their own name and the user's after the pid.
-    {.Name = "LiveOtherProgramWithItsName",
-     .Found = [] { return LockNaming(getppid()).substr(0, 10) + " minicom root\n"; },
-     .ThroughSymlink = false,
-     .Refused = true},
-    {.Name = "DeadProgram",
-     .Found = [] { return LockNaming(DeadPid()); },
-     .ThroughSymlink = false,
-     .Refused = false},
+    {.Name = "LiveOtherProgram", .Holder = getppid, .ThroughSymlink = true, .Refused = true},
+    {.Name = "DeadProgram", .Holder = DeadPid, .ThroughSymlink = false, .Refused = false},
     // kill() would take pid 0 for this process's own group.
-    {.Name = "NoProgram", .Found = [] { return LockNaming(0); }, .ThroughSymlink = false, .Refused = false},
-    {.Name = "Empty", .Found = [] { return std::string(); }, .ThroughSymlink = false, .Refused = false},
-    {.Name = "None", .Found = nullptr, .ThroughSymlink = true, .Refused = false},
+    {.Name = "NoProgram", .Holder = [] { return pid_t{0}; }, .ThroughSymlink = false, .Refused = false},
+    {.Name = "None", .Holder = nullptr, .ThroughSymlink = true, .Refused = false},
 };
 
 void PrintTo(const TLockCase& Row, std::ostream* Out) {
@@ -424,42 +412,34 @@ TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
         GTEST_SKIP() << kLockFolder << " may not be written here";
     PtyPeer peer;
     const std::filesystem::path lock = LockOf(peer);
-    const auto removeLock = Removed(lock);
-    std::string found;
-    if (GetParam().Found) {
-        found = GetParam().Found();
-        std::ofstream(lock) << found;
-    }
-    std::string name = peer.SlavePath();
     const std::filesystem::path link =
         std::filesystem::temp_directory_path() / ("zur-lock-" + std::to_string(getpid()));
-    const auto removeLink = Removed(link);
-    if (GetParam().ThroughSymlink) {
+    const auto removed = std::make_pair(Removed(lock), Removed(link));
+    const std::string found = GetParam().Holder ? LockNaming(GetParam().Holder()) : "";
+    if (GetParam().Holder)
+        std::ofstream(lock) << found;
+    if (GetParam().ThroughSymlink)
         std::filesystem::create_symlink(peer.SlavePath(), link);
-        name = link.string();
-    }
+    const std::string name = GetParam().ThroughSymlink ? link.string() : peer.SlavePath();
     const int descriptors = OpenDescriptorCount();
 
-    if (GetParam().Refused) {
-        try {
-            OpenPort(name);
-            FAIL() << "opened " << name;
-        } catch (const MyCOMM::ECommError& error) {
-            EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
-        }
-        EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    try {
+        auto port = OpenPort(name);
+        EXPECT_FALSE(GetParam().Refused);
+        EXPECT_EQ(Contents(lock), LockNaming(getpid()));
+    } catch (const MyCOMM::ECommError& error) {
+        EXPECT_TRUE(GetParam().Refused);
+        EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
         EXPECT_EQ(Contents(lock), found); // the holder's lock is left alone
-        return;
     }
-    auto port = OpenPort(name);
-    EXPECT_EQ(Contents(lock), LockNaming(getpid()));
-    port.reset();
-    EXPECT_FALSE(std::filesystem::exists(lock));
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(std::filesystem::exists(lock), GetParam().Refused); // ours went with the port
 }
 
 INSTANTIATE_TEST_SUITE_P(Locks, UucpLockTest, testing::ValuesIn(kLockCases),
                          [](const testing::TestParamInfo<TLockCase>& info) { return info.param.Name; });
 
+// The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
 class SpeedTest : public testing::TestWithParam<uint32_t> {};
 
 TEST_P(SpeedTest, LineRunsAtTheChosenSpeed) {

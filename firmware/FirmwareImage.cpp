@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
 #include "protocol/crc16c.h"
+#include "serial/SystemPath.h"
 
 namespace FirmwareImage {
 namespace {
@@ -21,18 +21,12 @@ constexpr size_t kLargestImage = INT32_MAX / 100;
 constexpr size_t kLargestFile = kLargestImage + kChecksumBytes;
 constexpr size_t kReadChunk = 64 * 1024;
 
-#ifdef _WIN32
-constexpr int kOpenFlags = O_RDONLY | O_BINARY; // Windows would otherwise translate CR LF in the image
-#else
-constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC;
-#endif
-
 constexpr int kOkButton = 0; // an OK button alone, no icon
 constexpr char kErrorCaption[] = "ОШИБКА";
 
 class TFile {
 public:
-    explicit TFile(const std::string& Path) : fd(::open(Path.c_str(), kOpenFlags)) {}
+    explicit TFile(const std::string& Path) : fd(SystemPath::OpenForReading(Path)) {}
     ~TFile() {
         if (fd >= 0)
             ::close(fd);

@@ -3,9 +3,11 @@
 
 #include "serial/MyCOMM.h"
 
+#include "serial/LockFile.h"
 #include "serial/ParityMarks.h"
 #include "serial/PortNames.h"
 #include "serial/SysfsPorts.h"
+#include "serial/SystemPath.h"
 #include "serial/Termios2.h"
 
 #include <algorithm>
@@ -97,7 +99,8 @@ std::string DevicePath(const std::string& PortName) {
 } // namespace
 
 struct TZMyComm::Line {
-    Line(UniqueFd&& Fd, bool MarksParity) : fd(std::move(Fd)), marksParity(MarksParity) {}
+    Line(LockFile::TLockFile&& Lock, UniqueFd&& Fd, bool MarksParity)
+        : lock(std::move(Lock)), fd(std::move(Fd)), marksParity(MarksParity) {}
     ~Line() {
         // The tty may outlive this descriptor (another side keeps it open): let the next opener in.
         ioctl(fd.Get(), TIOCNXCL);
@@ -106,6 +109,7 @@ struct TZMyComm::Line {
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
 
+    LockFile::TLockFile lock; // goes after the device is closed
     UniqueFd fd;
     bool marksParity = false;
     ParityMarks::Decoder marks;
@@ -119,20 +123,26 @@ TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t /*In
                    uint8_t ByteSize)
     : PortName(PortName) {
     // Linux sizes its tty queues itself; the queue sizes have nothing to set here.
-    UniqueFd fd(open(DevicePath(PortName).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    const std::filesystem::path device = SystemPath::Native(DevicePath(PortName));
+    UniqueFd fd(open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios current{};
-    // Only a terminal is a port. The lock comes before TIOCEXCL so that a refused opener never
-    // touches the exclusive flag of the one holding the port; TIOCEXCL alone does not stop root.
-    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
-        ioctl(fd.Get(), TIOCEXCL) != 0)
-        throw ECommError("Cannot open COM-port " + PortName);
+    const auto refused = [&PortName] { return ECommError("Cannot open COM-port " + PortName); };
+    // Only a terminal is a port. flock refuses any other port object first, one of this process
+    // too, so that a UUCP lock naming this process is a stale one. Both locks come before TIOCEXCL
+    // so that a refused opener never touches the exclusive flag of the one holding the port;
+    // TIOCEXCL alone does not stop root.
+    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        throw refused();
+    std::optional<LockFile::TLockFile> lock = LockFile::TLockFile::Take(device, LockFile::kFolder);
+    if (!lock || ioctl(fd.Get(), TIOCEXCL) != 0)
+        throw refused();
 
     const Termios2::LineSettings settings{BaudRate, DcbFlags, Parity, StopBits, ByteSize};
     Termios2::Apply(fd.Get(), settings);
     // Linux raises DTR and RTS on open; the line runs with both off.
     const int modemLines = TIOCM_DTR | TIOCM_RTS;
     ioctl(fd.Get(), TIOCMBIC, &modemLines);
-    line = std::make_unique<Line>(std::move(fd), Termios2::MarksParityErrors(settings));
+    line = std::make_unique<Line>(std::move(*lock), std::move(fd), Termios2::MarksParityErrors(settings));
 }
 
 TZMyComm::~TZMyComm() = default;

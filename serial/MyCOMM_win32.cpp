@@ -4,6 +4,7 @@
 #include "serial/MyCOMM.h"
 
 #include "serial/PortNames.h"
+#include "serial/SystemPath.h"
 
 #include <algorithm>
 #include <optional>
@@ -150,9 +151,9 @@ TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQu
                    uint32_t OutQueueSize, uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits,
                    uint8_t ByteSize)
     : PortName(PortName), line(std::make_unique<Line>()) {
-    const std::string path = kDevicePrefix + PortName;
-    line->handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    line->handle =
+        CreateFileW(SystemPath::Native(kDevicePrefix + PortName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (line->handle == INVALID_HANDLE_VALUE)
         throw ECommError("Cannot open COM-port " + PortName);
 

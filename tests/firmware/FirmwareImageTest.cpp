@@ -118,8 +118,13 @@ struct TChoiceRow {
     std::string Text; // the message shown when refused
 };
 
+// Paths are UTF-8 in the tool; the standard library makes the file system's own name of them.
+std::filesystem::path FromUtf8(const std::string& Path) {
+    return std::filesystem::path(std::u8string(Path.begin(), Path.end()));
+}
+
 std::string Write(const std::string& Path, const std::vector<uint8_t>& Bytes) {
-    std::ofstream(Path, std::ios::binary)
+    std::ofstream(FromUtf8(Path), std::ios::binary)
         .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
     return Path;
 }
@@ -133,6 +138,13 @@ constexpr int kFolderError = EISDIR;
 
 const TChoiceRow kChoiceRows[] = {
     {"GoodFile", [](const std::string& f) { return Write(f + "good.bin", kGood); }, true, ""},
+    // A Cyrillic user name is enough for such a folder; Windows must not read the name as ANSI.
+    {"CyrillicFolderAndName",
+     [](const std::string& f) {
+         std::filesystem::create_directory(FromUtf8(f + "Прошивки"));
+         return Write(f + "Прошивки/микрокод.bin", kGood);
+     },
+     true, ""},
     {"ChecksumMismatch", [](const std::string& f) { return Write(f + "bad.bin", Flipped(kGood, 10)); }, false,
      "Ошибка контрольной суммы!"},
     {"FiveBytes",

@@ -10,12 +10,16 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -293,6 +297,31 @@ INSTANTIATE_TEST_SUITE_P(ParityChecking, RoundTripTest, testing::Values(2u, 0u),
                          });
 
 // Opening and refusing.
+
+// The UUCP lock files that serial programs on Linux share.
+constexpr char kLockFolder[] = "/var/lock";
+
+std::filesystem::path LockOf(const PtyPeer& Peer) {
+    return std::filesystem::path(kLockFolder) /
+           ("LCK.." + std::filesystem::path(Peer.SlavePath()).filename().string());
+}
+
+// The conventional content: the pid right-aligned in ten characters, then a newline.
+std::string LockNaming(pid_t Pid) {
+    const std::string digits = std::to_string(Pid);
+    return std::string(10 - digits.size(), ' ') + digits + "\n";
+}
+
+std::string Contents(const std::filesystem::path& File) {
+    std::ifstream in(File);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Removes the path when released.
+std::shared_ptr<void> Removed(const std::filesystem::path& Path) {
+    return std::shared_ptr<void>(nullptr, [Path](void*) { std::filesystem::remove(Path); });
+}
+
 TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
     PtyPeer peer;
     auto first = OpenPort(peer.SlavePath());
@@ -302,7 +331,11 @@ TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_STREQ(error.what(), ("Cannot open COM-port " + peer.SlavePath()).c_str());
     }
-    // The refused attempt must not have spoilt the first one's line.
+    // The refused attempt must not have taken the first one's lock with it.
+    if (access(kLockFolder, W_OK) == 0) {
+        EXPECT_EQ(Contents(LockOf(peer)), LockNaming(getpid()));
+    }
+    // Nor spoilt its line.
     peer.Send({0x42});
     EXPECT_EQ(ReadOnce(*first), Bytes{0x42});
     first.reset();
@@ -343,6 +376,68 @@ INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,
                          [](const testing::TestParamInfo<std::string>& info) {
                              return std::to_string(info.index);
                          });
+
+// A lock found in the folder, and whether it stops the opening.
+struct TLockCase {
+    const char* Name;
+    std::function<pid_t()> Holder; // the pid in the lock already there; no lock when empty
+    bool ThroughSymlink;           // the device opened by another of its names, as /tmp/zur-sim
+    bool Refused;
+};
+
+pid_t DeadPid() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+const TLockCase kLockCases[] = {
+    {.Name = "LiveOtherProgram", .Holder = getppid, .ThroughSymlink = true, .Refused = true},
+    {.Name = "DeadProgram", .Holder = DeadPid, .ThroughSymlink = false, .Refused = false},
+    // kill() would take pid 0 for this process's own group.
+    {.Name = "NoProgram", .Holder = [] { return pid_t{0}; }, .ThroughSymlink = false, .Refused = false},
+    {.Name = "None", .Holder = nullptr, .ThroughSymlink = true, .Refused = false},
+};
+
+void PrintTo(const TLockCase& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+class UucpLockTest : public testing::TestWithParam<TLockCase> {};
+
+TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
+    if (access(kLockFolder, W_OK) != 0)
+        GTEST_SKIP() << kLockFolder << " may not be written here";
+    PtyPeer peer;
+    const std::filesystem::path lock = LockOf(peer);
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("zur-lock-" + std::to_string(getpid()));
+    const auto removed = std::make_pair(Removed(lock), Removed(link));
+    const std::string found = GetParam().Holder ? LockNaming(GetParam().Holder()) : "";
+    if (GetParam().Holder)
+        std::ofstream(lock) << found;
+    if (GetParam().ThroughSymlink)
+        std::filesystem::create_symlink(peer.SlavePath(), link);
+    const std::string name = GetParam().ThroughSymlink ? link.string() : peer.SlavePath();
+    const int descriptors = OpenDescriptorCount();
+
+    try {
+        auto port = OpenPort(name);
+        EXPECT_FALSE(GetParam().Refused);
+        EXPECT_EQ(Contents(lock), LockNaming(getpid()));
+    } catch (const MyCOMM::ECommError& error) {
+        EXPECT_TRUE(GetParam().Refused);
+        EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
+        EXPECT_EQ(Contents(lock), found); // the holder's lock is left alone
+    }
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(std::filesystem::exists(lock), GetParam().Refused); // ours went with the port
+}
+
+INSTANTIATE_TEST_SUITE_P(Locks, UucpLockTest, testing::ValuesIn(kLockCases),
+                         [](const testing::TestParamInfo<TLockCase>& info) { return info.param.Name; });
 
 // The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
 class SpeedTest : public testing::TestWithParam<uint32_t> {};

@@ -2,6 +2,8 @@
 // control, then the items, the tab order and the font every caption was measured with.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
@@ -213,6 +215,17 @@ TEST(WindowLayoutTest, WindowListsPagesItemsAndTabOrder) {
 
     EXPECT_EQ(QFontInfo(form.font()).family(), "Liberation Sans");
     EXPECT_EQ(QFontInfo(form.font()).pixelSize(), 11);
+}
+
+TEST(WindowLayoutTest, FileDialogSpeaksRussian) {
+    fMain::TForm1 form;
+    const auto* dialog = form.findChild<QFileDialog*>("OpenDialog1");
+    QStringList buttons;
+    for (const QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons()) {
+        buttons << button->text();
+    }
+    EXPECT_EQ(buttons, (QStringList{"&Открыть", "Отмена"}));
+    EXPECT_EQ(dialog->findChild<QLabel*>("fileNameLabel")->text(), "&Имя файла:");
 }
 
 } // namespace

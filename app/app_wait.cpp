@@ -22,7 +22,7 @@ TWaitForm::TWaitForm(QWidget* Owner)
     ui->setupUi(this);
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Modal to its owner: the owner takes no input and no close request while the window is up,
-    // and keeps its look, as a disabled window does on the original platform.
+    // and keeps its look, where a disabled window would grey every control.
     setWindowModality(Qt::WindowModal);
     QPalette bar = ui->PBar->palette();
     bar.setColor(QPalette::Highlight, Qt::black);

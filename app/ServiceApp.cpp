@@ -1,7 +1,9 @@
 #include "app/ServiceApp.h"
 
 #include <QFont>
+#include <QLibraryInfo>
 #include <QStyleFactory>
+#include <QTranslator>
 
 namespace ServiceApp {
 
@@ -10,6 +12,13 @@ void Configure(QApplication& App) {
     QFont font(QString::fromLatin1(kFontFamily));
     font.setPixelSize(kFontPixels);
     App.setFont(font);
+    // The tool speaks Russian whatever the system's language, so Qt's own texts (the file dialog's
+    // captions and buttons) do too. Without the translations they stay English.
+    auto* qtTexts = new QTranslator(&App);
+    if (qtTexts->load(QString::fromLatin1(kQtTranslations),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        App.installTranslator(qtTexts);
+    }
 }
 
 } // namespace ServiceApp

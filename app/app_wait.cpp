@@ -21,6 +21,9 @@ TWaitForm::TWaitForm(QWidget* Owner)
     : QFrame(Owner, Qt::Tool | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TWaitForm>()) {
     ui->setupUi(this);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Modal to its owner: the owner takes no input and no close request while the window is up,
+    // and keeps its look, where a disabled window would grey every control.
+    setWindowModality(Qt::WindowModal);
     QPalette bar = ui->PBar->palette();
     bar.setColor(QPalette::Highlight, Qt::black);
     bar.setColor(QPalette::HighlightedText, Qt::white);
@@ -32,22 +35,6 @@ TWaitForm::TWaitForm(QWidget* Owner)
 
 TWaitForm::~TWaitForm() = default;
 
-void TWaitForm::showEvent(QShowEvent* Event) {
-    if (!Event->spontaneous() && parentWidget()) {
-        parentWidget()->setEnabled(false);
-        // A window stays usable when its owner is disabled only if it is enabled explicitly.
-        setEnabled(true);
-    }
-    QFrame::showEvent(Event);
-}
-
-void TWaitForm::hideEvent(QHideEvent* Event) {
-    if (!Event->spontaneous() && parentWidget()) {
-        parentWidget()->setEnabled(true);
-    }
-    QFrame::hideEvent(Event);
-}
-
 void TWaitForm::closeEvent(QCloseEvent* Event) {
     FormClose(Event);
 }
@@ -57,8 +44,11 @@ void TWaitForm::keyPressEvent(QKeyEvent* Event) {
 }
 
 void TWaitForm::FormClose(QCloseEvent* Event) {
-    // Only the operation that opened the window removes it.
-    Event->ignore();
+    // Only the operation that opened the window removes it; a close that the application asks for
+    // itself (as when it quits) must go through, or it would cancel the quit.
+    if (Event->spontaneous()) {
+        Event->ignore();
+    }
 }
 
 void TWaitForm::FormKeyDown(QKeyEvent* Event) {

@@ -1,6 +1,6 @@
 #pragma once
 // The wait and progress window: a small frameless window over the centre of its owner that says
-// what is going on. The owner stays disabled while it is shown, and the user cannot close it.
+// what is going on. The owner takes no input while it is shown, and the user cannot close it.
 
 #include <QFrame>
 #include <QPointer>
@@ -21,8 +21,6 @@ public:
     std::unique_ptr<Ui::TWaitForm> ui;
 
 protected:
-    void showEvent(QShowEvent* Event) override;
-    void hideEvent(QHideEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
 
@@ -31,8 +29,8 @@ private:
     void FormKeyDown(QKeyEvent* Event);
 };
 
-// Shows the window for as long as it lives; its destruction hides the window and enables the
-// owner again, also when an operation fails with an exception.
+// Shows the window for as long as it lives; its destruction hides the window and frees the owner
+// again, also when an operation fails with an exception.
 class TProgressWindow {
 public:
     TProgressWindow(QWidget* Owner, bool ShowBar);

@@ -88,14 +88,13 @@ int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
         box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     }
     box.setDefaultButton(ok);
-    // A window made under a disabled owner starts disabled; the box must take input all the same.
-    box.setEnabled(true);
     box.exec();
     return box.clickedButton() == ok ? IdOk : IdCancel;
 }
 
-// Puts the main window back, enables what the box disabled and gives back activation and focus,
-// also when the box fails.
+// Puts the main window back and gives back activation and focus, also when the box fails. The
+// other windows need no disabling here: the box is application-modal, so none of them takes input
+// or a close request while it is up, and none greys.
 class TBoxScope {
 public:
     TBoxScope(QWidget* Active, QWidget* Main)
@@ -106,21 +105,10 @@ public:
             SavedPos = Main->pos();
             Main->move(monitor.left() + monitor.width() / 2, monitor.top() + monitor.height() / 2);
         }
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window != Active && window->isVisible() && window->isEnabled()) {
-                window->setEnabled(false);
-                Disabled.emplace_back(window);
-            }
-        }
     }
     ~TBoxScope() {
         if (SavedPos && Main) {
             Main->move(*SavedPos);
-        }
-        for (const QPointer<QWidget>& window : Disabled) {
-            if (window) {
-                window->setEnabled(true);
-            }
         }
         if (Active) {
             Active->activateWindow();
@@ -137,7 +125,6 @@ private:
     QPointer<QWidget> Main;
     QPointer<QWidget> Focus;
     std::optional<QPoint> SavedPos;
-    std::vector<QPointer<QWidget>> Disabled;
 };
 
 // Runs a handler; whatever escapes it is shown in an error box instead of reaching the event loop.

@@ -34,8 +34,8 @@ inline constexpr int MbOkCancel = 1;
 inline constexpr int IdOk = 1;
 inline constexpr int IdCancel = 2;
 
-// Shows a modal box with no icon, owned by the active window (or the main window), with the other
-// windows disabled meanwhile. Texts are UTF-8. Returns IdOk, or IdCancel also when it is closed.
+// Shows a modal box with no icon, owned by the active window (or the main window); every other
+// window takes no input meanwhile. Texts are UTF-8. Returns IdOk, or IdCancel also when it is closed.
 int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags);
 // The same box with no owner and nothing disabled.
 int ShowOwnerlessBox(const std::string& Text, const std::string& Caption, int Flags);

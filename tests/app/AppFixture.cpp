@@ -1,6 +1,12 @@
 #include "tests/app/AppFixture.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include "app/app_wait.h"
 
@@ -36,6 +42,17 @@ TScriptedBoxes::~TScriptedBoxes() {
     fMain::SetMessageBoxAnswerer({});
 }
 
+void RequestClose(QWidget* Window) {
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        Window->windowHandle());
+}
+
+void ClickThroughWindowSystem(QWidget* Control) {
+    QWidget* window = Control->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      Control->mapTo(window, Control->rect().center()));
+}
+
 void WindowTest::SetUp() {
     Sim = std::make_unique<sim::Simulator>(SimOptions());
     Form = std::make_unique<fMain::TForm1>();
@@ -61,6 +78,20 @@ void WindowTest::OpenAndRead() {
     ASSERT_TRUE(Form->IsConfigRead());
     Boxes->Boxes.clear();
     Sim->ClearReceived();
+}
+
+void WindowTest::Choose(const QString& Path) {
+    auto* dialog = Find<QFileDialog>("OpenDialog1");
+    QTimer::singleShot(0, dialog, [dialog, Path] {
+        if (Path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Typed into the name field, as a user does; selecting may keep an earlier selection.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path);
+        static_cast<QDialog*>(dialog)->accept(); // checks the name as a click on Open does
+    });
+    Click("Button5");
 }
 
 std::vector<int> WindowTest::FrameAddresses() const {

@@ -40,6 +40,12 @@ private:
     std::deque<int> Answers_;
 };
 
+// What the window system delivers when the engineer acts on a window: a close request (the title
+// bar's button, Alt+F4) and a left click in the middle of a control. Qt withholds both from a
+// window that a modal one blocks.
+void RequestClose(QWidget* Window);
+void ClickThroughWindowSystem(QWidget* Control);
+
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -56,6 +62,8 @@ protected:
     void Open();
     // Opens the port and reads the configuration, forgetting the boxes and frames so far.
     void OpenAndRead();
+    // "Выбрать файл" with the dialog answered by Path, or cancelled when Path is empty.
+    void Choose(const QString& Path);
     // The address byte of every frame the simulator received.
     std::vector<int> FrameAddresses() const;
 

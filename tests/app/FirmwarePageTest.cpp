@@ -1,10 +1,7 @@
 // The page "Прошивка" driven through the window: choosing the file in OpenDialog1 and loading it
 // into the simulated controller.
-#include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <fstream>
 
 #include "tests/app/AppFixture.h"
@@ -26,20 +23,6 @@ protected:
         std::ofstream(path.toStdString(), std::ios::binary)
             .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
         return path;
-    }
-    // "Выбрать файл" with the dialog answered by Path, or cancelled when Path is empty.
-    void Choose(const QString& Path) {
-        auto* dialog = Find<QFileDialog>("OpenDialog1");
-        QTimer::singleShot(0, dialog, [dialog, Path] {
-            if (Path.isEmpty()) {
-                dialog->reject();
-                return;
-            }
-            // Typed into the name field, as a user does; selecting may keep an earlier selection.
-            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path);
-            static_cast<QDialog*>(dialog)->accept(); // checks the name as a click on Open does
-        });
-        Click("Button5");
     }
     QString Label18() { return Find<QLabel>("Label18")->text(); }
 

@@ -1,7 +1,10 @@
 // The main window's layout as one table: kind, place, size, caption, range and default of every
 // control, then the items, the tab order and the font every caption was measured with.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
@@ -213,6 +216,37 @@ TEST(WindowLayoutTest, WindowListsPagesItemsAndTabOrder) {
 
     EXPECT_EQ(QFontInfo(form.font()).family(), "Liberation Sans");
     EXPECT_EQ(QFontInfo(form.font()).pixelSize(), 11);
+}
+
+TEST(WindowLayoutTest, FileDialogSpeaksRussian) {
+    fMain::TForm1 form;
+    const auto* dialog = form.findChild<QFileDialog*>("OpenDialog1");
+    QStringList buttons;
+    for (const QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons()) {
+        buttons << button->text();
+    }
+    EXPECT_EQ(buttons, (QStringList{"&Открыть", "Отмена"}));
+    EXPECT_EQ(dialog->findChild<QLabel*>("fileNameLabel")->text(), "&Имя файла:");
+}
+
+TEST(WindowLayoutTest, PortBoxListsLongNamesWholeAndShowsItsTextAsTooltip) {
+    fMain::TForm1 form;
+    form.show();
+    auto* box = form.findChild<QComboBox*>("vCOMSelect");
+    const QString longest = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3VXY-if00-port0");
+    for (int i = 0; i < 12; ++i) { // more names than the list shows at once: it gets a scroll bar
+        box->addItem(QStringLiteral("/dev/ttyS%1").arg(i));
+    }
+    box->addItem(longest);
+    box->setCurrentIndex(box->count() - 1);
+    EXPECT_EQ(box->toolTip(), longest);
+    box->showPopup();
+    const QAbstractItemView* list = box->view();
+    EXPECT_GE(list->viewport()->width(), list->fontMetrics().horizontalAdvance(longest));
+    box->hidePopup();
+    EXPECT_EQ(box->geometry(), QRect(41, 5, 81, 21));
+    box->setEditText(QStringLiteral("/tmp/zur-sim"));
+    EXPECT_EQ(box->toolTip(), "/tmp/zur-sim");
 }
 
 } // namespace

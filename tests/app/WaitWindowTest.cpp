@@ -1,8 +1,11 @@
-// The wait and progress window: placement, bar, clamping, the disabled owner, no way to close it,
-// and an owner enabled again however the operation ends.
+// The wait and progress window: placement, bar, clamping, the owner that takes no input, no way
+// for the user to close it, and an owner usable again however the operation ends.
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -16,19 +19,24 @@ class WaitWindowTest : public testing::Test {
 protected:
     void SetUp() override {
         Owner.setGeometry(100, 120, 498, 312);
+        Button->setGeometry(10, 10, 80, 25);
+        QObject::connect(Button, &QPushButton::clicked, [this] { ++Clicks; });
         Owner.show();
     }
     QWidget Owner;
+    QPushButton* Button = new QPushButton(&Owner);
+    int Clicks = 0;
 };
 
-TEST_F(WaitWindowTest, CentredOnOwnerWithOwnerDisabledWhileShown) {
+TEST_F(WaitWindowTest, CentredOnOwnerWhichTakesNoInputWhileShown) {
     {
         app_wait::TProgressWindow wait(&Owner, false);
         wait.SetState(QStringLiteral("Идет выполнение операции..."), 0);
         app_wait::TWaitForm* form = wait.Window();
         EXPECT_TRUE(form->isVisible());
-        EXPECT_TRUE(form->isEnabled());
-        EXPECT_FALSE(Owner.isEnabled());
+        AppFixture::ClickThroughWindowSystem(Button);
+        EXPECT_EQ(Clicks, 0);
+        EXPECT_TRUE(Button->isEnabled()); // it keeps its look
         const QRect owner = Owner.frameGeometry();
         EXPECT_EQ(form->geometry(), QRect(owner.left() + owner.width() / 2 - 130,
                                           owner.top() + owner.height() / 2 - 40, 260, 80));
@@ -36,7 +44,8 @@ TEST_F(WaitWindowTest, CentredOnOwnerWithOwnerDisabledWhileShown) {
         EXPECT_FALSE(form->findChild<QProgressBar*>("PBar")->isVisibleTo(form));
         EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
     }
-    EXPECT_TRUE(Owner.isEnabled());
+    AppFixture::ClickThroughWindowSystem(Button);
+    EXPECT_EQ(Clicks, 1);
 }
 
 TEST_F(WaitWindowTest, BarClampsPercentAndTextStandsAboveIt) {
@@ -57,18 +66,30 @@ TEST_F(WaitWindowTest, BarClampsPercentAndTextStandsAboveIt) {
     EXPECT_EQ(bar->height(), 22);
 }
 
-TEST_F(WaitWindowTest, AltF4AndCloseLeaveItOpen) {
+TEST_F(WaitWindowTest, AltF4AndCloseRequestsLeaveItOpen) {
     app_wait::TProgressWindow wait(&Owner, false);
     app_wait::TWaitForm* form = wait.Window();
     QTest::keyClick(form, Qt::Key_F4, Qt::AltModifier);
     wait.ProcessMessages();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->close());
+    AppFixture::RequestClose(form);
+    AppFixture::RequestClose(&Owner);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(Owner.isEnabled());
+    EXPECT_TRUE(Owner.isVisible());
 }
 
-TEST_F(WaitWindowTest, OwnerEnabledAgainWhenOperationThrows) {
+TEST_F(WaitWindowTest, ApplicationQuitClosesIt) {
+    app_wait::TProgressWindow wait(&Owner, false);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    deadline.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the quit was cancelled";
+    EXPECT_FALSE(wait.Window()->isVisible());
+}
+
+TEST_F(WaitWindowTest, OwnerUsableAgainWhenOperationThrows) {
     QPointer<app_wait::TWaitForm> form;
     EXPECT_THROW(
         {
@@ -77,29 +98,37 @@ TEST_F(WaitWindowTest, OwnerEnabledAgainWhenOperationThrows) {
             throw std::runtime_error("failure");
         },
         std::runtime_error);
-    EXPECT_TRUE(Owner.isEnabled());
+    AppFixture::ClickThroughWindowSystem(Button);
+    EXPECT_EQ(Clicks, 1);
     ASSERT_TRUE(form);
     EXPECT_FALSE(form->isVisible());
 }
 
-TEST(MessageBoxTest, OtherWindowsDisabledWhileShownAndRestored) {
+TEST(MessageBoxTest, OtherWindowsTakeNoInputWhileShownAndKeepTheirLook) {
     QWidget main;
     main.show();
     QWidget other;
+    auto* button = new QPushButton(&other);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
     other.show();
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return main.isActiveWindow(); }, 2000));
-    bool otherEnabledDuringBox = true;
-    fMain::SetMessageBoxAnswerer([&](const std::string&, const std::string&, int) {
-        otherEnabledDuringBox = other.isEnabled();
-        return fMain::IdCancel;
+    bool otherGreyed = true;
+    QTimer::singleShot(0, &main, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        otherGreyed = !other.isEnabled();
+        AppFixture::ClickThroughWindowSystem(button);
+        AppFixture::RequestClose(&other);
+        box->button(QMessageBox::Cancel)->click();
     });
-    const int result = fMain::ShowMessageBox("Текст", "СООБЩЕНИЕ", fMain::MbOkCancel);
-    fMain::SetMessageBoxAnswerer({});
-    EXPECT_EQ(result, fMain::IdCancel);
-    EXPECT_FALSE(otherEnabledDuringBox);
-    EXPECT_TRUE(other.isEnabled());
-    EXPECT_TRUE(main.isEnabled());
+    EXPECT_EQ(fMain::ShowMessageBox("Текст", "СООБЩЕНИЕ", fMain::MbOkCancel), fMain::IdCancel);
+    EXPECT_FALSE(otherGreyed);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(other.isVisible());
+    AppFixture::ClickThroughWindowSystem(button);
+    EXPECT_EQ(clicks, 1);
 }
 
 } // namespace

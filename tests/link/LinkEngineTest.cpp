@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,10 @@ struct FaultCase {
     uint8_t Flags;
     Bytes Raw{}; // when set, the reply instead of the simulator's, already waiting on the line
 };
+
+void PrintTo(const FaultCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
 
 class LinkFaultTest : public LinkEngineTest, public testing::WithParamInterface<FaultCase> {};
 

@@ -123,6 +123,17 @@ TEST_F(ConfigurationTest, SaveFailingReportsTheBareMessage) {
     EXPECT_TRUE(Form->IsConfigRead());
 }
 
+TEST_F(ConfigurationTest, SaveFailingAfterSideOneAddressShowsTheNewAddress) {
+    OpenAndRead();
+    Spin("seAddr1")->setValue(7);
+    Silence(Sim->ExchangeCount() + 10); // side 2's address, the last of the ten
+    Click("vSetConfig");
+    EXPECT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Неудалось сохранить конфигурацию. ", "ОШИБКА", 0}}));
+    EXPECT_EQ(FrameAddresses(), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 7}));
+    EXPECT_EQ(Spin("vTRKAddr")->Value(), 7);
+    EXPECT_EQ(Form->Protocol()->Address, 7);
+}
+
 TEST_F(ConfigurationTest, DecimalsAndElectronicsTypeMapBothWays) {
     sim::ControllerConfig config = Sim->Config();
     config.PricePoint = 2;

@@ -68,6 +68,28 @@ TEST_F(FirmwarePageTest, RejectedOrCancelledChoiceKeepsTheAcceptedFile) {
     EXPECT_EQ(Form->FirmwareState().FirmwareImage, (std::vector<uint8_t>{3, 0, 0, 0, 7, 0, 1, 2, 3}));
 }
 
+TEST_F(FirmwarePageTest, PolledReplyWithAWrongCrcShowsBothCrcs) {
+    const QString path = Write("good.bin", ImageFile({1, 2, 3}, 7));
+    Open();
+    Choose(path);
+    // The probe's request is acknowledged and its poll answered by a DATA frame whose CRC is 0x0F00
+    // but which carries 0x12AB. The simulator's own answer (an EOT) comes after a pause, too late.
+    sim::PollReply eot;
+    eot.Eot = true;
+    Sim->QueuePollReply(eot);
+    sim::Rule poll;
+    poll.First = poll.Last = 2;
+    poll.StrayBefore = {0xFF, 0x31, 0x42, 0x02, 0xD0, 0xAE, 0xAB, 0x12, 0x03, 0xFA};
+    poll.SplitAfter = 0;
+    poll.SplitPauseMs = 100;
+    Sim->AddRule(poll);
+
+    Click("Button4");
+    ASSERT_FALSE(Boxes->Boxes.empty());
+    EXPECT_EQ(Boxes->Boxes.front(), (TBox{"12AB 0F00", "", 0}));
+    EXPECT_EQ(Boxes->Boxes.back(), (TBox{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}));
+}
+
 TEST_F(FirmwarePageTest, UpdateWithoutImageIsRefused) {
     Open();
     Click("Button4");

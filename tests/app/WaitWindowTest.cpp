@@ -1,5 +1,7 @@
 // The wait and progress window: placement, bar, clamping, the owner that takes no input, no way
 // for the user to close it, and an owner usable again however the operation ends.
+#include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -130,5 +132,70 @@ TEST(MessageBoxTest, OtherWindowsTakeNoInputWhileShownAndKeepTheirLook) {
     AppFixture::ClickThroughWindowSystem(button);
     EXPECT_EQ(clicks, 1);
 }
+
+// The box itself, without the scripted answerer: its buttons, its icon, and what each way of
+// closing it returns.
+enum class TBoxAction { ClickOk, Escape, Close };
+
+struct TRealBoxRow {
+    const char* Name;
+    int Flags;
+    TBoxAction Action;
+    int Result;
+};
+
+void PrintTo(const TRealBoxRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+class RealMessageBoxTest : public testing::TestWithParam<TRealBoxRow> {};
+
+TEST_P(RealMessageBoxTest, ButtonsIconAndResult) {
+    const TRealBoxRow& row = GetParam();
+    std::vector<std::pair<QMessageBox::ButtonRole, QString>> buttons;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    // Looks for the box once it runs and acts on it as the engineer would.
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            return;
+        }
+        watch.stop();
+        icon = box->icon();
+        for (QAbstractButton* button : box->buttons()) {
+            buttons.emplace_back(box->buttonRole(button), button->text());
+        }
+        switch (row.Action) {
+        case TBoxAction::ClickOk:
+            box->button(QMessageBox::Ok)->click();
+            break;
+        case TBoxAction::Escape:
+            QTest::keyClick(box, Qt::Key_Escape);
+            break;
+        case TBoxAction::Close:
+            box->close();
+            break;
+        }
+    });
+    watch.start();
+    EXPECT_EQ(fMain::ShowMessageBox("Текст", "СООБЩЕНИЕ", row.Flags), row.Result);
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    ASSERT_EQ(buttons.size(), row.Flags == fMain::MbOkCancel ? 2u : 1u);
+    EXPECT_EQ(buttons[0].first, QMessageBox::AcceptRole);
+    if (row.Flags == fMain::MbOkCancel) {
+        EXPECT_EQ(buttons[1].first, QMessageBox::RejectRole);
+        EXPECT_EQ(buttons[1].second, QStringLiteral("Отмена"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, RealMessageBoxTest,
+    testing::Values(TRealBoxRow{"OkAlone", fMain::MbOk, TBoxAction::ClickOk, fMain::IdOk},
+                    TRealBoxRow{"OkOfTwo", fMain::MbOkCancel, TBoxAction::ClickOk, fMain::IdOk},
+                    TRealBoxRow{"Escape", fMain::MbOkCancel, TBoxAction::Escape, fMain::IdCancel},
+                    TRealBoxRow{"Close", fMain::MbOkCancel, TBoxAction::Close, fMain::IdCancel}),
+    [](const testing::TestParamInfo<TRealBoxRow>& info) { return info.param.Name; });
 
 } // namespace

@@ -173,7 +173,7 @@ const TRow kRows[] = {
     {Operation::ReadConfig,   WrongChecksum(),  {kReadFailed}},
     {Operation::ReadConfig,   WrongAddress(),   {kReadFailed}},
     {Operation::ReadConfig,   WrongEcho(),      {kReadFailed}},
-    {Operation::ReadConfig,   WrongLength(),    {kReadFailed}}, // GetParam takes any length: the CRC fails
+    {Operation::ReadConfig,   WrongLength(),    {kReadFailed}}, // valid checksum; the length byte overruns the data
     {Operation::ReadConfig,   BadTrailer(),     {kReadFailed}},
     {Operation::ReadConfig,   Truncated(),      {kReadFailed}},
     {Operation::ReadConfig,   Oversize(),       {kReadFailed}},

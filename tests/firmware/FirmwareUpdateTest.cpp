@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -192,6 +193,58 @@ TEST_F(FirmwareUpdateTest, ControllerAlreadyInUpdateModeIsNotPrepared) {
                                     [](const auto& frame) { return frame.at(0) == kLinkAddress; }));
     EXPECT_EQ(window->Count(Kind::Pause), 1u);
 }
+
+// The probe counts only a 3-byte reply from the link address to a frame that was not taken.
+struct TProbeRow {
+    const char* Name;
+    std::function<void(sim::Simulator&)> Arrange;
+    bool InUpdateMode;
+};
+
+void PrintTo(const TProbeRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+sim::Rule OnFirst(sim::Fault Fault) {
+    sim::Rule rule;
+    rule.First = rule.Last = 1;
+    rule.fault = Fault;
+    return rule;
+}
+
+class ProbeTest : public FirmwareUpdateTest, public testing::WithParamInterface<TProbeRow> {};
+
+TEST_P(ProbeTest, OnlyTheExactReplyMeansUpdateMode) {
+    GetParam().Arrange(*simulator);
+    EXPECT_EQ(FirmwareUpdate::ProbeUpdateMode(*engine), GetParam().InUpdateMode);
+}
+
+const TProbeRow kProbeRows[] = {
+    {"NakFromTheLinkAddress", [](sim::Simulator& Sim) { Sim.SetUpdateMode(true); }, true},
+    {"NakFromAnotherAddress",
+     [](sim::Simulator& Sim) {
+         Sim.SetUpdateMode(true);
+         Sim.AddRule(OnFirst(sim::Fault::WrongAddress));
+     },
+     false},
+    {"LongerReplyFromTheLinkAddress",
+     [](sim::Simulator& Sim) {
+         Sim.AddRule(OnFirst(sim::Fault::Silent));
+         Sim.SendRaw({kLinkAddress, 0x51, 0xFA, 0xFA});
+     },
+     false},
+    // The request is acknowledged and the poll answered by an EOT: 3 bytes from 255, but a success.
+    {"AckThenEot",
+     [](sim::Simulator& Sim) {
+         sim::PollReply eot;
+         eot.Eot = true;
+         Sim.QueuePollReply(eot);
+     },
+     false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Replies, ProbeTest, testing::ValuesIn(kProbeRows),
+                         [](const testing::TestParamInfo<TProbeRow>& info) { return info.param.Name; });
 
 // Link DATA frames of a run against a controller in update mode, with faults on some exchanges
 // (1 is the probe, 2 the first update start).

@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -139,19 +140,27 @@ struct FaultCase {
     const char* Name;
     sim::Fault What;
     uint8_t Flags;
+    Bytes Raw{}; // when set, the reply instead of the simulator's, already waiting on the line
 };
+
+void PrintTo(const FaultCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
 
 class LinkFaultTest : public LinkEngineTest, public testing::WithParamInterface<FaultCase> {};
 
 TEST_P(LinkFaultTest, FailedDataExchangeSetsItsFlags) {
     Fault(1, GetParam().What);
+    if (!GetParam().Raw.empty()) {
+        simulator.SendRaw(GetParam().Raw);
+    }
     engine.QueueD8Command();
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(engine.Execute());
     EXPECT_EQ(engine.ErrorFlags, GetParam().Flags);
     // Once set, the poll switch waits for an accepted ACK.
     EXPECT_TRUE(engine.NoPollAfterAck);
-    if (GetParam().What == sim::Fault::Silent) {
+    if (GetParam().What == sim::Fault::Silent && GetParam().Raw.empty()) {
         EXPECT_EQ(engine.LastReplyCount, 0);
         const auto waited = std::chrono::steady_clock::now() - started;
         EXPECT_GE(waited, 500ms);
@@ -173,14 +182,16 @@ TEST_P(LinkFaultTest, FailedDataExchangeSetsItsFlags) {
     EXPECT_EQ(frames[1][1], 0x32);
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, LinkFaultTest,
-                         testing::Values(FaultCase{"AckOtherTx", sim::Fault::AckOtherTx, 0},
-                                         FaultCase{"Nak", sim::Fault::Nak, 0x02},
-                                         FaultCase{"Eot", sim::Fault::Eot, 0x80},
-                                         FaultCase{"Silent", sim::Fault::Silent, 0x01},
-                                         FaultCase{"WrongAddress", sim::Fault::WrongAddress, 0x14},
-                                         FaultCase{"Oversize", sim::Fault::Oversize, 0x44}),
-                         [](const testing::TestParamInfo<FaultCase>& info) { return info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(
+    Replies, LinkFaultTest,
+    testing::Values(FaultCase{"AckOtherTx", sim::Fault::AckOtherTx, 0},
+                    FaultCase{"Nak", sim::Fault::Nak, 0x02}, FaultCase{"Eot", sim::Fault::Eot, 0x80},
+                    FaultCase{"Silent", sim::Fault::Silent, 0x01},
+                    FaultCase{"WrongAddress", sim::Fault::WrongAddress, 0x14},
+                    FaultCase{"Oversize", sim::Fault::Oversize, 0x44},
+                    // The ACK of the frame sent, but its last byte is no SF.
+                    FaultCase{"NoFrameEnd", sim::Fault::Silent, 0x04, {0xFF, 0xC1, 0x00}}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return info.param.Name; });
 
 TEST_F(LinkEngineTest, OversizeReplyIsKeptAsFarAsItFits) {
     Fault(1, sim::Fault::Oversize);
@@ -242,6 +253,14 @@ TEST_F(LinkEngineTest, ConfigurationRecordsByLength) {
     EXPECT_EQ(engine.ErrorFlags, 0x44);
     EXPECT_EQ(engine.Controller.Config.Kind, 30);
     EXPECT_EQ(engine.Controller.Config.Lead, 0x42);
+
+    // A record stored clears what a rejected one before it in the same reply had set.
+    Bytes rejectedThenStored = twentyEight;
+    rejectedThenStored.insert(rejectedThenStored.end(), thirty.begin(), thirty.end());
+    simulator.QueuePollReply(Data(3, rejectedThenStored));
+    QueueBlock({0x03});
+    EXPECT_TRUE(engine.Execute());
+    EXPECT_EQ(engine.ErrorFlags, 0);
 }
 
 TEST_F(LinkEngineTest, RepeatedTxIsAcknowledgedButNotDecoded) {

@@ -356,11 +356,76 @@ INSTANTIATE_TEST_SUITE_P(
                   {0x01, 0x06, 0x08, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07},
                   true,
                   [](const auto& c) { EXPECT_EQ(c.TotalMoney[0], 7); }},
+        // The query is answered at address 0 only, also by a controller at the current address.
+        AnswerRow{"AddressesFromElsewhere",
+                  [](auto& c) {
+                      uint8_t first = 0, second = 0;
+                      c.GetAddresses(first, second);
+                  },
+                  {0x01, 0x85, 0x02, 0x05, 0x06},
+                  false,
+                  [](const auto&) {}},
         AnswerRow{"TotalsOddLength",
                   [](auto& c) { c.GetSumm(1, 2); },
                   {0x01, 0x06, 0x09, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07, 0x00},
                   true,
                   [](const auto& c) { EXPECT_EQ(c.TotalMoney[0], 0); }}),
+    [](const auto& info) { return info.param.Name; });
+
+// Commands with a fixed answer length refuse a well-formed answer of any other length, one byte
+// short or long, though its length byte agrees with the data that came.
+struct FixedLengthRow {
+    const char* Name;
+    std::function<void(PtnLL::TPtnLL&)> Run;
+    uint8_t Address;
+    uint8_t Code;
+    uint8_t Length;
+};
+
+void PrintTo(const FixedLengthRow& row, std::ostream* os) {
+    *os << row.Name;
+}
+
+class FixedLengthAnswer : public CommandLine, public testing::WithParamInterface<FixedLengthRow> {};
+
+TEST_P(FixedLengthAnswer, OnlyTheExpectedLengthIsTaken) {
+    const FixedLengthRow& row = GetParam();
+    Commands.Cfg.SerialNo = "1234567890";
+    const auto answer = [&](uint8_t Length) {
+        Bytes body{row.Address, row.Code, Length};
+        body.resize(body.size() + Length, 0x01);
+        return body;
+    };
+    AnswerNextWith(answer(row.Length));
+    row.Run(Commands);
+    ASSERT_TRUE(Commands.Ok) << "the expected length";
+    Commands.Errors = 0x21;
+    for (const uint8_t length :
+         {static_cast<uint8_t>(row.Length - 1), static_cast<uint8_t>(row.Length + 1)}) {
+        Commands.State = 0;
+        AnswerNextWith(answer(length));
+        row.Run(Commands);
+        EXPECT_FALSE(Commands.Ok) << "length " << int(length);
+        EXPECT_EQ(Commands.State, 6) << "length " << int(length);
+        EXPECT_EQ(Commands.Errors, 0x21u) << "length " << int(length);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, FixedLengthAnswer,
+    testing::Values(FixedLengthRow{"GetState", [](auto& c) { c.GetState(); }, 1, 0x01, 3},
+                    FixedLengthRow{"Auth", [](auto& c) { c.Auth(); }, 1, 0x02, 1},
+                    FixedLengthRow{"Stop", [](auto& c) { c.Stop(); }, 1, 0x03, 1},
+                    FixedLengthRow{"Reset", [](auto& c) { c.Reset(); }, 1, 0x08, 1},
+                    FixedLengthRow{"SetParam", [](auto& c) { c.SetParam(3); }, 1, 0x10, 1},
+                    FixedLengthRow{"SetParamAddress", [](auto& c) { c.SetParam(1); }, 1, 0x10, 1},
+                    FixedLengthRow{"EnterUpdateMode", [](auto& c) { c.EnterUpdateMode(); }, 1, 0xA5, 1},
+                    FixedLengthRow{"GetAddresses",
+                                   [](auto& c) {
+                                       uint8_t first = 0, second = 0;
+                                       c.GetAddresses(first, second);
+                                   },
+                                   0, 0x85, 2}),
     [](const auto& info) { return info.param.Name; });
 
 // Every way an answer goes wrong: the command fails, State becomes 6, nothing decoded changes.

@@ -3,6 +3,7 @@
 #include "serial/MyCOMM.h"
 #include "serial/Termios2.h"
 
+#include "IoctlLog.h"
 #include "PtyPeer.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <limits>
 #include <numeric>
@@ -148,11 +150,47 @@ TEST_F(LineTest, PurgeDropsWhatWasReceived) {
     EXPECT_TRUE(ReadOnce(*port).empty());
 }
 
-TEST_F(LineTest, BreakSetAndClearedLeavesTheLineWorking) {
+TEST_F(LineTest, BreakStartsOnFalseEndsOnTrueAndLeavesTheLineWorking) {
+    IoctlLog::Clear();
     port->Break(false);
+    const std::vector<unsigned long> started = IoctlLog::Requests();
     port->Break(true);
+    EXPECT_EQ(started, std::vector<unsigned long>{TIOCSBRK});
+    EXPECT_EQ(IoctlLog::Requests(), (std::vector<unsigned long>{TIOCSBRK, TIOCCBRK}));
     peer.Send({0x55});
     EXPECT_EQ(ReadOnce(*port), Bytes{0x55});
+}
+
+TEST_F(LineTest, PurgeOnWriteDropsWhatCameBeforeTheWrite) {
+    peer.Send(Pattern(10));
+    ASSERT_EQ(ReadOnce(*port, 1).size(), 1u); // the other nine wait at the port
+    port->PurgeOnWrite = true;
+    const Bytes frame = Pattern(8);
+    EXPECT_FALSE(port->WriteAll(frame.data(), static_cast<int>(frame.size())));
+    EXPECT_EQ(peer.Receive(frame.size()), frame);
+    port->SetTimeouts(25, 0, 100, 1, 200);
+    EXPECT_TRUE(ReadOnce(*port).empty());
+}
+
+TEST_F(LineTest, WriteLimitGrowsByTheMultiplierPerByte) {
+    // The peer reads nothing: once the pseudo-terminal's buffer is full, nothing more drains.
+    port->SetTimeouts(25, 0, 500, 0, 50);
+    const Bytes fill = Pattern(1 << 20);
+    ASSERT_LT(port->Write(fill.data(), static_cast<int>(fill.size())), static_cast<int>(fill.size()));
+
+    // 1 ms a byte and nothing constant: 300 bytes have 300 ms, then the write gives up.
+    port->SetTimeouts(25, 0, 500, 1, 0);
+    const Bytes frame = Pattern(300);
+    const auto start = Clock::now();
+    auto written = std::async(std::launch::async,
+                              [&] { return port->Write(frame.data(), static_cast<int>(frame.size())); });
+    // A limit without the per-byte part would be none at all here; the hang-up ends such a write.
+    if (written.wait_for(10s) != std::future_status::ready) {
+        peer.HangUp();
+        ADD_FAILURE() << "the write did not end at its limit";
+    }
+    EXPECT_LT(written.get(), static_cast<int>(frame.size()));
+    EXPECT_GE(MsSince(start), 150); // or the limit ended at once, as if it were 0
 }
 
 TEST_F(LineTest, WriteStopsAtItsDeadlineWithTheCountSent) {

@@ -10,6 +10,7 @@
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "tests/windows/HandleCount.h"
+#include "tests/windows/ImportHook.h"
 #include "tests/windows/WineHost.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -280,6 +282,93 @@ TEST(ComLineSlowTest, ContinuousSlowAnswerIsCutAtTheTotalLimit) {
     EXPECT_LE(first, kMostCharactersIn500MsAt2400);
     EXPECT_FALSE(ReadOnce(*port).empty()); // the answer goes on
 }
+
+// The flag word goes into the device-control block whole, bit for bit, as SetCommState receives
+// it: the pseudo-terminal behind the port could not show parity checking, DTR and RTS control or
+// the reserved bits.
+struct TFlagRow {
+    const char* Name;
+    uint32_t Flags;
+    DWORD Parity, DtrControl, RtsControl, Reserved;
+};
+
+void PrintTo(const TFlagRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+DCB PassedToSetCommState;
+int SetCommStateCalls = 0;
+
+BOOL WINAPI RecordSetCommState(HANDLE, LPDCB Dcb) {
+    PassedToSetCommState = *Dcb;
+    ++SetCommStateCalls;
+    return TRUE;
+}
+
+// The 32 flag bits that follow BaudRate in the block.
+uint32_t FlagWord(const DCB& Dcb) {
+    uint32_t word = 0;
+    std::memcpy(&word, reinterpret_cast<const char*>(&Dcb.BaudRate) + sizeof(Dcb.BaudRate), sizeof(word));
+    return word;
+}
+
+class FlagWordTest : public testing::TestWithParam<TFlagRow> {};
+
+TEST_P(FlagWordTest, GoesIntoTheBlockWhole) {
+    const auto name = PortFromEnvironment("ZUR_TEST_COM");
+    if (!name)
+        GTEST_SKIP() << "ZUR_TEST_COM names no port";
+    const ImportHook::TImportHook hook("kernel32.dll", "SetCommState",
+                                       reinterpret_cast<void*>(&RecordSetCommState));
+    ASSERT_TRUE(hook.Installed());
+    SetCommStateCalls = 0;
+    const TFlagRow& row = GetParam();
+    MyCOMM::TZMyComm port(*name, 9600, kQueueSize, kQueueSize, row.Flags, kOddParity, kOneStopBit,
+                          kEightBits);
+    ASSERT_EQ(SetCommStateCalls, 1);
+    const DCB& dcb = PassedToSetCommState;
+    EXPECT_EQ(dcb.fParity, row.Parity);
+    EXPECT_EQ(dcb.fDtrControl, row.DtrControl);
+    EXPECT_EQ(dcb.fRtsControl, row.RtsControl);
+    EXPECT_EQ(dcb.fDummy2, row.Reserved);
+    EXPECT_EQ(FlagWord(dcb), row.Flags);
+}
+
+const TFlagRow kFlagRows[] = {
+    {.Name = "MainWindow",
+     .Flags = kDcbFlags,
+     .Parity = 1,
+     .DtrControl = DTR_CONTROL_DISABLE,
+     .RtsControl = RTS_CONTROL_DISABLE,
+     .Reserved = 0},
+    {.Name = "DtrEnabledRtsHandshake",
+     .Flags = 0x2010,
+     .Parity = 0,
+     .DtrControl = DTR_CONTROL_ENABLE,
+     .RtsControl = RTS_CONTROL_HANDSHAKE,
+     .Reserved = 0},
+    {.Name = "DtrHandshakeRtsToggle",
+     .Flags = 0x3020,
+     .Parity = 0,
+     .DtrControl = DTR_CONTROL_HANDSHAKE,
+     .RtsControl = RTS_CONTROL_TOGGLE,
+     .Reserved = 0},
+    {.Name = "ReservedBits",
+     .Flags = 0xFFFF8000,
+     .Parity = 0,
+     .DtrControl = 0,
+     .RtsControl = 0,
+     .Reserved = 0x1FFFF},
+    {.Name = "EveryBit",
+     .Flags = 0xFFFFFFFF,
+     .Parity = 1,
+     .DtrControl = 3,
+     .RtsControl = 3,
+     .Reserved = 0x1FFFF},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, FlagWordTest, testing::ValuesIn(kFlagRows),
+                         [](const testing::TestParamInfo<TFlagRow>& info) { return info.param.Name; });
 
 class ComOpenTest : public testing::TestWithParam<const char*> {};
 

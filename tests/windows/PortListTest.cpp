@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 namespace {
 
 constexpr const char* kBiosSerialKey = "Enum\\BIOS\\*PNP0501";
@@ -165,5 +167,45 @@ const TListRow kRows[] = {
 
 INSTANTIATE_TEST_SUITE_P(Registry, PortListTest, testing::ValuesIn(kRows),
                          [](const testing::TestParamInfo<TListRow>& info) { return info.param.Name; });
+
+// Sets a key's access list from its SDDL text.
+void SetAccess(const std::string& Path, const char* Sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(Sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, Path.c_str(), 0, WRITE_DAC, &key);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    ASSERT_EQ(status, ERROR_SUCCESS) << Path;
+}
+
+// A user who may read the keys but not change them, as most users, still gets every port.
+TEST(PortListAccessTest, KeysThatRefuseFullAccessAreReadAllTheSame) {
+    if (!WineHost::UnderWine())
+        GTEST_SKIP() << "rewrites the machine's serial port keys: only in a Wine prefix";
+    RemoveKey(kBiosSerialKey);
+    RemoveKey(kDeviceMapKey);
+    const std::string device = std::string(kBiosSerialKey) + "\\00";
+    WriteKey(kBiosSerialKey, {});
+    WriteKey(device, {Sz("PortName", "COM1")});
+    WriteKey(kDeviceMapKey, {Sz("\\Device\\Serial0", "COM3")});
+    const std::vector<std::string> keys{kBiosSerialKey, device, kDeviceMapKey};
+    // Reading, deleting and changing the access list; neither writing values nor making subkeys.
+    for (const std::string& key : keys)
+        SetAccess(key, "D:P(A;;KRSDWD;;;WD)");
+    HKEY full = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDeviceMapKey, 0, KEY_ALL_ACCESS, &full),
+              ERROR_ACCESS_DENIED);
+
+    std::vector<std::string> list;
+    MyCOMM::ListComPorts(list);
+    for (const std::string& key : keys)
+        SetAccess(key, "D:P(A;;KA;;;WD)");
+    EXPECT_EQ(list, (std::vector<std::string>{"COM1", "COM3"}));
+}
 
 } // namespace

@@ -24,6 +24,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/app_wait.h"
 #include "sim/Simulator.h"
 #include "tests/faults/WindowDriver.h"
 #include "tests/firmware/ImageBytes.h"
@@ -336,7 +337,9 @@ TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {
     EXPECT_EQ(Window.Boxes(), row.Sees);
     for (const TBox& success : {kReadDone, kWriteDone, kUpdateDone})
         EXPECT_EQ(std::count(Window.Boxes().begin(), Window.Boxes().end(), success), 0);
-    EXPECT_TRUE(Window.Form().isEnabled()); // the wait window is gone
+    const auto waitWindows = Window.Form().findChildren<app_wait::TWaitForm*>();
+    EXPECT_TRUE(std::none_of(waitWindows.begin(), waitWindows.end(),
+                             [](const app_wait::TWaitForm* wait) { return wait->isVisible(); }));
 
     // Every exchange took at most a write and a read time-out; once the adapter is gone the
     // simulator counts nothing more, and each attempt ends with its failed write.

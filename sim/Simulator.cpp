@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -115,22 +116,31 @@ struct Simulator::Impl {
         return true;
     }
 
-    void Send(const std::vector<uint8_t>& answer, const Rule& rule, size_t requestLength) {
+    struct Sent {
+        Clock::time_point due, at; // of the answer's last byte
+    };
+
+    // Nothing when the line went or the simulator stopped before the whole answer was out.
+    std::optional<Sent> Send(const std::vector<uint8_t>& answer, const Rule& rule, size_t requestLength,
+                             Clock::time_point received) {
         std::vector<uint8_t> bytes = rule.StrayBefore;
         bytes.insert(bytes.end(), answer.begin(), answer.end());
         const size_t splitAt = rule.SplitAfter >= 0
                                    ? rule.StrayBefore.size() + static_cast<size_t>(rule.SplitAfter)
                                    : bytes.size();
         const auto splitPause = std::chrono::milliseconds(rule.SplitPauseMs);
-        auto at = Clock::now() + std::chrono::milliseconds(rule.DelayMs);
+        auto at = received + std::chrono::milliseconds(rule.DelayMs);
         const std::span<const uint8_t> all(bytes);
         if (options.PaceBitsPerSecond == 0) {
             const auto head = all.first(std::min(splitAt, all.size()));
-            if (!WaitUntil(at) || !Write(head, true) || head.size() == all.size())
-                return;
-            if (WaitUntil(Clock::now() + splitPause))
-                Write(all.subspan(head.size()), true);
-            return;
+            if (!WaitUntil(at) || !Write(head, true))
+                return std::nullopt;
+            if (head.size() == all.size())
+                return Sent{at, Clock::now()};
+            at += splitPause;
+            if (!WaitUntil(Clock::now() + splitPause) || !Write(all.subspan(head.size()), true))
+                return std::nullopt;
+            return Sent{at, Clock::now()};
         }
         // At a line speed the request itself takes time to arrive before the answer can start,
         // and every byte of the answer takes its own time on the line.
@@ -142,8 +152,9 @@ struct Simulator::Impl {
             if (k == splitAt)
                 at += splitPause;
             if (!WaitUntil(at) || !Write(all.subspan(k, 1), true))
-                return;
+                return std::nullopt;
         }
+        return Sent{at, Clock::now()};
     }
 
     void CloseNow() {
@@ -168,9 +179,13 @@ struct Simulator::Impl {
             Rule rule;
             SimDevice::Outcome outcome;
             ReceivedImage image;
+            size_t index = 0, epoch = 0;
             {
                 std::lock_guard lock(m);
+                index = frames.size();
+                epoch = clearEpoch;
                 frames.push_back(raw);
+                timings.push_back({.Received = lastByte, .AnswerDue = {}, .AnswerSent = {}});
                 if (SimDevice::IsExchange(*frame))
                     rule = Effective(rules, ++exchanges);
                 outcome = device.Answer(*frame, rule.fault);
@@ -182,8 +197,14 @@ struct Simulator::Impl {
                 CloseNow();
                 return;
             }
-            if (!outcome.answer.empty())
-                Send(outcome.answer, rule, raw.size());
+            if (!outcome.answer.empty()) {
+                const auto sent = Send(outcome.answer, rule, raw.size(), lastByte);
+                std::lock_guard lock(m);
+                if (sent && epoch == clearEpoch) {
+                    timings[index].AnswerDue = sent->due;
+                    timings[index].AnswerSent = sent->at;
+                }
+            }
             if (outcome.imageComplete && options.OnImageComplete)
                 options.OnImageComplete(image);
             if (Interrupted())
@@ -238,6 +259,8 @@ struct Simulator::Impl {
     SimDevice::Device device;
     std::vector<Rule> rules;
     std::vector<std::vector<uint8_t>> frames;
+    std::vector<FrameTiming> timings; // one per frame
+    size_t clearEpoch = 0;            // counts ClearReceived, so that a late answer stamps no other frame
     int exchanges = 0;
     bool lineClosed = false;
 
@@ -320,9 +343,16 @@ std::vector<std::vector<uint8_t>> Simulator::ReceivedFrames() const {
     return impl->frames;
 }
 
+std::vector<FrameTiming> Simulator::Timings() const {
+    std::lock_guard lock(impl->m);
+    return impl->timings;
+}
+
 void Simulator::ClearReceived() {
     std::lock_guard lock(impl->m);
     impl->frames.clear();
+    impl->timings.clear();
+    ++impl->clearEpoch;
 }
 
 size_t Simulator::WaitForFrames(size_t Count, std::chrono::milliseconds Timeout) const {

@@ -19,6 +19,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -103,6 +104,33 @@ int Queued(int Fd) {
     return queued;
 }
 
+// The kernel may end a timed wait late by the thread's timer slack (50 us unless set otherwise) to
+// gather wake-ups. A transfer's waits are its deadlines, so before its first wait the thread asks
+// for the least slack, and it gets its own back when the transfer ends.
+class FineTimerSlack {
+public:
+    FineTimerSlack() = default;
+    ~FineTimerSlack() {
+        if (previous > kLeastSlackNs)
+            prctl(PR_SET_TIMERSLACK, previous, 0, 0, 0);
+    }
+    FineTimerSlack(const FineTimerSlack&) = delete;
+    FineTimerSlack& operator=(const FineTimerSlack&) = delete;
+
+    void BeforeWait() {
+        if (previous != kUnknown)
+            return;
+        previous = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+        if (previous > kLeastSlackNs)
+            prctl(PR_SET_TIMERSLACK, kLeastSlackNs, 0, 0, 0);
+    }
+
+private:
+    static constexpr long kUnknown = -1;
+    static constexpr long kLeastSlackNs = 1; // 0 would mean the default
+    long previous = kUnknown;
+};
+
 std::string DevicePath(const std::string& PortName) {
     return PortName.starts_with('/') ? PortName : "/dev/" + PortName;
 }
@@ -172,6 +200,7 @@ int TZMyComm::Write(const void* Buffer, int Count) {
         return 0;
     if (PurgeOnWrite)
         Purge();
+    FineTimerSlack slack;
     const int fd = line->fd.Get();
     const auto deadline = Deadline(Clock::now(), line->writeTotalMultiplier, line->writeTotalConstant, Count);
     const auto* bytes = static_cast<const uint8_t*>(Buffer);
@@ -188,6 +217,7 @@ int TZMyComm::Write(const void* Buffer, int Count) {
             break;
         if (Passed(deadline, Clock::now()))
             break;
+        slack.BeforeWait();
         const int ready = WaitFor(fd, POLLOUT, deadline);
         if (ready < 0 || (ready > 0 && !(ready & POLLOUT)))
             break; // hung up or failed: the write cannot go on
@@ -202,6 +232,7 @@ int TZMyComm::Write(const void* Buffer, int Count) {
             if (Passed(deadline, now))
                 break;
             const Nanoseconds sending = std::max(character * queued, kLeastDrainWait);
+            slack.BeforeWait();
             WaitFor(-1, 0, Earlier(deadline, now + sending));
             queued = Queued(fd);
         }
@@ -217,6 +248,7 @@ int TZMyComm::Write(const void* Buffer, int Count) {
 int TZMyComm::Read(void* Buffer, int Count) {
     if (Count <= 0)
         return 0;
+    FineTimerSlack slack;
     const int fd = line->fd.Get();
     const Clock::time_point start = Clock::now();
     const auto total = Deadline(start, line->readTotalMultiplier, line->readTotalConstant, Count);
@@ -252,6 +284,7 @@ int TZMyComm::Read(void* Buffer, int Count) {
         const auto limit = Earlier(total, silenceEnd);
         if (Passed(limit, Clock::now()))
             break;
+        slack.BeforeWait();
         const int ready = WaitFor(fd, POLLIN, limit);
         if (ready < 0)
             break;

@@ -1,5 +1,6 @@
-// The serial port on Linux: termios for the line, poll() for the time limits. The descriptor is
-// non-blocking; every wait is a poll() with the time that is left, so nothing spins.
+// The serial port on Linux: termios for the line, ppoll() for the time limits. The descriptor is
+// non-blocking; every wait is a ppoll() until the nearest deadline, given to the nanosecond, so
+// nothing spins.
 
 #include "serial/MyCOMM.h"
 
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -21,6 +21,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,10 +31,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
+using Nanoseconds = std::chrono::nanoseconds;
 
-// Waiting for the output queue to drain: the queue cannot be waited on with a time limit, so it
-// is looked at again after this pause.
-constexpr Milliseconds kDrainPollStep{2};
+// The output queue cannot be waited on with a time limit, so the drain sleeps for as long as the
+// queued bytes need on the line and looks again; never for less than about one character at the
+// fastest speed the tool offers, so a queue that does not move is not polled in a spin.
+constexpr Nanoseconds kLeastDrainWait = std::chrono::microseconds(100);
 
 // A product of two 32-bit time-out values can exceed what the clock holds; no transfer waits
 // longer than this (a year) anyway.
@@ -64,15 +67,26 @@ std::optional<Clock::time_point> Deadline(Clock::time_point Start, uint32_t Mult
     return Start + Milliseconds(std::min(limitMs, kLongestLimitMs));
 }
 
-// Milliseconds for poll() until Limit, rounded up so that a wake-up is never early; -1 for none.
-int PollTimeout(std::optional<Clock::time_point> Limit, Clock::time_point Now) {
-    if (!Limit)
-        return -1;
-    if (*Limit <= Now)
-        return 0;
-    // poll() takes an int; a longer wait is simply taken in several turns.
-    const auto left = std::chrono::ceil<Milliseconds>(*Limit - Now).count();
-    return static_cast<int>(std::min<decltype(left)>(left, std::numeric_limits<int>::max()));
+// Waits until Fd is ready for Events or Limit has come (no limit: waits as long as it takes); a
+// negative Fd only waits for the time. Returns the events seen, 0 when the limit came first, -1 on
+// failure. The limit goes to ppoll() to the nanosecond: poll() takes whole milliseconds, and
+// rounding up to them would end a wait up to one late.
+int WaitFor(int Fd, short Events, std::optional<Clock::time_point> Limit) {
+    timespec left{};
+    if (Limit) {
+        const auto ns = std::max(std::chrono::ceil<Nanoseconds>(*Limit - Clock::now()), Nanoseconds::zero());
+        left.tv_sec = static_cast<time_t>(ns.count() / 1'000'000'000);
+        left.tv_nsec = static_cast<long>(ns.count() % 1'000'000'000);
+    }
+    pollfd waitFor{Fd, Events, 0};
+    const int ready = ppoll(&waitFor, Fd >= 0 ? 1 : 0, Limit ? &left : nullptr, nullptr);
+    if (ready < 0)
+        return errno == EINTR ? 0 : -1;
+    return ready > 0 ? waitFor.revents : 0;
+}
+
+bool Passed(std::optional<Clock::time_point> Limit, Clock::time_point Now) {
+    return Limit && Now >= *Limit;
 }
 
 std::optional<Clock::time_point> Earlier(std::optional<Clock::time_point> A,
@@ -91,6 +105,33 @@ int Queued(int Fd) {
         return 0;
     return queued;
 }
+
+// The kernel may end a timed wait late by the thread's timer slack (50 us unless set otherwise) to
+// gather wake-ups. A transfer's waits are its deadlines, so before its first wait the thread asks
+// for the least slack, and it gets its own back when the transfer ends.
+class FineTimerSlack {
+public:
+    FineTimerSlack() = default;
+    ~FineTimerSlack() {
+        if (previous > kLeastSlackNs)
+            prctl(PR_SET_TIMERSLACK, previous, 0, 0, 0);
+    }
+    FineTimerSlack(const FineTimerSlack&) = delete;
+    FineTimerSlack& operator=(const FineTimerSlack&) = delete;
+
+    void BeforeWait() {
+        if (previous != kUnknown)
+            return;
+        previous = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+        if (previous > kLeastSlackNs)
+            prctl(PR_SET_TIMERSLACK, kLeastSlackNs, 0, 0, 0);
+    }
+
+private:
+    static constexpr long kUnknown = -1;
+    static constexpr long kLeastSlackNs = 1; // 0 would mean the default
+    long previous = kUnknown;
+};
 
 std::string DevicePath(const std::string& PortName) {
     return PortName.starts_with('/') ? PortName : "/dev/" + PortName;
@@ -169,6 +210,7 @@ int TZMyComm::Write(const void* Buffer, int Count) {
         return 0;
     if (PurgeOnWrite)
         Purge();
+    FineTimerSlack slack;
     const int fd = line->fd.Get();
     const auto deadline = Deadline(Clock::now(), line->writeTotalMultiplier, line->writeTotalConstant, Count);
     const auto* bytes = static_cast<const uint8_t*>(Buffer);
@@ -183,26 +225,27 @@ int TZMyComm::Write(const void* Buffer, int Count) {
             continue;
         if (n == 0 || errno != EAGAIN)
             break;
-        const int timeoutMs = PollTimeout(deadline, Clock::now());
-        if (timeoutMs == 0)
+        if (Passed(deadline, Clock::now()))
             break;
-        pollfd waitFor{fd, POLLOUT, 0};
-        const int ready = poll(&waitFor, 1, timeoutMs);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready > 0 && !(waitFor.revents & POLLOUT))
+        slack.BeforeWait();
+        const int ready = WaitFor(fd, POLLOUT, deadline);
+        if (ready < 0 || (ready > 0 && !(ready & POLLOUT)))
             break; // hung up or failed: the write cannot go on
     }
 
     // The count is of bytes sent, so wait for the driver to send what it holds, within the limit.
     int queued = Queued(fd);
-    while (queued > 0) {
-        const int timeoutMs = PollTimeout(deadline, Clock::now());
-        if (timeoutMs == 0)
-            break;
-        const int stepMs = static_cast<int>(kDrainPollStep.count());
-        poll(nullptr, 0, timeoutMs < 0 ? stepMs : std::min(timeoutMs, stepMs));
-        queued = Queued(fd);
+    if (queued > 0) {
+        const Nanoseconds character = Termios2::CharacterTime(fd);
+        while (queued > 0) {
+            const Clock::time_point now = Clock::now();
+            if (Passed(deadline, now))
+                break;
+            const Nanoseconds sending = std::max(character * queued, kLeastDrainWait);
+            slack.BeforeWait();
+            WaitFor(-1, 0, Earlier(deadline, now + sending));
+            queued = Queued(fd);
+        }
     }
     if (queued > 0) {
         // No stray bytes may follow a write that failed.
@@ -215,6 +258,7 @@ int TZMyComm::Write(const void* Buffer, int Count) {
 int TZMyComm::Read(void* Buffer, int Count) {
     if (Count <= 0)
         return 0;
+    FineTimerSlack slack;
     const int fd = line->fd.Get();
     const Clock::time_point start = Clock::now();
     const auto total = Deadline(start, line->readTotalMultiplier, line->readTotalConstant, Count);
@@ -243,17 +287,18 @@ int TZMyComm::Read(void* Buffer, int Count) {
         // End of file, a removed device or another error; or nothing more will come after a hang-up.
         if (n == 0 || errno != EAGAIN || hungUp)
             break;
-        const Clock::time_point now = Clock::now();
-        const auto limit = Earlier(
-            total, lastByte && interval.count() > 0 ? std::optional(*lastByte + interval) : std::nullopt);
-        const int timeoutMs = PollTimeout(limit, now);
-        if (timeoutMs == 0)
+        // The silence must last more than the interval: the read ends at the first instant after it.
+        const auto silenceEnd = lastByte && interval.count() > 0
+                                    ? std::optional(*lastByte + interval + Nanoseconds(1))
+                                    : std::nullopt;
+        const auto limit = Earlier(total, silenceEnd);
+        if (Passed(limit, Clock::now()))
             break;
-        pollfd waitFor{fd, POLLIN, 0};
-        const int ready = poll(&waitFor, 1, timeoutMs);
-        if (ready < 0 && errno != EINTR)
+        slack.BeforeWait();
+        const int ready = WaitFor(fd, POLLIN, limit);
+        if (ready < 0)
             break;
-        if (ready > 0 && (waitFor.revents & (POLLERR | POLLHUP | POLLNVAL)))
+        if (ready & (POLLERR | POLLHUP | POLLNVAL))
             hungUp = true; // take what is still queued, then end
     }
     return got;

@@ -87,6 +87,31 @@ void Apply(int Fd, const LineSettings& Settings) {
     ioctl(Fd, TCSETS2, &tio);
 }
 
+std::chrono::nanoseconds CharacterTime(int Fd) {
+    termios2 tio{};
+    if (ioctl(Fd, TCGETS2, &tio) != 0 || tio.c_ospeed == 0)
+        return std::chrono::nanoseconds::zero();
+    constexpr int kStartBit = 1;
+    int dataBits = 8;
+    switch (tio.c_cflag & CSIZE) {
+    case CS5:
+        dataBits = 5;
+        break;
+    case CS6:
+        dataBits = 6;
+        break;
+    case CS7:
+        dataBits = 7;
+        break;
+    default:
+        break;
+    }
+    const int parityBits = (tio.c_cflag & PARENB) ? 1 : 0;
+    const int stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
+    const auto bits = static_cast<int64_t>(kStartBit + dataBits + parityBits + stopBits);
+    return std::chrono::nanoseconds(bits * 1'000'000'000 / tio.c_ospeed);
+}
+
 uint32_t OutputSpeed(int Fd) {
     termios2 tio{};
     if (ioctl(Fd, TCGETS2, &tio) != 0)

@@ -3,6 +3,7 @@
 // (7200 and 14400 have no B-constant). Kept apart from <termios.h>, whose declarations clash with
 // the kernel's own termios headers.
 
+#include <chrono>
 #include <cstdint>
 
 namespace Termios2 {
@@ -25,5 +26,9 @@ void Apply(int Fd, const LineSettings& Settings);
 
 // The output speed in bit/s the line reports, 0 when it cannot be read.
 uint32_t OutputSpeed(int Fd);
+
+// How long one character takes on the line as it is set (start bit, data bits, parity bit if any,
+// stop bits, at the output speed); zero when the line cannot tell.
+std::chrono::nanoseconds CharacterTime(int Fd);
 
 } // namespace Termios2

@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -23,6 +25,9 @@ constexpr auto kGarbageSilence = std::chrono::milliseconds(50); // bytes that fo
 constexpr double kBitsPerByte = 11;                             // start, 8 data, parity, stop
 constexpr size_t kReadChunk = 4096;
 constexpr int kSendRawWaitMs = 1000; // how long SendRaw waits for room on the line
+// Paced bytes at 115200 bit/s are 95 us apart, and the default timer slack (50 us) would make each
+// of them late by half of that; 0 would mean the default, so 1 ns is the least there is.
+constexpr unsigned long kLeastTimerSlackNs = 1;
 
 // Later rules override the fields they set; fields they leave at their defaults are kept.
 Rule Effective(const std::vector<Rule>& rules, int exchange) {
@@ -115,22 +120,31 @@ struct Simulator::Impl {
         return true;
     }
 
-    void Send(const std::vector<uint8_t>& answer, const Rule& rule, size_t requestLength) {
+    struct Sent {
+        Clock::time_point due, at; // of the answer's last byte
+    };
+
+    // Nothing when the line went or the simulator stopped before the whole answer was out.
+    std::optional<Sent> Send(const std::vector<uint8_t>& answer, const Rule& rule, size_t requestLength,
+                             Clock::time_point received) {
         std::vector<uint8_t> bytes = rule.StrayBefore;
         bytes.insert(bytes.end(), answer.begin(), answer.end());
         const size_t splitAt = rule.SplitAfter >= 0
                                    ? rule.StrayBefore.size() + static_cast<size_t>(rule.SplitAfter)
                                    : bytes.size();
         const auto splitPause = std::chrono::milliseconds(rule.SplitPauseMs);
-        auto at = Clock::now() + std::chrono::milliseconds(rule.DelayMs);
+        auto at = received + std::chrono::milliseconds(rule.DelayMs);
         const std::span<const uint8_t> all(bytes);
         if (options.PaceBitsPerSecond == 0) {
             const auto head = all.first(std::min(splitAt, all.size()));
-            if (!WaitUntil(at) || !Write(head, true) || head.size() == all.size())
-                return;
-            if (WaitUntil(Clock::now() + splitPause))
-                Write(all.subspan(head.size()), true);
-            return;
+            if (!WaitUntil(at) || !Write(head, true))
+                return std::nullopt;
+            if (head.size() == all.size())
+                return Sent{at, Clock::now()};
+            at += splitPause;
+            if (!WaitUntil(Clock::now() + splitPause) || !Write(all.subspan(head.size()), true))
+                return std::nullopt;
+            return Sent{at, Clock::now()};
         }
         // At a line speed the request itself takes time to arrive before the answer can start,
         // and every byte of the answer takes its own time on the line.
@@ -142,8 +156,9 @@ struct Simulator::Impl {
             if (k == splitAt)
                 at += splitPause;
             if (!WaitUntil(at) || !Write(all.subspan(k, 1), true))
-                return;
+                return std::nullopt;
         }
+        return Sent{at, Clock::now()};
     }
 
     void CloseNow() {
@@ -168,9 +183,13 @@ struct Simulator::Impl {
             Rule rule;
             SimDevice::Outcome outcome;
             ReceivedImage image;
+            size_t index = 0, epoch = 0;
             {
                 std::lock_guard lock(m);
+                index = frames.size();
+                epoch = clearEpoch;
                 frames.push_back(raw);
+                timings.push_back({.Received = lastByte, .AnswerDue = {}, .AnswerSent = {}});
                 if (SimDevice::IsExchange(*frame))
                     rule = Effective(rules, ++exchanges);
                 outcome = device.Answer(*frame, rule.fault);
@@ -182,8 +201,14 @@ struct Simulator::Impl {
                 CloseNow();
                 return;
             }
-            if (!outcome.answer.empty())
-                Send(outcome.answer, rule, raw.size());
+            if (!outcome.answer.empty()) {
+                const auto sent = Send(outcome.answer, rule, raw.size(), lastByte);
+                std::lock_guard lock(m);
+                if (sent && epoch == clearEpoch) {
+                    timings[index].AnswerDue = sent->due;
+                    timings[index].AnswerSent = sent->at;
+                }
+            }
             if (outcome.imageComplete && options.OnImageComplete)
                 options.OnImageComplete(image);
             if (Interrupted())
@@ -204,6 +229,8 @@ struct Simulator::Impl {
     }
 
     void Run() {
+        // The slack is this thread's own: the tool's waits keep theirs.
+        prctl(PR_SET_TIMERSLACK, kLeastTimerSlackNs, 0, 0, 0);
         while (!stopping) {
             if (closeRequested)
                 CloseNow();
@@ -238,6 +265,8 @@ struct Simulator::Impl {
     SimDevice::Device device;
     std::vector<Rule> rules;
     std::vector<std::vector<uint8_t>> frames;
+    std::vector<FrameTiming> timings; // one per frame
+    size_t clearEpoch = 0;            // counts ClearReceived, so that a late answer stamps no other frame
     int exchanges = 0;
     bool lineClosed = false;
 
@@ -320,9 +349,16 @@ std::vector<std::vector<uint8_t>> Simulator::ReceivedFrames() const {
     return impl->frames;
 }
 
+std::vector<FrameTiming> Simulator::Timings() const {
+    std::lock_guard lock(impl->m);
+    return impl->timings;
+}
+
 void Simulator::ClearReceived() {
     std::lock_guard lock(impl->m);
     impl->frames.clear();
+    impl->timings.clear();
+    ++impl->clearEpoch;
 }
 
 size_t Simulator::WaitForFrames(size_t Count, std::chrono::milliseconds Timeout) const {

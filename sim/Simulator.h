@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,15 @@ struct ReceivedImage {
     std::vector<size_t> BlockSizes;
 };
 
+// When a frame came and when its answer went, on the steady clock, so that a benchmark can tell the
+// tool's time from the simulator's.
+struct FrameTiming {
+    std::chrono::steady_clock::time_point Received; // the read that completed the frame returned
+    // Only for a frame that was answered: when the answer's last byte was due (its delay and, when
+    // paced, the request's and the answer's wire time after Received) and when it was written.
+    std::optional<std::chrono::steady_clock::time_point> AnswerDue, AnswerSent;
+};
+
 struct Options {
     uint8_t Address = 1;     // command-protocol address of side 1 (Config.Addr1 overrides)
     bool UpdateMode = false; // start in update mode
@@ -146,6 +156,8 @@ public:
 
     // Every frame received, raw as it came off the line, in order.
     std::vector<std::vector<uint8_t>> ReceivedFrames() const;
+    // One per frame of ReceivedFrames(), in the same order.
+    std::vector<FrameTiming> Timings() const;
     void ClearReceived();
     // Waits until at least Count frames have been received; returns how many there are.
     size_t WaitForFrames(size_t Count, std::chrono::milliseconds Timeout) const;

@@ -1,8 +1,10 @@
 // A whole update of a 64 KiB image into the simulated controller, preparation included.
 // Counters: the preparation (probe, configuration read, enter-update-mode, the 1000 ms pause, the
-// update start) and the block transfer, each in seconds; and the transfer's floor: per block the
-// 25 ms of silence that ends every read plus, at a line speed, the block's frame and its ACK on the
-// wire (wire_s), as the paced simulator charges both.
+// update start) and the block transfer, each in seconds; the transfer's floor, read off the
+// simulator's clock: per block what the simulator took (at a line speed, the block's and its ACK's
+// wire time) plus the 25 ms of silence that ends every read; the tool's time per block in
+// microseconds (median and 99th percentile); the simulator's lateness against the ideal time of
+// each ACK's last byte; and CPU time per block of the tool's thread and of the whole process.
 
 #include <chrono>
 #include <memory>
@@ -10,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/SimTimeline.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
@@ -24,9 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kBodyBytes = 64 * 1024;
-constexpr double kSilenceSeconds = 0.025; // the read interval set on the port
-constexpr double kAckBytes = 3;           // address, control byte, SF
-constexpr double kBitsPerByte = 11;       // start, 8 data, parity, stop
+constexpr double kSilenceUs = 25'000; // the read interval set on the port
 constexpr uint8_t kUpdateBlock = 0xC7;
 
 std::vector<uint8_t> ImageFile() {
@@ -61,7 +62,8 @@ double Seconds(Clock::duration Span) {
 void BM_Update64KiB(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
     const std::vector<uint8_t> file = ImageFile();
-    double preparation = 0, transfer = 0, floor = 0, wire = 0;
+    double preparation = 0, transfer = 0, floor = 0, threadCpu = 0, processCpu = 0;
+    SimTimeline::Gaps blocks;
     for (auto _ : state) {
         state.PauseTiming();
         sim::Options options;
@@ -76,9 +78,13 @@ void BM_Update64KiB(benchmark::State& state) {
         FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
         state.ResumeTiming();
 
+        const double threadCpuStart = SimTimeline::ThreadCpuUs();
+        const double processCpuStart = SimTimeline::ProcessCpuUs();
         const auto start = Clock::now();
         FirmwareUpdate::StartUpdate(image, window);
         const auto end = Clock::now();
+        threadCpu = SimTimeline::ThreadCpuUs() - threadCpuStart;
+        processCpu = SimTimeline::ProcessCpuUs() - processCpuStart;
 
         state.PauseTiming();
         if (window.Messages.size() != 1 || window.Messages[0].Text != "Микрокод успешно обновлен." ||
@@ -88,22 +94,28 @@ void BM_Update64KiB(benchmark::State& state) {
         }
         preparation = Seconds(window.TransferStart - start);
         transfer = Seconds(end - window.TransferStart);
-        const double byteSeconds = pace ? kBitsPerByte / pace : 0;
-        double blockFrameBytes = 0, blocks = 0;
-        for (const auto& frame : simulator.ReceivedFrames())
-            if (frame.size() > 2 && frame[2] == kUpdateBlock) {
-                blockFrameBytes += static_cast<double>(frame.size());
-                ++blocks;
-            }
-        wire = (blockFrameBytes + blocks * kAckBytes) * byteSeconds;
-        floor = wire + blocks * kSilenceSeconds;
+        const auto frames = simulator.ReceivedFrames();
+        const auto timings = simulator.Timings();
+        blocks = SimTimeline::Measure(timings, kSilenceUs, [&](size_t i) {
+            return timings[i].Received >= window.TransferStart && frames[i].size() > 2 &&
+                   frames[i][2] == kUpdateBlock;
+        });
+        floor = blocks.SimulatorSeconds + blocks.Answered * kSilenceUs / 1e6;
         state.ResumeTiming();
     }
+    const auto tool = SimTimeline::Summarise(blocks.ToolUs);
+    const auto pacing = SimTimeline::Summarise(blocks.PacingErrUs);
+    const double count = blocks.Answered > 0 ? blocks.Answered : 1;
     state.counters["prep_s"] = preparation;
     state.counters["transfer_s"] = transfer;
     state.counters["floor_s"] = floor;
     state.counters["over_floor_pct"] = floor > 0 ? (transfer / floor - 1) * 100 : 0;
-    state.counters["wire_s"] = wire;
+    state.counters["tool_us_median"] = tool.MedianUs;
+    state.counters["tool_us_p99"] = tool.P99Us;
+    state.counters["sim_late_us_median"] = pacing.MedianUs;
+    state.counters["sim_late_us_p99"] = pacing.P99Us;
+    state.counters["tool_cpu_us"] = threadCpu / count;
+    state.counters["process_cpu_us"] = processCpu / count;
 }
 
 // 0: the simulator answers at once; otherwise it sends at that line speed.

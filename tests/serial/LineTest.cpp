@@ -21,6 +21,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -131,6 +132,18 @@ TEST_F(LineTest, ZeroCountsMoveNothing) {
     EXPECT_EQ(port->Write(&byte, 0), 0);
     EXPECT_FALSE(port->WriteAll(&byte, 0));
     EXPECT_FALSE(port->ReadAll(&byte, 0));
+}
+
+TEST_F(LineTest, TransfersGiveTheThreadItsTimerSlackBack) {
+    // A transfer waits with the least slack the kernel allows; the caller's own must survive it.
+    constexpr long kOwnSlackNs = 123'456;
+    ASSERT_EQ(prctl(PR_SET_TIMERSLACK, kOwnSlackNs, 0, 0, 0), 0);
+    peer.Send({1});
+    EXPECT_EQ(ReadOnce(*port), Bytes{1});
+    const Bytes frame = Pattern(8);
+    EXPECT_FALSE(port->WriteAll(frame.data(), static_cast<int>(frame.size())));
+    EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), kOwnSlackNs);
+    prctl(PR_SET_TIMERSLACK, 0, 0, 0, 0); // the default again
 }
 
 TEST_F(LineTest, ReadAllTellsAShortRead) {

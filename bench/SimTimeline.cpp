@@ -1,0 +1,44 @@
+#include "bench/SimTimeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace SimTimeline {
+
+namespace {
+
+double Us(clockid_t Clock) {
+    timespec now{};
+    clock_gettime(Clock, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+// The nearest-rank percentile of sorted figures.
+double Percentile(const std::vector<double>& Sorted, double Fraction) {
+    const auto rank = static_cast<size_t>(std::ceil(Fraction * static_cast<double>(Sorted.size())));
+    return Sorted[std::clamp<size_t>(rank, 1, Sorted.size()) - 1];
+}
+
+} // namespace
+
+Spread Summarise(std::vector<double> Figures) {
+    if (Figures.empty())
+        return {};
+    std::sort(Figures.begin(), Figures.end());
+    return {.MedianUs = Percentile(Figures, 0.5), .P99Us = Percentile(Figures, 0.99)};
+}
+
+double Microseconds(std::chrono::steady_clock::duration Span) {
+    return std::chrono::duration<double, std::micro>(Span).count();
+}
+
+double ThreadCpuUs() {
+    return Us(CLOCK_THREAD_CPUTIME_ID);
+}
+
+double ProcessCpuUs() {
+    return Us(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+} // namespace SimTimeline

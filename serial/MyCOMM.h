@@ -10,16 +10,22 @@
 
 namespace MyCOMM {
 
-// Raised only by the constructor, when the port cannot be opened.
+// Raised only by the constructor, when the port cannot be opened. what() is the message the tool
+// has always given; Reason() is the operating system's own words for the failure, for logs.
 class ECommError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    ECommError(const std::string& Message, const std::string& SystemReason)
+        : std::runtime_error(Message), reason(SystemReason) {}
+    const char* Reason() const noexcept { return reason.what(); }
+
+private:
+    std::runtime_error reason; // copied without throwing, as an exception must be
 };
 
 class TZMyComm {
 public:
     // Opens the port exclusively and sets the line; throws ECommError with
-    // "Cannot open COM-port " + PortName when it cannot be opened.
+    // "Cannot open COM-port " + PortName, and the system's reason, when it cannot be opened.
     TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
              uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits, uint8_t ByteSize);
     virtual ~TZMyComm();

@@ -133,6 +133,19 @@ bool SameName(const std::string& A, const std::string& B) {
                           B.data(), static_cast<int>(B.size())) == CSTR_EQUAL;
 }
 
+// The system's text for an error code, without the line break it ends in.
+std::string SystemReason(DWORD Error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, Error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length > 0 ? std::string(text, length) : "error " + std::to_string(Error);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
 } // namespace
 
 struct TZMyComm::Line {
@@ -154,8 +167,10 @@ TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQu
     line->handle =
         CreateFileW(SystemPath::Native(kDevicePrefix + PortName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (line->handle == INVALID_HANDLE_VALUE)
-        throw ECommError("Cannot open COM-port " + PortName);
+    if (line->handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        throw ECommError("Cannot open COM-port " + PortName, SystemReason(error));
+    }
 
     // A driver that refuses the queue sizes or the settings leaves the port in use as it is.
     SetupComm(line->handle, InQueueSize, OutQueueSize);

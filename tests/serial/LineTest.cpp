@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -368,6 +370,11 @@ TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
         FAIL() << "opened twice";
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_STREQ(error.what(), ("Cannot open COM-port " + peer.SlavePath()).c_str());
+        // Refused by the exclusive flag, or (for root, whom it does not stop) by the lock.
+        const std::string reason = error.Reason();
+        EXPECT_TRUE(reason == std::generic_category().message(EBUSY) ||
+                    reason == std::generic_category().message(EWOULDBLOCK))
+            << reason;
     }
     // The refused attempt must not have taken the first one's lock with it.
     if (access(kLockFolder, W_OK) == 0) {
@@ -404,6 +411,7 @@ TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
         FAIL() << "opened " << name;
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
+        EXPECT_STRNE(error.Reason(), "");
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
     std::filesystem::remove(file);

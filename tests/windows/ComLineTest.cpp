@@ -380,6 +380,7 @@ TEST_P(ComOpenTest, MissingPortFailsWithItsNameAndHoldsNothing) {
             ADD_FAILURE() << name << " opened";
         } catch (const MyCOMM::ECommError& error) {
             EXPECT_EQ(error.what(), "Cannot open COM-port " + name);
+            EXPECT_STRNE(error.Reason(), "");
         }
     };
     // The first device lookup of a process makes Wine keep handles of its own: count from the second.

@@ -97,10 +97,10 @@ int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
 // or a close request while it is up, and none greys.
 class TBoxScope {
 public:
-    TBoxScope(QWidget* Active, QWidget* Main)
-        : Active(Active), Main(Main), Focus(QApplication::focusWidget()) {
-        QScreen* activeScreen = Active ? Active->screen() : nullptr;
-        if (Main && activeScreen && activeScreen != Main->screen()) {
+    TBoxScope(QWidget* ActiveWindow, QWidget* MainWindow)
+        : Active(ActiveWindow), Main(MainWindow), Focus(QApplication::focusWidget()) {
+        QScreen* activeScreen = ActiveWindow ? ActiveWindow->screen() : nullptr;
+        if (MainWindow && activeScreen && activeScreen != MainWindow->screen()) {
             const QRect monitor = activeScreen->geometry();
             SavedPos = Main->pos();
             Main->move(monitor.left() + monitor.width() / 2, monitor.top() + monitor.height() / 2);
@@ -197,7 +197,7 @@ std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) {
 // What the firmware procedure needs of the window.
 class TFirmwareWindow : public FirmwareUpdate::TUpdateWindow {
 public:
-    explicit TFirmwareWindow(TForm1& Form) : Form(Form) {}
+    explicit TFirmwareWindow(TForm1& Owner) : Form(Owner) {}
 
     int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override {
         return fMain::ShowMessageBox(Text, Caption, Flags);

@@ -10,6 +10,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/FuzzTarget.h"
 #include "fuzz/ScriptedLine.h"
 #include "link/LinkFrame.h"
 #include "link/uDispenser.h"

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size);
+#include "fuzz/FuzzTarget.h"
 
 namespace {
 

@@ -104,10 +104,6 @@ double BcdToFloat(const uint8_t* Data, int Count, int Decimals) {
     return value / std::pow(10.0, Decimals);
 }
 
-int32_t ClampNozzleCount(int32_t NozzleCount) {
-    return std::clamp(NozzleCount, 1, kMaxNozzles);
-}
-
 TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::span<const uint8_t> Data) {
     const auto needs = [&Data](size_t Count) { return Data.size() >= Count; };
     switch (Trans) {
@@ -170,9 +166,9 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
     return TDecodeOutcome::None;
 }
 
-TDispenserLL::TDispenserLL(uint8_t Address, int32_t NozzleCount, MyCOMM::TZMyComm& Port,
+TDispenserLL::TDispenserLL(uint8_t StationAddress, int32_t NozzleCount, MyCOMM::TZMyComm& Line,
                            int32_t TimerInterval)
-    : Address(Address), Port(Port), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
+    : Address(StationAddress), Port(Line), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
     Controller.NozzleCount = std::clamp(NozzleCount, 1, kMaxNozzles);
 }
 

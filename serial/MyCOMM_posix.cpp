@@ -119,15 +119,15 @@ struct TZMyComm::Line {
     uint32_t writeTotalMultiplier = 0, writeTotalConstant = 0;
 };
 
-TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t /*InQueueSize*/,
+TZMyComm::TZMyComm(const std::string& Name, uint32_t BaudRate, uint32_t /*InQueueSize*/,
                    uint32_t /*OutQueueSize*/, uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits,
                    uint8_t ByteSize)
-    : PortName(PortName) {
+    : PortName(Name) {
     // Linux sizes its tty queues itself; the queue sizes have nothing to set here.
     const std::filesystem::path device = SystemPath::Native(DevicePath(PortName));
     UniqueFd fd(open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios current{};
-    const auto refused = [&PortName](const std::string& Reason) {
+    const auto refused = [this](const std::string& Reason) {
         return ECommError("Cannot open COM-port " + PortName, Reason);
     };
     const auto systemReason = [] { return std::generic_category().message(errno); };

@@ -75,9 +75,9 @@ struct TZMyComm::Line {
     HANDLE handle = INVALID_HANDLE_VALUE;
 };
 
-TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
+TZMyComm::TZMyComm(const std::string& Name, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
                    uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits, uint8_t ByteSize)
-    : PortName(PortName), line(std::make_unique<Line>()) {
+    : PortName(Name), line(std::make_unique<Line>()) {
     line->handle =
         CreateFileW(SystemPath::Native(kDevicePrefix + PortName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

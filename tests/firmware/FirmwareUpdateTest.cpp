@@ -330,7 +330,7 @@ TEST_P(UpdateTxTest, FramesCarryTheirTxNumbers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, UpdateTxTest, testing::ValuesIn(kTxRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock) {
     simulator->SetUpdateMode(true);
@@ -425,6 +425,6 @@ TEST_P(EnterUpdateModeTest, IsRepeatedFifteenTimes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EnterUpdateModeTest, testing::ValuesIn(kEnterRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 } // namespace

@@ -287,8 +287,8 @@ TEST_P(PauseTest, PauseDecidesHowManyReads) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pauses, PauseTest, testing::Values(PauseCase{40, 2}, PauseCase{10, 1}),
-                         [](const testing::TestParamInfo<PauseCase>& info) {
-                             return std::to_string(info.param.pauseMs) + "ms";
+                         [](const testing::TestParamInfo<PauseCase>& row) {
+                             return std::to_string(row.param.pauseMs) + "ms";
                          });
 
 // Every byte value both ways, with 0xFF in runs and at every read boundary. Parity checking on
@@ -332,8 +332,8 @@ TEST_P(RoundTripTest, SentUnchanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ParityChecking, RoundTripTest, testing::Values(2u, 0u),
-                         [](const testing::TestParamInfo<uint32_t>& info) {
-                             return info.param ? std::string("On") : std::string("Off");
+                         [](const testing::TestParamInfo<uint32_t>& row) {
+                             return row.param ? std::string("On") : std::string("Off");
                          });
 
 // Opening and refusing.
@@ -419,8 +419,8 @@ TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
 
 INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,
                          testing::Values("ttyZUR99", "/dev/ttyZUR99", "", "<file>", "/tmp", "/dev/null"),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             return std::to_string(info.index);
+                         [](const testing::TestParamInfo<std::string>& row) {
+                             return std::to_string(row.index);
                          });
 
 // A lock found in the folder, and whether it stops the opening.

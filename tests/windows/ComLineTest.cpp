@@ -240,7 +240,7 @@ const TLineRow kLineRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LineSettingsTest, testing::ValuesIn(kLineRows),
-                         [](const testing::TestParamInfo<TLineRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TLineRow>& row) { return row.param.Name; });
 
 TEST(ComLineBurstTest, LongBurstComesAsCountThenTheRest) {
     const auto name = PortFromEnvironment("ZUR_TEST_COM_OVERSIZE");

@@ -166,7 +166,7 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
     return TDecodeOutcome::None;
 }
 
-TDispenserLL::TDispenserLL(uint8_t StationAddress, int32_t NozzleCount, MyCOMM::TZMyComm& Line,
+TDispenserLL::TDispenserLL(uint8_t StationAddress, int32_t NozzleCount, CommPort::TCommPort& Line,
                            int32_t TimerInterval)
     : Address(StationAddress), Port(Line), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
     Controller.NozzleCount = std::clamp(NozzleCount, 1, kMaxNozzles);

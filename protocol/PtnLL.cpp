@@ -90,7 +90,7 @@ std::string BcdToText(const uint8_t* Data, int Count) {
     return text;
 }
 
-TPtnLL::TPtnLL(int32_t DispenserAddress, MyCOMM::TZMyComm& Line) : Address(DispenserAddress), Comm(Line) {}
+TPtnLL::TPtnLL(int32_t DispenserAddress, CommPort::TCommPort& Line) : Address(DispenserAddress), Comm(Line) {}
 
 void TPtnLL::Fail() {
     State = kFailedState;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "protocol/CommandFrame.h"
-#include "serial/MyCOMM.h"
+#include "serial/CommPort.h"
 
 namespace PtnLL {
 
@@ -29,7 +29,8 @@ std::string BcdToText(const uint8_t* Data, int Count);
 
 class TPtnLL {
 public:
-    TPtnLL(int32_t Address, MyCOMM::TZMyComm& Comm);
+    // Comm is held, never owned: the line outlives the object.
+    TPtnLL(int32_t Address, CommPort::TCommPort& Comm);
 
     TCfgStruct Cfg;
     int32_t Address;
@@ -58,7 +59,7 @@ public:
     void SetConfig();
 
 private:
-    MyCOMM::TZMyComm& Comm;
+    CommPort::TCommPort& Comm;
     CommandFrame::Area RxBuf{}, TxBuf{}, Scratch{};
 
     uint8_t AddressByte() const { return static_cast<uint8_t>(Address); }

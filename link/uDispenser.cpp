@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "link/LinkFrame.h"
-#include "protocol/PtnLL.h"
+#include "protocol/PackedDecimal.h"
 
 namespace uDispenser {
 
@@ -39,11 +39,11 @@ constexpr int32_t kMaxNozzles = 4;
 constexpr uint8_t kMaxTx = 15;
 
 std::string Digits(std::span<const uint8_t> Data, size_t First) {
-    return PtnLL::BcdToText(Data.data() + First, kDigitBytes);
+    return PackedDecimal::BcdToText(Data.data() + First, kDigitBytes);
 }
 
 int64_t Bcd(std::span<const uint8_t> Data, size_t First, int Count) {
-    return PtnLL::BcdToInt(Data.data() + First, Count);
+    return PackedDecimal::BcdToInt(Data.data() + First, Count);
 }
 
 // Where each field of the configuration record sits, by record length; -1: not in this layout.

@@ -21,12 +21,6 @@ struct TCfgStruct {
     std::string SerialNo, FwVersion;
 };
 
-// Packed decimal, two digits a byte, high nibble and most significant byte first.
-// Nibbles above 9 count with their face value.
-int64_t BcdToInt(const uint8_t* Data, int Count);
-// Two characters a byte: '0' + high nibble, then '0' + low nibble (':' to '?' above 9).
-std::string BcdToText(const uint8_t* Data, int Count);
-
 class TPtnLL {
 public:
     // Comm is held, never owned: the line outlives the object.

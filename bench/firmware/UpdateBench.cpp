@@ -45,7 +45,6 @@ std::vector<uint8_t> ImageFile() {
 // Notes when the progress window opens: the preparation is over then.
 class TTimedWindow : public ScriptedWindow::TScriptedWindow {
 public:
-    using TScriptedWindow::TScriptedWindow;
     std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
         if (ShowBar)
             TransferStart = Clock::now();
@@ -71,13 +70,13 @@ void BM_Update64KiB(benchmark::State& state) {
         port.SetTimeouts(25, 0, 500, 1, 200);
         PtnLL::TPtnLL commands(1, port);
         uDispenser::TDispenserLL engine(255, 1, port, 1000);
-        TTimedWindow window(commands, engine);
+        TTimedWindow window;
         window.SleepInPause = true;
         FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
         state.ResumeTiming();
 
         const auto start = Clock::now();
-        FirmwareUpdate::StartUpdate(image, window);
+        FirmwareUpdate::StartUpdate(image, commands, engine, window);
         const auto end = Clock::now();
 
         state.PauseTiming();

@@ -99,7 +99,7 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
     port.SetTimeouts(1, 0, 500, 1, 200);
     PtnLL::TPtnLL commands(1, port);
     uDispenser::TDispenserLL engine(255, 1, port, 1000);
-    ScriptedWindow::TScriptedWindow window(commands, engine);
+    ScriptedWindow::TScriptedWindow window;
 
     std::vector<uint8_t> body(kImageBytes);
     for (size_t i = 0; i < body.size(); ++i)
@@ -110,7 +110,7 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
     ASSERT_EQ(loaded.Result, FirmwareImage::TCheck::Accepted);
     FirmwareUpdate::TImageState image = loaded.Image;
 
-    FirmwareUpdate::StartUpdate(image, window);
+    FirmwareUpdate::StartUpdate(image, commands, engine, window);
 
     EXPECT_EQ(window.Messages,
               (std::vector<ScriptedWindow::TMessage>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));

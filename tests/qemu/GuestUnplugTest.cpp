@@ -48,14 +48,14 @@ TEST(UnplugTest, AdapterPulledDuringTransferEndsItAndTheOpenFails) {
         const auto port = GuestLine::OpenPort(device);
         PtnLL::TPtnLL commands(1, *port);
         uDispenser::TDispenserLL engine(kLinkAddress, 1, *port, 1000);
-        ScriptedWindow::TScriptedWindow window(commands, engine);
+        ScriptedWindow::TScriptedWindow window;
         const auto body = ImageBytes::PatternBody(kBodyBytes, 3);
         FirmwareUpdate::TImageState image =
             FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kBodyBytes, 0x1234, body)).Image;
         ASSERT_EQ(HostLink::Ask("pull " + GuestLine::kAdapter.Far + " " + std::to_string(kPullAfterBytes)),
                   "armed");
 
-        auto update = std::async(std::launch::async, [&] { FirmwareUpdate::StartUpdate(image, window); });
+        auto update = std::async(std::launch::async, [&] { FirmwareUpdate::StartUpdate(image, commands, engine, window); });
         if (update.wait_for(kUpdateEnds) != std::future_status::ready) {
             // A hung transfer cannot be abandoned; the host sees this test never finish.
             std::puts("The update still runs after the adapter was pulled");

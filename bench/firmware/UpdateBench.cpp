@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <memory>
-#include <random>
 
 #include <benchmark/benchmark.h>
 
@@ -14,10 +13,10 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
-#include "protocol/crc16c.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 namespace {
 
@@ -28,19 +27,6 @@ constexpr double kSilenceSeconds = 0.025; // the read interval set on the port
 constexpr double kAckBytes = 3;           // address, control byte, SF
 constexpr double kBitsPerByte = 11;       // start, 8 data, parity, stop
 constexpr uint8_t kUpdateBlock = 0xC7;
-
-std::vector<uint8_t> ImageFile() {
-    std::mt19937 generator(64);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::vector<uint8_t> file = {
-        kBodyBytes & 0xFF, (kBodyBytes >> 8) & 0xFF, (kBodyBytes >> 16) & 0xFF, 0, 0x34, 0x12};
-    for (size_t i = 0; i < kBodyBytes; ++i)
-        file.push_back(static_cast<uint8_t>(byte(generator)));
-    const uint16_t crc = crc16c::Crc16(0, file.data(), static_cast<int32_t>(file.size()));
-    file.push_back(static_cast<uint8_t>(crc));
-    file.push_back(static_cast<uint8_t>(crc >> 8));
-    return file;
-}
 
 // Notes when the progress window opens: the preparation is over then.
 class TTimedWindow : public ScriptedWindow::TScriptedWindow {
@@ -59,7 +45,8 @@ double Seconds(Clock::duration Span) {
 
 void BM_Update64KiB(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
-    const std::vector<uint8_t> file = ImageFile();
+    const std::vector<uint8_t> file =
+        ImageBytes::MakeImageFile(kBodyBytes, 0x1234, ImageBytes::PatternBody(kBodyBytes, 64));
     double preparation = 0, transfer = 0, floor = 0, wire = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -11,7 +11,7 @@
 #include "app/app_wait.h"
 #include "serial/MyCOMM.h"
 #include "tests/app/AppFixture.h"
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
 
 namespace {
 

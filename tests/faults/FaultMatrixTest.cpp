@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "sim/Simulator.h"
-#include "tests/faults/WindowDriver.h"
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/WindowDriver.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "firmware/FirmwareImage.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 namespace {
 

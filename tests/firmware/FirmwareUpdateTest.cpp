@@ -12,8 +12,8 @@
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 namespace {
 

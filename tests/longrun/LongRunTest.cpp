@@ -10,9 +10,10 @@
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
-#include "tests/faults/WindowDriver.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ProcessCounts.h"
+#include "tests/support/ScriptedWindow.h"
+#include "tests/support/WindowDriver.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ protected:
 TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
     Open(); // the window's first opening sets up what it keeps for good
     Window.Click("bOpenClose");
-    const int descriptors = WindowDriver::OpenDescriptors();
-    const int threads = WindowDriver::Threads();
+    const int descriptors = ProcessCounts::OpenDescriptors();
+    const int threads = ProcessCounts::Threads();
 
     for (int i = 0; i < kOpenings; ++i) {
         Open();
@@ -54,8 +55,8 @@ TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
     EXPECT_TRUE(Window.Boxes().empty());
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
-    EXPECT_EQ(WindowDriver::OpenDescriptors(), descriptors);
-    EXPECT_EQ(WindowDriver::Threads(), threads);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
+    EXPECT_EQ(ProcessCounts::Threads(), threads);
     // The port is free again: the last closing let go of it.
     Open();
     EXPECT_TRUE(Window.Form().IsConnected());
@@ -67,8 +68,8 @@ TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     Open();
     Window.Click("bGetConfig"); // the first wait window and box set up what the window keeps
     Window.Boxes().clear();
-    const int descriptors = WindowDriver::OpenDescriptors();
-    const int threads = WindowDriver::Threads();
+    const int descriptors = ProcessCounts::OpenDescriptors();
+    const int threads = ProcessCounts::Threads();
 
     for (int i = 0; i < kReadsPerShard; ++i) {
         Window.Click("bGetConfig");
@@ -82,8 +83,8 @@ TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     EXPECT_EQ(Sim.ExchangeCount(), 12 * (kReadsPerShard + 1));
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
-    EXPECT_EQ(WindowDriver::OpenDescriptors(), descriptors);
-    EXPECT_EQ(WindowDriver::Threads(), threads);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
+    EXPECT_EQ(ProcessCounts::Threads(), threads);
     Window.Click("bOpenClose");
 }
 

@@ -4,10 +4,10 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include <gtest/gtest.h>
 

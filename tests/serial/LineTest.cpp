@@ -4,7 +4,8 @@
 #include "serial/Termios2.h"
 
 #include "IoctlLog.h"
-#include "PtyPeer.h"
+#include "tests/support/ProcessCounts.h"
+#include "tests/support/PtyPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -405,7 +406,7 @@ TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "zur-serial-not-a-port";
     std::ofstream(file) << "x";
     const std::string name = GetParam() == "<file>" ? file.string() : GetParam();
-    const int before = OpenDescriptorCount();
+    const int before = ProcessCounts::OpenDescriptors();
     try {
         OpenPort(name);
         FAIL() << "opened " << name;
@@ -413,7 +414,7 @@ TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
         EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
         EXPECT_STRNE(error.Reason(), "");
     }
-    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), before);
     std::filesystem::remove(file);
 }
 
@@ -467,7 +468,7 @@ TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
     if (GetParam().ThroughSymlink)
         std::filesystem::create_symlink(peer.SlavePath(), link);
     const std::string name = GetParam().ThroughSymlink ? link.string() : peer.SlavePath();
-    const int descriptors = OpenDescriptorCount();
+    const int descriptors = ProcessCounts::OpenDescriptors();
 
     try {
         auto port = OpenPort(name);
@@ -478,7 +479,7 @@ TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
         EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
         EXPECT_EQ(Contents(lock), found); // the holder's lock is left alone
     }
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_EQ(std::filesystem::exists(lock), GetParam().Refused); // ours went with the port
 }
 

@@ -1,4 +1,4 @@
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include <algorithm>
 #include <chrono>

@@ -22,7 +22,7 @@ using WindowDriver::TBox;
 constexpr int kOpenings = 1000;
 // The reads are shared among programs that ctest runs side by side: each read waits out twelve
 // 25 ms read intervals, so a thousand in one program would take five minutes.
-constexpr int kReadShards = 4;
+constexpr int kReadShards = 8;
 constexpr int kReadsPerShard = 1000 / kReadShards;
 constexpr size_t kImageBytes = 1 << 20;
 

@@ -242,7 +242,7 @@ const TProbeRow kProbeRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Replies, ProbeTest, testing::ValuesIn(kProbeRows),
-                         [](const testing::TestParamInfo<TProbeRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TProbeRow>& row) { return row.param.Name; });
 
 // Link DATA frames of a run against a controller in update mode, with faults on some exchanges
 // (1 is the probe, 2 the first update start).

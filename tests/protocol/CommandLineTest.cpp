@@ -426,7 +426,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        c.GetAddresses(first, second);
                                    },
                                    0, 0x85, 2}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 // Every way an answer goes wrong: the command fails, State becomes 6, nothing decoded changes.
 struct FaultRow {

@@ -484,7 +484,7 @@ TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Locks, UucpLockTest, testing::ValuesIn(kLockCases),
-                         [](const testing::TestParamInfo<TLockCase>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TLockCase>& row) { return row.param.Name; });
 
 // The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
 class SpeedTest : public testing::TestWithParam<uint32_t> {};

@@ -368,7 +368,7 @@ const TFlagRow kFlagRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, FlagWordTest, testing::ValuesIn(kFlagRows),
-                         [](const testing::TestParamInfo<TFlagRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TFlagRow>& row) { return row.param.Name; });
 
 class ComOpenTest : public testing::TestWithParam<const char*> {};
 

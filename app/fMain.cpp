@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <chrono>
 #include <optional>
@@ -19,6 +18,7 @@
 #include "app/app_wait.h"
 #include "firmware/FirmwareImage.h"
 #include "link/uDispenser.h"
+#include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "ui_fMain.h"
@@ -43,23 +43,11 @@ constexpr uint8_t kLinkAddress = 255;
 constexpr int32_t kNozzles = 1;
 constexpr int32_t kTimerMs = 1000;
 
-constexpr int kConfigRuns = 6;                  // one read and five repeats
 constexpr int kRightToLeftReading = 0x00100000; // the box reads right to left
-constexpr uint16_t kCyrillicCodePage = 1251;
 
 const char* const kWaitText = "Идет выполнение операции...";
 const char* const kErrorCaption = "ОШИБКА";
 const char* const kMessageCaption = "СООБЩЕНИЕ";
-
-// Code page 1251 from 0x80 up; 0x98 has no character of its own and keeps its C1 code.
-constexpr std::array<char16_t, 64> kCp1251High = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
-    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
-    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
-    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
-    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-constexpr unsigned char kCp1251Letters = 0xC0; // А to я follow in order from here
-constexpr char16_t kCapitalA = 0x0410;
 
 TMessageBoxAnswerer& Answerer() {
     static TMessageBoxAnswerer answerer;
@@ -97,13 +85,13 @@ int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
 // or a close request while it is up, and none greys.
 class TBoxScope {
 public:
-    TBoxScope(QWidget* Active, QWidget* Main)
-        : Active(Active), Main(Main), Focus(QApplication::focusWidget()) {
-        QScreen* activeScreen = Active ? Active->screen() : nullptr;
-        if (Main && activeScreen && activeScreen != Main->screen()) {
+    TBoxScope(QWidget* ActiveWindow, QWidget* MainWindow)
+        : Active(ActiveWindow), Main(MainWindow), Focus(QApplication::focusWidget()) {
+        QScreen* activeScreen = ActiveWindow ? ActiveWindow->screen() : nullptr;
+        if (MainWindow && activeScreen && activeScreen != MainWindow->screen()) {
             const QRect monitor = activeScreen->geometry();
-            SavedPos = Main->pos();
-            Main->move(monitor.left() + monitor.width() / 2, monitor.top() + monitor.height() / 2);
+            SavedPos = MainWindow->pos();
+            MainWindow->move(monitor.left() + monitor.width() / 2, monitor.top() + monitor.height() / 2);
         }
     }
     ~TBoxScope() {
@@ -176,28 +164,10 @@ void SetMessageBoxAnswerer(TMessageBoxAnswerer Answerer_) {
     Answerer() = std::move(Answerer_);
 }
 
-std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) {
-    if (CodePage != kCyrillicCodePage) {
-        return {};
-    }
-    std::u16string wide(Text.size(), u'\0');
-    std::transform(Text.begin(), Text.end(), wide.begin(), [](char c) -> char16_t {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            return byte;
-        }
-        if (byte >= kCp1251Letters) {
-            return static_cast<char16_t>(kCapitalA + (byte - kCp1251Letters));
-        }
-        return kCp1251High[byte - 0x80];
-    });
-    return wide;
-}
-
 // What the firmware procedure needs of the window.
 class TFirmwareWindow : public FirmwareUpdate::TUpdateWindow {
 public:
-    explicit TFirmwareWindow(TForm1& Form) : Form(Form) {}
+    explicit TFirmwareWindow(TForm1& Owner) : Form(Owner) {}
 
     int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override {
         return fMain::ShowMessageBox(Text, Caption, Flags);
@@ -205,16 +175,14 @@ public:
     std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
         return std::make_unique<TProgress>(&Form, ShowBar);
     }
-    std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) override {
-        return fMain::AnsiToWide(Text, CodePage);
-    }
-    void ReadConfiguration(bool Announce) override { Form.ReadConfiguration(Announce); }
-    bool& ConfigRead() override { return Form.ConfigRead; }
     void Pause(int Milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
     }
-    PtnLL::TPtnLL& Commands() override { return *Form.Commands; }
-    uDispenser::TDispenserLL& Engine() override { return *Form.Engine; }
+    // The update reads afresh: the page holds a configuration only if this read succeeded.
+    void ShowConfigurationRead(bool Ok) override {
+        Form.ConfigRead = false;
+        Form.ShowConfigurationRead(Ok, false);
+    }
 
 private:
     class TProgress : public FirmwareUpdate::TProgress {
@@ -370,11 +338,11 @@ void TForm1::ShowPage(const ConfigPage::TPageValues& Page) {
 }
 
 void TForm1::ReadConfiguration(bool Announce) {
-    Commands->GetConfig();
-    for (int run = 1; !Commands->Ok && run < kConfigRuns; ++run) {
-        Commands->GetConfig();
-    }
-    if (!Commands->Ok) {
+    ShowConfigurationRead(ConfigRead::WithRepeats(*Commands), Announce);
+}
+
+void TForm1::ShowConfigurationRead(bool Ok, bool Announce) {
+    if (!Ok) {
         ShowMessageBox(ConfigPage::ReadFailureMessage(Commands->Errors), kErrorCaption, MbOk);
         return;
     }
@@ -446,11 +414,11 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::Button4Click() {
-    FirmwareUpdate::StartUpdate(Image, *FirmwareWindow);
+    FirmwareUpdate::StartUpdate(Image, *Commands, *Engine, *FirmwareWindow);
 }
 
 void TForm1::Button8Click() {
-    FirmwareUpdate::TransferBlocks(Image, *FirmwareWindow);
+    FirmwareUpdate::TransferBlocks(Image, *Engine, *FirmwareWindow);
 }
 
 bool TForm1::ProbeUpdateMode() {

@@ -45,9 +45,6 @@ using TMessageBoxAnswerer =
     std::function<int(const std::string& Text, const std::string& Caption, int Flags)>;
 void SetMessageBoxAnswerer(TMessageBoxAnswerer Answerer);
 
-// 8-bit text in a code page to UTF-16; code page 1251 is the one known, any other gives "".
-std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage);
-
 class TFirmwareWindow;
 
 class TForm1 : public QWidget {
@@ -96,6 +93,8 @@ protected:
 private:
     friend class TFirmwareWindow;
 
+    // After a read: the page and Memo1 filled and ConfigRead set, or the failure reported.
+    void ShowConfigurationRead(bool Ok, bool Announce);
     ConfigPage::TPageValues PageValues() const;
     void ShowPage(const ConfigPage::TPageValues& Page);
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "firmware/AnsiText.h"
 #include "link/uDispenser.h"
+#include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
 
 namespace FirmwareUpdate {
@@ -16,7 +18,6 @@ constexpr int kModeSwitchPauseMs = 1000; // time for the controller to switch to
 constexpr int32_t kTxBeforeStart = 15;   // the next frame then carries TX 1
 constexpr int kBlockBytes = 33;          // body bytes per update block
 constexpr int32_t kFirstBlockPos = 6;    // right after ImageValue32 and ImageValue16
-constexpr uint16_t kCodePage1251 = 1251;
 
 constexpr int kOkButton = 0; // an OK button alone, no icon
 constexpr char kMessageCaption[] = "СООБЩЕНИЕ";
@@ -36,17 +37,17 @@ template <typename Attempt> bool WithRepeats(Attempt&& Try) {
     return done;
 }
 
-bool Prepare(TUpdateWindow& Window) {
-    if (ProbeUpdateMode(Window.Engine()))
+bool Prepare(PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine, TUpdateWindow& Window) {
+    if (ProbeUpdateMode(Engine))
         return true;
-    Window.ConfigRead() = false;
-    Window.ReadConfiguration(false);
-    if (!Window.ConfigRead())
+    // The read also yields the serial number that enter-update-mode carries.
+    const bool read = ConfigRead::WithRepeats(Commands);
+    Window.ShowConfigurationRead(read);
+    if (!read)
         return false;
-    PtnLL::TPtnLL& commands = Window.Commands();
-    return WithRepeats([&commands] {
-        commands.EnterUpdateMode();
-        return commands.Ok;
+    return WithRepeats([&Commands] {
+        Commands.EnterUpdateMode();
+        return Commands.Ok;
     });
 }
 
@@ -78,7 +79,8 @@ bool ProbeUpdateMode(uDispenser::TDispenserLL& Engine) {
     return !answered && Engine.LastReplyCount == kProbeReplyBytes && Engine.LastReply[0] == kLinkAddress;
 }
 
-void StartUpdate(TImageState& Image, TUpdateWindow& Window) {
+void StartUpdate(TImageState& Image, PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine,
+                 TUpdateWindow& Window) {
     if (!Image.ImageChosen) {
         Tell(Window, "Не выбран файл микрокода!");
         return;
@@ -86,25 +88,24 @@ void StartUpdate(TImageState& Image, TUpdateWindow& Window) {
     {
         const std::unique_ptr<TProgress> wait = Window.OpenProgress(false);
         wait->SetState(u"Идет выполнение операции...", 0);
-        if (!Prepare(Window)) {
+        if (!Prepare(Commands, Engine, Window)) {
             Tell(Window, "Не удалось войти в режим обновнения.");
             return;
         }
         Window.Pause(kModeSwitchPauseMs);
-        if (!SendUpdateStart(Image, Window.Engine())) {
+        if (!SendUpdateStart(Image, Engine)) {
             Tell(Window, "Неудалось обновить микрокод.");
             return;
         }
     }
-    TransferBlocks(Image, Window);
+    TransferBlocks(Image, Engine, Window);
 }
 
-void TransferBlocks(TImageState& Image, TUpdateWindow& Window) {
-    const std::u16string text = Window.AnsiToWide(kUpdating1251, kCodePage1251);
+void TransferBlocks(TImageState& Image, uDispenser::TDispenserLL& Engine, TUpdateWindow& Window) {
+    const std::u16string text = AnsiText::AnsiToWide(kUpdating1251, AnsiText::kCyrillicCodePage);
     const std::unique_ptr<TProgress> progress = Window.OpenProgress(true);
     const TRewind rewind(Image.TransferPos); // before the progress window closes
     progress->SetState(text, 0);
-    uDispenser::TDispenserLL& engine = Window.Engine();
     const auto size = static_cast<int32_t>(Image.FirmwareImage.size());
     bool lastBlockSent = false;
     while (Image.TransferPos < size) {
@@ -112,9 +113,9 @@ void TransferBlocks(TImageState& Image, TUpdateWindow& Window) {
         std::array<uint8_t, kBlockBytes> block{};
         std::copy_n(Image.FirmwareImage.begin() + Image.TransferPos, count, block.begin());
         Image.TransferPos += count;
-        engine.QueueUpdateBlock(block.data(), static_cast<uint8_t>(count));
-        engine.NoPollAfterAck = true;
-        lastBlockSent = engine.Execute();
+        Engine.QueueUpdateBlock(block.data(), static_cast<uint8_t>(count));
+        Engine.NoPollAfterAck = true;
+        lastBlockSent = Engine.Execute();
         progress->SetState(text, static_cast<int>(Image.TransferPos * 100.0 / size));
         progress->ProcessMessages();
         if (!lastBlockSent) {

@@ -1,8 +1,9 @@
 #pragma once
 // The firmware image the window holds, and the update procedure run against it: the update-mode
 // probe, preparation through the command protocol, the update-start transaction and the block
-// transfer through the link protocol. Everything the procedure needs of the window comes through
-// TUpdateWindow, so it runs without one in tests.
+// transfer through the link protocol. The procedure drives the protocol objects itself; what it
+// needs of the window (boxes, the wait and progress window, the pause, the configuration page)
+// comes through TUpdateWindow, so it runs without one in tests.
 
 #include <cstdint>
 #include <memory>
@@ -41,12 +42,10 @@ public:
     // Texts are UTF-8; Flags 0 is an OK button alone.
     virtual int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) = 0;
     virtual std::unique_ptr<TProgress> OpenProgress(bool ShowBar) = 0;
-    virtual std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) = 0;
-    virtual void ReadConfiguration(bool Announce) = 0;
-    virtual bool& ConfigRead() = 0;
     virtual void Pause(int Milliseconds) = 0;
-    virtual PtnLL::TPtnLL& Commands() = 0;
-    virtual uDispenser::TDispenserLL& Engine() = 0;
+    // The outcome of the configuration read the preparation makes, for the configuration page: it
+    // shows the record the protocol object now holds, or reports the failure, quietly on success.
+    virtual void ShowConfigurationRead(bool Ok) = 0;
 };
 
 // True when the controller answers the configuration request as a controller already in update
@@ -55,9 +54,10 @@ bool ProbeUpdateMode(uDispenser::TDispenserLL& Engine);
 
 // "Начать обновление": refuses without an image, prepares the controller, sends the update start
 // and then runs TransferBlocks.
-void StartUpdate(TImageState& Image, TUpdateWindow& Window);
+void StartUpdate(TImageState& Image, PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine,
+                 TUpdateWindow& Window);
 
 // Sends the image body in blocks from TransferPos on, under the progress window.
-void TransferBlocks(TImageState& Image, TUpdateWindow& Window);
+void TransferBlocks(TImageState& Image, uDispenser::TDispenserLL& Engine, TUpdateWindow& Window);
 
 } // namespace FirmwareUpdate

@@ -10,6 +10,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/FuzzTarget.h"
 #include "fuzz/ScriptedLine.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/PtnLL.h"
@@ -41,11 +42,11 @@ enum class TOperation {
     Count
 };
 
-CommandFrame::Area AreaOf(std::span<const uint8_t> Bytes) {
+CommandFrame::Area AreaOf(std::span<const uint8_t> Content) {
     CommandFrame::Area area{};
-    const std::size_t count = std::min(Bytes.size(), area.size() - 1);
+    const std::size_t count = std::min(Content.size(), area.size() - 1);
     area[0] = static_cast<uint8_t>(count);
-    std::copy_n(Bytes.begin(), count, area.begin() + 1);
+    std::copy_n(Content.begin(), count, area.begin() + 1);
     return area;
 }
 
@@ -126,7 +127,7 @@ void Run(PtnLL::TPtnLL& Commands, TOperation Operation, uint8_t First, uint8_t S
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
-    static ScriptedLine::TScriptedLine line;
+    ScriptedLine::TScriptedLine line;
 
     FuzzInput::TReader input(std::span(Data, Size));
     const auto operation = static_cast<TOperation>(input.Byte() % static_cast<int>(TOperation::Count));
@@ -162,7 +163,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
     if (commands.Ok && operation == TOperation::SetConfig) {
         Require(reads.size() == kConfigWrites, "a configuration write takes ten exchanges");
     }
-    // Nothing of this input outlives it, so libFuzzer's leak check stays quiet.
-    line.Script({});
     return 0;
 }

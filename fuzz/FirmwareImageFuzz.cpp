@@ -8,6 +8,7 @@
 
 #include "firmware/FirmwareImage.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzTarget.h"
 #include "protocol/crc16c.h"
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/FuzzTarget.h"
 #include "fuzz/ScriptedLine.h"
 #include "link/LinkFrame.h"
 #include "link/uDispenser.h"
@@ -118,7 +119,7 @@ bool AcknowledgedFirst(const ScriptedLine::TScriptedLine& Line, std::size_t Writ
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
-    static ScriptedLine::TScriptedLine line;
+    ScriptedLine::TScriptedLine line;
 
     FuzzInput::TReader input(std::span(Data, Size));
     const uint8_t setup = input.Byte();
@@ -151,7 +152,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
         Require(engine.LastReplyCount == std::min<std::size_t>(line.Reads().back().size(), 255),
                 "the last reply is what was read");
     }
-    // Nothing of this input outlives it, so libFuzzer's leak check stays quiet.
-    line.Script({});
     return 0;
 }

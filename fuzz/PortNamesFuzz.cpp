@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzTarget.h"
 #include "serial/PortNames.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size);
+#include "fuzz/FuzzTarget.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ int main(int argc, char** argv) {
             const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                              std::istreambuf_iterator<char>());
             if (!in.good() && !in.eof()) {
-                std::fprintf(stderr, "cannot read %s\n", file.c_str());
+                std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
                 return 1;
             }
-            std::printf("%s\n", file.c_str());
+            std::printf("%s\n", file.string().c_str());
             std::fflush(stdout);
             LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
             ++replayed;

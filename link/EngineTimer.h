@@ -9,8 +9,8 @@
 namespace EngineTimer {
 
 struct TEngineTimer {
-    TEngineTimer(int32_t IntervalMs, std::function<void()> OnTimer)
-        : IntervalMs(IntervalMs), OnTimer(std::move(OnTimer)) {}
+    TEngineTimer(int32_t Interval, std::function<void()> Handler)
+        : IntervalMs(Interval), OnTimer(std::move(Handler)) {}
 
     int32_t IntervalMs;
     std::function<void()> OnTimer;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "link/LinkFrame.h"
-#include "protocol/PtnLL.h"
+#include "protocol/PackedDecimal.h"
 
 namespace uDispenser {
 
@@ -39,11 +39,11 @@ constexpr int32_t kMaxNozzles = 4;
 constexpr uint8_t kMaxTx = 15;
 
 std::string Digits(std::span<const uint8_t> Data, size_t First) {
-    return PtnLL::BcdToText(Data.data() + First, kDigitBytes);
+    return PackedDecimal::BcdToText(Data.data() + First, kDigitBytes);
 }
 
 int64_t Bcd(std::span<const uint8_t> Data, size_t First, int Count) {
-    return PtnLL::BcdToInt(Data.data() + First, Count);
+    return PackedDecimal::BcdToInt(Data.data() + First, Count);
 }
 
 // Where each field of the configuration record sits, by record length; -1: not in this layout.
@@ -102,10 +102,6 @@ double BcdToFloat(const uint8_t* Data, int Count, int Decimals) {
         value = value * 100 + (byte >> 4) * 10 + (byte & 0x0F);
     }
     return value / std::pow(10.0, Decimals);
-}
-
-int32_t ClampNozzleCount(int32_t NozzleCount) {
-    return std::clamp(NozzleCount, 1, kMaxNozzles);
 }
 
 TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::span<const uint8_t> Data) {
@@ -170,9 +166,9 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
     return TDecodeOutcome::None;
 }
 
-TDispenserLL::TDispenserLL(uint8_t Address, int32_t NozzleCount, MyCOMM::TZMyComm& Port,
+TDispenserLL::TDispenserLL(uint8_t StationAddress, int32_t NozzleCount, CommPort::TCommPort& Line,
                            int32_t TimerInterval)
-    : Address(Address), Port(Port), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
+    : Address(StationAddress), Port(Line), Noty(this), DispatchTimer(TimerInterval, [this] { Dispatch(); }) {
     Controller.NozzleCount = std::clamp(NozzleCount, 1, kMaxNozzles);
 }
 

@@ -13,7 +13,7 @@
 
 #include "link/EngineTimer.h"
 #include "link/uNoty.h"
-#include "serial/MyCOMM.h"
+#include "serial/CommPort.h"
 
 namespace uDispenser {
 
@@ -89,7 +89,8 @@ public:
     static constexpr uint8_t kBadLength = 0x40;
     static constexpr uint8_t kEot = 0x80;
 
-    TDispenserLL(uint8_t Address, int32_t NozzleCount, MyCOMM::TZMyComm& Port, int32_t TimerInterval);
+    // Port is held, never owned: the line outlives the engine.
+    TDispenserLL(uint8_t Address, int32_t NozzleCount, CommPort::TCommPort& Port, int32_t TimerInterval);
     ~TDispenserLL();
     TDispenserLL(const TDispenserLL&) = delete;
     TDispenserLL& operator=(const TDispenserLL&) = delete;
@@ -131,7 +132,7 @@ private:
     bool ExchangeData();
     bool Poll();
 
-    MyCOMM::TZMyComm& Port;
+    CommPort::TCommPort& Port;
     std::deque<TTransPkt> Outgoing;
     std::vector<TPktObject> Received;
     bool FramePending = false;

@@ -4,7 +4,7 @@
 
 namespace uNoty {
 
-TMyNoty::TMyNoty(void* Owner) : Owner(Owner) {}
+TMyNoty::TMyNoty(void* Sender) : Owner(Sender) {}
 
 int32_t TMyNoty::Add(THandler Handler) {
     const int32_t tag = NextTag++;

@@ -30,7 +30,7 @@ struct TMyListClass {
 // next Notify; one removed then is never called again.
 class TMyNoty {
 public:
-    explicit TMyNoty(void* Owner);
+    explicit TMyNoty(void* Sender); // handed to every handler
     TMyNoty(const TMyNoty&) = delete;
     TMyNoty& operator=(const TMyNoty&) = delete;
 

@@ -1,8 +1,8 @@
 #include "protocol/PtnLL.h"
 
 #include <algorithm>
-#include <numeric>
-#include <span>
+
+#include "protocol/PackedDecimal.h"
 
 namespace PtnLL {
 
@@ -68,29 +68,7 @@ bool* BoolField(TCfgStruct& cfg, uint8_t id) {
 
 } // namespace
 
-int64_t BcdToInt(const uint8_t* Data, int Count) {
-    if (Data == nullptr || Count <= 0) {
-        return 0;
-    }
-    const std::span bytes(Data, static_cast<std::size_t>(Count));
-    return std::accumulate(bytes.begin(), bytes.end(), int64_t{0},
-                           [](int64_t value, uint8_t b) { return value * 100 + (b >> 4) * 10 + (b & 0x0F); });
-}
-
-std::string BcdToText(const uint8_t* Data, int Count) {
-    std::string text;
-    if (Data == nullptr || Count <= 0) {
-        return text;
-    }
-    text.reserve(2 * static_cast<std::size_t>(Count));
-    for (uint8_t b : std::span(Data, static_cast<std::size_t>(Count))) {
-        text += static_cast<char>('0' + (b >> 4));
-        text += static_cast<char>('0' + (b & 0x0F));
-    }
-    return text;
-}
-
-TPtnLL::TPtnLL(int32_t Address, MyCOMM::TZMyComm& Comm) : Address(Address), Comm(Comm) {}
+TPtnLL::TPtnLL(int32_t DispenserAddress, CommPort::TCommPort& Line) : Address(DispenserAddress), Comm(Line) {}
 
 void TPtnLL::Fail() {
     State = kFailedState;
@@ -148,7 +126,7 @@ void TPtnLL::GetAmount(uint8_t Selector) {
     const std::size_t pairs = data.size() == 7 ? 1 : data.size() == 13 ? 2 : 0;
     for (std::size_t i = 0; i < pairs; ++i) {
         const auto pair = data.subspan(1 + i * (1 + kAmountBytes), 1 + kAmountBytes);
-        const int64_t value = BcdToInt(&pair[1], kAmountBytes);
+        const int64_t value = PackedDecimal::BcdToInt(&pair[1], kAmountBytes);
         if (pair[0] == kVolume) {
             FillVolume = value;
         } else if (pair[0] == kMoney) {
@@ -170,7 +148,7 @@ void TPtnLL::GetSumm(uint8_t First, uint8_t Second) {
     if (index >= 1 && index <= kTotals) {
         for (std::size_t i = 0; i < pairs; ++i) {
             const auto pair = data.subspan(1 + i * (1 + kTotalBytes), 1 + kTotalBytes);
-            const int64_t value = BcdToInt(&pair[1], kTotalBytes);
+            const int64_t value = PackedDecimal::BcdToInt(&pair[1], kTotalBytes);
             if (pair[0] == kVolume) {
                 TotalVolume[index - 1] = value;
             } else if (pair[0] == kMoney) {
@@ -199,7 +177,8 @@ void TPtnLL::GetParam(uint8_t Id) {
                 Fail();
                 return;
             }
-            (id == kFwVersionId ? Cfg.FwVersion : Cfg.SerialNo) = BcdToText(&data[1], kTextBytes);
+            (id == kFwVersionId ? Cfg.FwVersion : Cfg.SerialNo) =
+                PackedDecimal::BcdToText(&data[1], kTextBytes);
         }
     }
     Ok = true;

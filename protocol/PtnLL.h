@@ -9,7 +9,7 @@
 #include <string>
 
 #include "protocol/CommandFrame.h"
-#include "serial/MyCOMM.h"
+#include "serial/CommPort.h"
 
 namespace PtnLL {
 
@@ -21,15 +21,10 @@ struct TCfgStruct {
     std::string SerialNo, FwVersion;
 };
 
-// Packed decimal, two digits a byte, high nibble and most significant byte first.
-// Nibbles above 9 count with their face value.
-int64_t BcdToInt(const uint8_t* Data, int Count);
-// Two characters a byte: '0' + high nibble, then '0' + low nibble (':' to '?' above 9).
-std::string BcdToText(const uint8_t* Data, int Count);
-
 class TPtnLL {
 public:
-    TPtnLL(int32_t Address, MyCOMM::TZMyComm& Comm);
+    // Comm is held, never owned: the line outlives the object.
+    TPtnLL(int32_t Address, CommPort::TCommPort& Comm);
 
     TCfgStruct Cfg;
     int32_t Address;
@@ -58,7 +53,7 @@ public:
     void SetConfig();
 
 private:
-    MyCOMM::TZMyComm& Comm;
+    CommPort::TCommPort& Comm;
     CommandFrame::Area RxBuf{}, TxBuf{}, Scratch{};
 
     uint8_t AddressByte() const { return static_cast<uint8_t>(Address); }

@@ -11,8 +11,10 @@ targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(command_answer link_reply firmware_image port_names)
 
 build=build-fuzz
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUR_FUZZ=ON \
-    -DZUR_BUILD_APP=OFF -DZUR_BUILD_TESTS=OFF -DZUR_BUILD_BENCH=OFF >/dev/null
+    -DZUR_BUILD_APP=OFF -DZUR_BUILD_TESTS=OFF -DZUR_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" -j 2 --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

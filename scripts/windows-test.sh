@@ -14,12 +14,16 @@ build=$root/build-win
 native=$root/build-win-native
 jobs=$(nproc)
 
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZUR_BUILD_APP=OFF -DZUR_BUILD_BENCH=OFF
+    -DZUR_BUILD_APP=OFF -DZUR_BUILD_BENCH=OFF "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 
 # The simulator runs natively: it needs a pseudo-terminal.
-cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Debug -DZUR_BUILD_APP=OFF -DZUR_BUILD_TESTS=OFF -DZUR_BUILD_BENCH=OFF
+cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Debug -DZUR_BUILD_APP=OFF -DZUR_BUILD_TESTS=OFF -DZUR_BUILD_BENCH=OFF \
+    "${launcher[@]}"
 cmake --build "$native" -j "$jobs" --target zur-sim
 
 export WINEPREFIX=$build/wine-prefix

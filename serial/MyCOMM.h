@@ -8,21 +8,29 @@
 #include <string>
 #include <vector>
 
+#include "serial/CommPort.h"
+
 namespace MyCOMM {
 
-// Raised only by the constructor, when the port cannot be opened.
+// Raised only by the constructor, when the port cannot be opened. what() is the message the tool
+// has always given; Reason() is the operating system's own words for the failure, for logs.
 class ECommError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    ECommError(const std::string& Message, const std::string& SystemReason)
+        : std::runtime_error(Message), reason(SystemReason) {}
+    const char* Reason() const noexcept { return reason.what(); }
+
+private:
+    std::runtime_error reason; // copied without throwing, as an exception must be
 };
 
-class TZMyComm {
+class TZMyComm : public CommPort::TCommPort {
 public:
     // Opens the port exclusively and sets the line; throws ECommError with
-    // "Cannot open COM-port " + PortName when it cannot be opened.
+    // "Cannot open COM-port " + PortName, and the system's reason, when it cannot be opened.
     TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
              uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits, uint8_t ByteSize);
-    virtual ~TZMyComm();
+    ~TZMyComm() override;
     TZMyComm(const TZMyComm&) = delete;
     TZMyComm& operator=(const TZMyComm&) = delete;
 
@@ -30,12 +38,12 @@ public:
     // the read limit, per-byte and constant parts of the write limit.
     virtual void SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, uint32_t ReadTotalConstant,
                              uint32_t WriteTotalMultiplier, uint32_t WriteTotalConstant);
-    virtual bool WriteAll(const void* Buffer, int Count); // true when not every byte went out
-    virtual bool ReadAll(void* Buffer, int Count);        // true when fewer than Count bytes arrived
-    virtual int Write(const void* Buffer, int Count);     // bytes written, 0..Count
-    virtual int Read(void* Buffer, int Count);            // bytes read, 0..Count
-    virtual void Purge();                                 // drops both queues and pending transfers
-    virtual void Break(bool Clear);                       // false: start a break; true: end it
+    bool WriteAll(const void* Buffer, int Count) override; // true when not every byte went out
+    virtual bool ReadAll(void* Buffer, int Count);         // true when fewer than Count bytes arrived
+    virtual int Write(const void* Buffer, int Count);      // bytes written, 0..Count
+    int Read(void* Buffer, int Count) override;            // bytes read, 0..Count
+    virtual void Purge();                                  // drops both queues and pending transfers
+    virtual void Break(bool Clear);                        // false: start a break; true: end it
 
     bool PurgeOnWrite = false;
     const std::string PortName;

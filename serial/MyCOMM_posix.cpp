@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -159,24 +160,29 @@ struct TZMyComm::Line {
     uint32_t writeTotalMultiplier = 0, writeTotalConstant = 0;
 };
 
-TZMyComm::TZMyComm(const std::string& PortName, uint32_t BaudRate, uint32_t /*InQueueSize*/,
+TZMyComm::TZMyComm(const std::string& Name, uint32_t BaudRate, uint32_t /*InQueueSize*/,
                    uint32_t /*OutQueueSize*/, uint32_t DcbFlags, uint8_t Parity, uint8_t StopBits,
                    uint8_t ByteSize)
-    : PortName(PortName) {
+    : PortName(Name) {
     // Linux sizes its tty queues itself; the queue sizes have nothing to set here.
     const std::filesystem::path device = SystemPath::Native(DevicePath(PortName));
     UniqueFd fd(open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios current{};
-    const auto refused = [&PortName] { return ECommError("Cannot open COM-port " + PortName); };
+    const auto refused = [this](const std::string& Reason) {
+        return ECommError("Cannot open COM-port " + PortName, Reason);
+    };
+    const auto systemReason = [] { return std::generic_category().message(errno); };
     // Only a terminal is a port. flock refuses any other port object first, one of this process
     // too, so that a UUCP lock naming this process is a stale one. Both locks come before TIOCEXCL
     // so that a refused opener never touches the exclusive flag of the one holding the port;
     // TIOCEXCL alone does not stop root.
     if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-        throw refused();
+        throw refused(systemReason());
     std::optional<LockFile::TLockFile> lock = LockFile::TLockFile::Take(device, LockFile::kFolder);
-    if (!lock || ioctl(fd.Get(), TIOCEXCL) != 0)
-        throw refused();
+    if (!lock)
+        throw refused("a UUCP lock file names another running program");
+    if (ioctl(fd.Get(), TIOCEXCL) != 0)
+        throw refused(systemReason());
 
     const Termios2::LineSettings settings{BaudRate, DcbFlags, Parity, StopBits, ByteSize};
     Termios2::Apply(fd.Get(), settings);

@@ -162,18 +162,18 @@ std::vector<uint8_t> Device::CommandAnswer(std::span<const uint8_t> request, Fau
     const uint8_t code = request[1];
     const auto args =
         request.size() > kHeaderSize ? request.subspan(kHeaderSize) : std::span<const uint8_t>{};
-    std::vector<uint8_t> data;
+    std::vector<uint8_t> answer;
     if (address == kBroadcastAddress && code == kGetAddresses)
-        data = {config.Addr1, config.Addr2};
+        answer = {config.Addr1, config.Addr2};
     else if (address == config.Addr1 && address != kBroadcastAddress)
-        data = CommandData(code, args);
-    if (data.empty())
+        answer = CommandData(code, args);
+    if (answer.empty())
         return {};
     const auto off = [&](Fault f) { return static_cast<uint8_t>(fault == f ? 1 : 0); };
     std::vector<uint8_t> body{static_cast<uint8_t>(address + off(Fault::WrongAddress)),
                               static_cast<uint8_t>(code + off(Fault::WrongEcho)),
-                              static_cast<uint8_t>(data.size() + off(Fault::WrongLength))};
-    body.insert(body.end(), data.begin(), data.end());
+                              static_cast<uint8_t>(answer.size() + off(Fault::WrongLength))};
+    body.insert(body.end(), answer.begin(), answer.end());
     return CommandFrame(body, off(Fault::WrongChecksum),
                         fault == Fault::BadTrailer ? static_cast<uint8_t>(kCommandEnd - 1) : kCommandEnd);
 }
@@ -276,16 +276,17 @@ std::vector<uint8_t> Device::PollAnswer(uint8_t address, uint16_t crcOffset) {
 void Device::TakeTransactions(std::span<const uint8_t> payload) {
     while (payload.size() >= 2) {
         const uint8_t trans = payload[0];
-        const auto data = payload.subspan(2, std::min<size_t>(payload[1], payload.size() - 2));
-        payload = payload.subspan(2 + data.size());
-        if (trans == kUpdateStart && data.size() >= kUpdateStartValues) {
+        const auto record = payload.subspan(2, std::min<size_t>(payload[1], payload.size() - 2));
+        payload = payload.subspan(2 + record.size());
+        if (trans == kUpdateStart && record.size() >= kUpdateStartValues) {
             image = {};
             image.Started = true;
-            image.Value32 = data[0] | data[1] << 8 | data[2] << 16 | static_cast<uint32_t>(data[3]) << 24;
-            image.Value16 = static_cast<uint16_t>(data[4] | data[5] << 8);
+            image.Value32 =
+                record[0] | record[1] << 8 | record[2] << 16 | static_cast<uint32_t>(record[3]) << 24;
+            image.Value16 = static_cast<uint16_t>(record[4] | record[5] << 8);
         } else if (trans == kUpdateBlock) {
-            image.Body.insert(image.Body.end(), data.begin(), data.end());
-            image.BlockSizes.push_back(data.size());
+            image.Body.insert(image.Body.end(), record.begin(), record.end());
+            image.BlockSizes.push_back(record.size());
         }
     }
 }

@@ -10,7 +10,7 @@ namespace SimPty {
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd(fd) {}
+    explicit UniqueFd(int owned) : fd(owned) {}
     ~UniqueFd() { Reset(); }
     UniqueFd(UniqueFd&& other) noexcept : fd(other.Release()) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept;

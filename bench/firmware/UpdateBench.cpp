@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <memory>
-#include <random>
 
 #include <benchmark/benchmark.h>
 
@@ -17,10 +16,10 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
-#include "protocol/crc16c.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 namespace {
 
@@ -30,23 +29,9 @@ constexpr size_t kBodyBytes = 64 * 1024;
 constexpr double kSilenceUs = 25'000; // the read interval set on the port
 constexpr uint8_t kUpdateBlock = 0xC7;
 
-std::vector<uint8_t> ImageFile() {
-    std::mt19937 generator(64);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::vector<uint8_t> file = {
-        kBodyBytes & 0xFF, (kBodyBytes >> 8) & 0xFF, (kBodyBytes >> 16) & 0xFF, 0, 0x34, 0x12};
-    for (size_t i = 0; i < kBodyBytes; ++i)
-        file.push_back(static_cast<uint8_t>(byte(generator)));
-    const uint16_t crc = crc16c::Crc16(0, file.data(), static_cast<int32_t>(file.size()));
-    file.push_back(static_cast<uint8_t>(crc));
-    file.push_back(static_cast<uint8_t>(crc >> 8));
-    return file;
-}
-
 // Notes when the progress window opens: the preparation is over then.
 class TTimedWindow : public ScriptedWindow::TScriptedWindow {
 public:
-    using TScriptedWindow::TScriptedWindow;
     std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
         if (ShowBar)
             TransferStart = Clock::now();
@@ -61,7 +46,8 @@ double Seconds(Clock::duration Span) {
 
 void BM_Update64KiB(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
-    const std::vector<uint8_t> file = ImageFile();
+    const std::vector<uint8_t> file =
+        ImageBytes::MakeImageFile(kBodyBytes, 0x1234, ImageBytes::PatternBody(kBodyBytes, 64));
     double preparation = 0, transfer = 0, floor = 0, threadCpu = 0, processCpu = 0;
     SimTimeline::Gaps blocks;
     for (auto _ : state) {
@@ -73,7 +59,7 @@ void BM_Update64KiB(benchmark::State& state) {
         port.SetTimeouts(25, 0, 500, 1, 200);
         PtnLL::TPtnLL commands(1, port);
         uDispenser::TDispenserLL engine(255, 1, port, 1000);
-        TTimedWindow window(commands, engine);
+        TTimedWindow window;
         window.SleepInPause = true;
         FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
         state.ResumeTiming();
@@ -81,7 +67,7 @@ void BM_Update64KiB(benchmark::State& state) {
         const double threadCpuStart = SimTimeline::ThreadCpuUs();
         const double processCpuStart = SimTimeline::ProcessCpuUs();
         const auto start = Clock::now();
-        FirmwareUpdate::StartUpdate(image, window);
+        FirmwareUpdate::StartUpdate(image, commands, engine, window);
         const auto end = Clock::now();
         threadCpu = SimTimeline::ThreadCpuUs() - threadCpuStart;
         processCpu = SimTimeline::ProcessCpuUs() - processCpuStart;

@@ -11,7 +11,7 @@
 #include "app/app_wait.h"
 #include "serial/MyCOMM.h"
 #include "tests/app/AppFixture.h"
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
 
 namespace {
 
@@ -114,6 +114,6 @@ INSTANTIATE_TEST_SUITE_P(
         TOperation{.Button = "bGetConfig", .Done = "Конфигурация успешно получена"},
         TOperation{.Button = "vSetConfig", .ReadFirst = true, .Done = "Конфигурация успешно сохранена!"},
         TOperation{.Button = "Button4", .ImageChosen = true, .Done = "Микрокод успешно обновлен."}),
-    [](const testing::TestParamInfo<TOperation>& info) { return std::string(info.param.Button); });
+    [](const testing::TestParamInfo<TOperation>& row) { return std::string(row.param.Button); });
 
 } // namespace

@@ -177,27 +177,4 @@ TEST(SpinEditTest, SettingAndLeavingBringIntoRange) {
     EXPECT_EQ(box.text(), "5");
 }
 
-TEST(AnsiToWideTest, ConvertsCodePage1251) {
-    EXPECT_EQ(fMain::AnsiToWide("", 1251), u"");
-    EXPECT_EQ(fMain::AnsiToWide("abc 09", 1251), u"abc 09");
-    // "Идет обновление..." as the transfer builds it
-    EXPECT_EQ(fMain::AnsiToWide("\xC8\xE4\xE5\xF2 \xEE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5...", 1251),
-              u"Идет обновление...");
-    EXPECT_EQ(fMain::AnsiToWide("\xC0\xDF\xE0\xFF\xA8\xB8", 1251), u"АЯаяЁё");
-    EXPECT_EQ(fMain::AnsiToWide("\x80\x88\x98\xA0\xB9\xBF", 1251), u"Ђ€\u0098\u00A0№ї");
-    EXPECT_EQ(fMain::AnsiToWide("abc", 866), u"");
-}
-
-TEST(AnsiToWideTest, EveryUpperByteHasItsOwnCharacter) {
-    std::string upper;
-    for (int byte = 0x80; byte <= 0xFF; ++byte) {
-        upper.push_back(static_cast<char>(byte));
-    }
-    std::u16string wide = fMain::AnsiToWide(upper, 1251);
-    ASSERT_EQ(wide.size(), 128u);
-    EXPECT_EQ(std::count_if(wide.begin(), wide.end(), [](char16_t c) { return c < 0x80; }), 0);
-    std::sort(wide.begin(), wide.end());
-    EXPECT_EQ(std::adjacent_find(wide.begin(), wide.end()), wide.end());
-}
-
 } // namespace

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "tests/app/AppFixture.h"
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
 
 namespace {
 

@@ -159,8 +159,8 @@ TEST_P(LayoutTest, ControlStandsAsLaidOut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest, testing::ValuesIn(kControls),
-                         [](const testing::TestParamInfo<ControlRow>& info) {
-                             return std::string(info.param.Name);
+                         [](const testing::TestParamInfo<ControlRow>& row) {
+                             return std::string(row.param.Name);
                          });
 
 TEST(WindowLayoutTest, WindowListsPagesItemsAndTabOrder) {

@@ -196,6 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TRealBoxRow{"OkOfTwo", fMain::MbOkCancel, TBoxAction::ClickOk, fMain::IdOk},
                     TRealBoxRow{"Escape", fMain::MbOkCancel, TBoxAction::Escape, fMain::IdCancel},
                     TRealBoxRow{"Close", fMain::MbOkCancel, TBoxAction::Close, fMain::IdCancel}),
-    [](const testing::TestParamInfo<TRealBoxRow>& info) { return info.param.Name; });
+    [](const testing::TestParamInfo<TRealBoxRow>& row) { return row.param.Name; });
 
 } // namespace

@@ -26,8 +26,8 @@
 
 #include "app/app_wait.h"
 #include "sim/Simulator.h"
-#include "tests/faults/WindowDriver.h"
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/WindowDriver.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "firmware/FirmwareImage.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ TEST_P(ImageCheckTest, AcceptsExactlyWhatTheChecksumAndSizeAllow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ImageCheckTest, testing::ValuesIn(kCheckRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 TEST(ImageCheckTest, EverySingleByteFlipIsRefused) {
     for (size_t position = 0; position < kGood.size(); ++position) {
@@ -208,6 +208,6 @@ TEST_P(ImageChoiceTest, ReplacesTheKeptImageOnlyWhenAccepted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ImageChoiceTest, testing::ValuesIn(kChoiceRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 } // namespace

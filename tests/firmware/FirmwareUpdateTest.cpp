@@ -12,8 +12,8 @@
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 namespace {
 
@@ -32,7 +32,6 @@ const TMessage kSuccess{"Микрокод успешно обновлен.", "С
 const TMessage kUpdateFailed{"Неудалось обновить микрокод.", "СООБЩЕНИЕ", 0};
 const TMessage kNoUpdateMode{"Не удалось войти в режим обновнения.", "СООБЩЕНИЕ", 0};
 const TMessage kNoImage{"Не выбран файл микрокода!", "СООБЩЕНИЕ", 0};
-const TMessage kConfigFailed{"Неудалось получить конфигурацию.", "ОШИБКА", 0};
 
 // A link DATA frame as it went out: its first transaction code and its TX.
 struct TLinkFrame {
@@ -52,7 +51,7 @@ protected:
         port->SetTimeouts(25, 0, 500, 1, 200);
         commands = std::make_unique<PtnLL::TPtnLL>(1, *port);
         engine = std::make_unique<uDispenser::TDispenserLL>(kLinkAddress, 1, *port, 1000);
-        window = std::make_unique<ScriptedWindow::TScriptedWindow>(*commands, *engine);
+        window = std::make_unique<ScriptedWindow::TScriptedWindow>();
     }
 
     // An accepted image whose 32-bit value is its body length, as the controller expects.
@@ -95,7 +94,7 @@ TEST_F(FirmwareUpdateTest, WholeImageArrivesByteForByteAfterARejectedFile) {
     ASSERT_FALSE(FirmwareImage::AcceptImageFile(rejected.Path(), image, *window));
     window->Messages.clear();
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     const sim::ReceivedImage received = simulator->Image();
@@ -110,20 +109,20 @@ TEST_F(FirmwareUpdateTest, WholeImageArrivesByteForByteAfterARejectedFile) {
     EXPECT_FALSE(simulator->InUpdateMode());
     EXPECT_EQ(image.TransferPos, 6);
     EXPECT_TRUE(image.ImageChosen);
-    EXPECT_TRUE(window->ConfigRead());
+    EXPECT_TRUE(window->ConfigRead);
     EXPECT_EQ(window->OpenWindows, 0);
 }
 
 TEST_F(FirmwareUpdateTest, WindowsTextsAndPauseComeInTheirOrder) {
     FirmwareUpdate::TImageState image = ImageOf(PatternBody(70, 5)); // image of 76: blocks end at 39, 72, 76
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     const std::u16string updating = u"Идет обновление...";
     const std::vector<TEvent> expected = {
         {Kind::OpenWait, {}, 0},
         {Kind::State, u"Идет выполнение операции...", 0},
-        {Kind::ReadConfiguration, {}, 0},
+        {Kind::ConfigurationRead, {}, 1},
         {Kind::Pause, {}, 1000},
         {Kind::Close, {}, 0},
         {Kind::OpenBar, {}, 0},
@@ -143,14 +142,13 @@ TEST_F(FirmwareUpdateTest, WindowsTextsAndPauseComeInTheirOrder) {
         EXPECT_EQ(window->Events[i].Text, expected[i].Text) << "event " << i;
         EXPECT_EQ(window->Events[i].Value, expected[i].Value) << "event " << i;
     }
-    EXPECT_EQ(window->CodePages, std::vector<uint16_t>{1251});
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
 }
 
 TEST_F(FirmwareUpdateTest, EmptyBodySendsTheStartAndNoBlockAndSaysNothing) {
     FirmwareUpdate::TImageState image = ImageOf({});
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_TRUE(window->Messages.empty());
     EXPECT_TRUE(simulator->Image().Started);
@@ -167,7 +165,7 @@ TEST_F(FirmwareUpdateTest, ThirtyFourBytesGoAsThirtyThreeAndOne) {
     const std::vector<uint8_t> body(34, 0xFA); // every byte is stuffed on the wire
     FirmwareUpdate::TImageState image = ImageOf(body, 0x10FA);
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     EXPECT_EQ(simulator->Image().BlockSizes, (std::vector<size_t>{33, 1}));
@@ -180,14 +178,14 @@ TEST_F(FirmwareUpdateTest, ControllerAlreadyInUpdateModeIsNotPrepared) {
     simulator->SetUpdateMode(true);
     const std::vector<uint8_t> body = PatternBody(100, 21);
     FirmwareUpdate::TImageState image = ImageOf(body);
-    window->ConfigRead() = true;
+    window->ConfigRead = true;
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     EXPECT_EQ(simulator->Image().Body, body);
-    EXPECT_EQ(window->Count(Kind::ReadConfiguration), 0u);
-    EXPECT_TRUE(window->ConfigRead());
+    EXPECT_EQ(window->Count(Kind::ConfigurationRead), 0u);
+    EXPECT_TRUE(window->ConfigRead);
     EXPECT_EQ(EnterUpdateModeFrames(), 0u);
     EXPECT_TRUE(std::ranges::all_of(simulator->ReceivedFrames(),
                                     [](const auto& frame) { return frame.at(0) == kLinkAddress; }));
@@ -244,7 +242,7 @@ const TProbeRow kProbeRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Replies, ProbeTest, testing::ValuesIn(kProbeRows),
-                         [](const testing::TestParamInfo<TProbeRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TProbeRow>& row) { return row.param.Name; });
 
 // Link DATA frames of a run against a controller in update mode, with faults on some exchanges
 // (1 is the probe, 2 the first update start).
@@ -318,7 +316,7 @@ TEST_P(UpdateTxTest, FramesCarryTheirTxNumbers) {
         simulator->AddRule(rule);
     FirmwareUpdate::TImageState image = ImageOf(PatternBody(GetParam().BodyBytes, 9));
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{GetParam().Outcome});
     EXPECT_EQ(LinkFrames(), GetParam().Frames);
@@ -330,7 +328,7 @@ TEST_P(UpdateTxTest, FramesCarryTheirTxNumbers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, UpdateTxTest, testing::ValuesIn(kTxRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock) {
     simulator->SetUpdateMode(true);
@@ -338,7 +336,7 @@ TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock)
     const std::vector<uint8_t> body = PatternBody(100, 8);
     FirmwareUpdate::TImageState image = ImageOf(body); // image of 106: blocks end at 39, 72, 105, 106
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kUpdateFailed});
     EXPECT_EQ(window->BarStates(), (std::vector<int>{0, 36, 67}));
@@ -350,7 +348,7 @@ TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock)
     simulator->ClearRules();
     simulator->ClearReceived();
     window->Messages.clear();
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     const auto secondRun = simulator->ReceivedFrames();
@@ -364,7 +362,7 @@ TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock)
 TEST_F(FirmwareUpdateTest, NoImageChosenSendsNothing) {
     FirmwareUpdate::TImageState image;
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kNoImage});
     EXPECT_EQ(window->Events.size(), 1u); // the box and no window
@@ -376,12 +374,19 @@ TEST_F(FirmwareUpdateTest, ConfigurationReadFailingEndsPreparation) {
     garbled.fault = sim::Fault::WrongChecksum; // every command answer; link frames get none anyway
     simulator->AddRule(garbled);
     FirmwareUpdate::TImageState image = ImageOf(PatternBody(66, 4));
-    window->ConfigRead() = true; // from an earlier read: cleared before this one
+    window->ConfigRead = true; // from an earlier read: cleared before this one
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
-    EXPECT_EQ(window->Messages, (std::vector<TMessage>{kConfigFailed, kNoUpdateMode}));
-    EXPECT_FALSE(window->ConfigRead());
+    // The page reports the failed read itself; the update only tells it the outcome.
+    EXPECT_EQ(window->Messages, (std::vector<TMessage>{kNoUpdateMode}));
+    EXPECT_EQ(window->Events[2].What, Kind::ConfigurationRead);
+    EXPECT_EQ(window->Events[2].Value, 0);
+    // Six reads, each ending at its first parameter.
+    EXPECT_EQ(std::ranges::count_if(simulator->ReceivedFrames(),
+                                    [](const auto& frame) { return frame.size() > 2 && frame[1] == 0x0F; }),
+              6);
+    EXPECT_FALSE(window->ConfigRead);
     EXPECT_EQ(LinkFrames(), (std::vector<TLinkFrame>{{kConfigRequest, 1}}));
     EXPECT_EQ(EnterUpdateModeFrames(), 0u);
     EXPECT_EQ(window->Count(Kind::Pause), 0u);
@@ -416,7 +421,7 @@ TEST_P(EnterUpdateModeTest, IsRepeatedFifteenTimes) {
     simulator->AddRule(garbled);
     FirmwareUpdate::TImageState image = ImageOf(PatternBody(66, 4));
 
-    FirmwareUpdate::StartUpdate(image, *window);
+    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, GetParam().Messages);
     EXPECT_EQ(EnterUpdateModeFrames(), 16u);
@@ -425,6 +430,6 @@ TEST_P(EnterUpdateModeTest, IsRepeatedFifteenTimes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EnterUpdateModeTest, testing::ValuesIn(kEnterRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 } // namespace

@@ -191,8 +191,8 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ConfigRecordTest,
                                          CfgCase{27, -1, 6, 7, -1, 12, 13, 14, 15, 16, -1, 17, 22},
                                          CfgCase{29, 6, 7, 8, 13, 14, 15, 16, 17, 18, -1, 19, 24},
                                          CfgCase{30, 6, 7, 8, 13, 14, 15, 16, 17, 18, 19, 20, 25}),
-                         [](const testing::TestParamInfo<CfgCase>& info) {
-                             return "Lng" + std::to_string(info.param.Length);
+                         [](const testing::TestParamInfo<CfgCase>& row) {
+                             return "Lng" + std::to_string(row.param.Length);
                          });
 
 TEST(ConfigRecordTest, OtherLengthsChangeNothing) {

@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase{"Oversize", sim::Fault::Oversize, 0x44},
                     // The ACK of the frame sent, but its last byte is no SF.
                     FaultCase{"NoFrameEnd", sim::Fault::Silent, 0x04, {0xFF, 0xC1, 0x00}}),
-    [](const testing::TestParamInfo<FaultCase>& info) { return info.param.Name; });
+    [](const testing::TestParamInfo<FaultCase>& row) { return row.param.Name; });
 
 TEST_F(LinkEngineTest, OversizeReplyIsKeptAsFarAsItFits) {
     Fault(1, sim::Fault::Oversize);
@@ -340,7 +340,7 @@ INSTANTIATE_TEST_SUITE_P(Replies, PollReplyTest,
                                          PollCase{"Nak", sim::Fault::Nak, false, false},
                                          PollCase{"Ack", sim::Fault::AckOtherTx, false, false},
                                          PollCase{"WrongAddress", sim::Fault::WrongAddress, false, false}),
-                         [](const testing::TestParamInfo<PollCase>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<PollCase>& row) { return row.param.Name; });
 
 TEST_F(LinkEngineTest, OversizePollReplyIsRejected) {
     simulator.QueuePollReply(Data(1, Bytes{0x01, 1, 0x07}));

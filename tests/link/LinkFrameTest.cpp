@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{
             "CrcLostToUnstuffing", {0xFF, 0x31, 0x10, 0xFA, 0x03, 0xFA}, LinkFrame::TDataStatus::Rejected},
         RejectCase{"WholeRead", Oversize(), LinkFrame::TDataStatus::Rejected}),
-    [](const testing::TestParamInfo<RejectCase>& info) { return info.param.Name; });
+    [](const testing::TestParamInfo<RejectCase>& row) { return row.param.Name; });
 
 TEST(LinkFrameTest, ControlReply) {
     LinkFrame::TControlReply out;

@@ -41,7 +41,7 @@ protected:
 
 class Tracked : public TNotyData {
 public:
-    explicit Tracked(bool& Released) : Released(Released) {}
+    explicit Tracked(bool& Flag) : Released(Flag) {}
     ~Tracked() override { Released = true; }
 
 private:

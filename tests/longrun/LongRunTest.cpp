@@ -10,9 +10,10 @@
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
 #include "sim/Simulator.h"
-#include "tests/faults/WindowDriver.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ProcessCounts.h"
+#include "tests/support/ScriptedWindow.h"
+#include "tests/support/WindowDriver.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ using WindowDriver::TBox;
 constexpr int kOpenings = 1000;
 // The reads are shared among programs that ctest runs side by side: each read waits out twelve
 // 25 ms read intervals, so a thousand in one program would take five minutes.
-constexpr int kReadShards = 4;
+constexpr int kReadShards = 8;
 constexpr int kReadsPerShard = 1000 / kReadShards;
 constexpr size_t kImageBytes = 1 << 20;
 
@@ -39,8 +40,8 @@ protected:
 TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
     Open(); // the window's first opening sets up what it keeps for good
     Window.Click("bOpenClose");
-    const int descriptors = WindowDriver::OpenDescriptors();
-    const int threads = WindowDriver::Threads();
+    const int descriptors = ProcessCounts::OpenDescriptors();
+    const int threads = ProcessCounts::Threads();
 
     for (int i = 0; i < kOpenings; ++i) {
         Open();
@@ -54,8 +55,8 @@ TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
     EXPECT_TRUE(Window.Boxes().empty());
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
-    EXPECT_EQ(WindowDriver::OpenDescriptors(), descriptors);
-    EXPECT_EQ(WindowDriver::Threads(), threads);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
+    EXPECT_EQ(ProcessCounts::Threads(), threads);
     // The port is free again: the last closing let go of it.
     Open();
     EXPECT_TRUE(Window.Form().IsConnected());
@@ -67,8 +68,8 @@ TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     Open();
     Window.Click("bGetConfig"); // the first wait window and box set up what the window keeps
     Window.Boxes().clear();
-    const int descriptors = WindowDriver::OpenDescriptors();
-    const int threads = WindowDriver::Threads();
+    const int descriptors = ProcessCounts::OpenDescriptors();
+    const int threads = ProcessCounts::Threads();
 
     for (int i = 0; i < kReadsPerShard; ++i) {
         Window.Click("bGetConfig");
@@ -82,8 +83,8 @@ TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     EXPECT_EQ(Sim.ExchangeCount(), 12 * (kReadsPerShard + 1));
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
-    EXPECT_EQ(WindowDriver::OpenDescriptors(), descriptors);
-    EXPECT_EQ(WindowDriver::Threads(), threads);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
+    EXPECT_EQ(ProcessCounts::Threads(), threads);
     Window.Click("bOpenClose");
 }
 
@@ -99,7 +100,7 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
     port.SetTimeouts(1, 0, 500, 1, 200);
     PtnLL::TPtnLL commands(1, port);
     uDispenser::TDispenserLL engine(255, 1, port, 1000);
-    ScriptedWindow::TScriptedWindow window(commands, engine);
+    ScriptedWindow::TScriptedWindow window;
 
     std::vector<uint8_t> body(kImageBytes);
     for (size_t i = 0; i < body.size(); ++i)
@@ -110,7 +111,7 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
     ASSERT_EQ(loaded.Result, FirmwareImage::TCheck::Accepted);
     FirmwareUpdate::TImageState image = loaded.Image;
 
-    FirmwareUpdate::StartUpdate(image, window);
+    FirmwareUpdate::StartUpdate(image, commands, engine, window);
 
     EXPECT_EQ(window.Messages,
               (std::vector<ScriptedWindow::TMessage>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "protocol/PtnLL.h"
+#include "protocol/PackedDecimal.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ class Bcd : public testing::TestWithParam<BcdRow> {};
 TEST_P(Bcd, ValueAndText) {
     const auto& row = GetParam();
     const int count = static_cast<int>(row.Bytes.size());
-    EXPECT_EQ(PtnLL::BcdToInt(row.Bytes.data(), count), row.Value);
-    EXPECT_EQ(PtnLL::BcdToText(row.Bytes.data(), count), row.Text);
+    EXPECT_EQ(PackedDecimal::BcdToInt(row.Bytes.data(), count), row.Value);
+    EXPECT_EQ(PackedDecimal::BcdToText(row.Bytes.data(), count), row.Text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -35,11 +35,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BcdRow{{}, 0, ""}));
 
 TEST(Bcd, NullOrNegativeCountReadsNothing) {
-    EXPECT_EQ(PtnLL::BcdToInt(nullptr, 5), 0);
-    EXPECT_EQ(PtnLL::BcdToText(nullptr, 5), "");
+    EXPECT_EQ(PackedDecimal::BcdToInt(nullptr, 5), 0);
+    EXPECT_EQ(PackedDecimal::BcdToText(nullptr, 5), "");
     const uint8_t byte = 0x12;
-    EXPECT_EQ(PtnLL::BcdToInt(&byte, -1), 0);
-    EXPECT_EQ(PtnLL::BcdToText(&byte, -1), "");
+    EXPECT_EQ(PackedDecimal::BcdToInt(&byte, -1), 0);
+    EXPECT_EQ(PackedDecimal::BcdToText(&byte, -1), "");
 }
 
 } // namespace

@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                              {0x02, 0xD4, 0x10, 0x10, 0xFF, 0x0C, 0x03, 0xFF}},
                     // 0xFF after anything but 0x10 is left alone; the trailer is never stuffed.
                     FrameRow{"LoneFF", {0xFF, 0xFF}, {0xFF, 0xFF, 0x01, 0xB0, 0x03, 0xFF}}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 struct StuffRow {
     Bytes Raw;
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerRow{"ChecksumOffByOne", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2D, 0x64, 0x03, 0xFF}, false},
         AnswerRow{"NotStuffedOnTheWire", {0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}, false},
         AnswerRow{"StaleInFront", {0x55, 0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF}, false}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 TEST(CheckAnswer, LeavesTheAnswerUnstuffed) {
     Area rx = Load({0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}), scratch{};
@@ -222,6 +222,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, HeaderTest,
                                                    {0x01, 0x0F, 0x04, 0x01, 0x02, 0x03, 0, 0, 0x03, 0xFF},
                                                    {1, false, 0x0F, std::nullopt},
                                                    false}),
-                         [](const auto& info) { return info.param.Name; });
+                         [](const auto& row) { return row.param.Name; });
 
 } // namespace

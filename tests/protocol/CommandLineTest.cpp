@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                        c.GetAddresses(first, second);
                    },
                    {0x00, 0x85, 0xC1, 0xA3, 0x03, 0xFF}}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 TEST_F(CommandLine, GetStateDecodesStateReadyAndErrors) {
     Sim.SetData(State(3, 0xFE, 0x50));
@@ -370,7 +370,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {0x01, 0x06, 0x09, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07, 0x00},
                   true,
                   [](const auto& c) { EXPECT_EQ(c.TotalMoney[0], 0); }}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 // Commands with a fixed answer length refuse a well-formed answer of any other length, one byte
 // short or long, though its length byte agrees with the data that came.
@@ -426,7 +426,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        c.GetAddresses(first, second);
                                    },
                                    0, 0x85, 2}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 // Every way an answer goes wrong: the command fails, State becomes 6, nothing decoded changes.
 struct FaultRow {
@@ -479,7 +479,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultRow{"StrayInFront", Stray({0x55, 0x10})},
                     // Leading zeros leave the checksum as it is; the address byte catches them.
                     FaultRow{"StrayZeroInFront", Stray({0x00})}),
-    [](const auto& info) { return info.param.Name; });
+    [](const auto& row) { return row.param.Name; });
 
 TEST_F(CommandLine, AnswersWithinTheReadRulesAreTaken) {
     for (const sim::Rule& rule : {On(1, Split(4, 10)), On(2, Delay(300))}) {
@@ -614,6 +614,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, SetConfigStop,
                                          StopRow{"Side1Address", 9, sim::Fault::WrongChecksum, 1, 0},
                                          // Side 1 already moved: the new address stays.
                                          StopRow{"Side2Address", 10, sim::Fault::Silent, 7, 1}),
-                         [](const auto& info) { return info.param.Name; });
+                         [](const auto& row) { return row.param.Name; });
 
 } // namespace

@@ -4,10 +4,10 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -70,13 +70,13 @@ TEST_P(ProtocolTest, AddressQueryGivesBothSides) {
 
 TEST_P(ProtocolTest, FirmwareArrivesByteForByte) {
     uDispenser::TDispenserLL engine(kLinkAddress, 1, *port, 1000);
-    ScriptedWindow::TScriptedWindow window(commands, engine);
+    ScriptedWindow::TScriptedWindow window;
     const uint32_t seed = line.Ftdi ? 2 : 1;
     const auto body = ImageBytes::PatternBody(kBodyBytes, seed);
     FirmwareUpdate::TImageState image =
         FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kBodyBytes, kValue16, body)).Image;
 
-    FirmwareUpdate::StartUpdate(image, window);
+    FirmwareUpdate::StartUpdate(image, commands, engine, window);
 
     EXPECT_EQ(window.Messages,
               (std::vector<ScriptedWindow::TMessage>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));

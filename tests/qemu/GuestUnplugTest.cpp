@@ -5,11 +5,12 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
-#include "tests/firmware/ImageBytes.h"
-#include "tests/firmware/ScriptedWindow.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
-#include "tests/serial/PtyPeer.h"
+#include "tests/support/ImageBytes.h"
+#include "tests/support/ProcessCounts.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -43,19 +44,20 @@ bool WaitUntilGone(const std::filesystem::path& Path) {
 
 TEST(UnplugTest, AdapterPulledDuringTransferEndsItAndTheOpenFails) {
     const std::string& device = GuestLine::kAdapter.Device;
-    const int descriptors = OpenDescriptorCount();
+    const int descriptors = ProcessCounts::OpenDescriptors();
     {
         const auto port = GuestLine::OpenPort(device);
         PtnLL::TPtnLL commands(1, *port);
         uDispenser::TDispenserLL engine(kLinkAddress, 1, *port, 1000);
-        ScriptedWindow::TScriptedWindow window(commands, engine);
+        ScriptedWindow::TScriptedWindow window;
         const auto body = ImageBytes::PatternBody(kBodyBytes, 3);
         FirmwareUpdate::TImageState image =
             FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kBodyBytes, 0x1234, body)).Image;
         ASSERT_EQ(HostLink::Ask("pull " + GuestLine::kAdapter.Far + " " + std::to_string(kPullAfterBytes)),
                   "armed");
 
-        auto update = std::async(std::launch::async, [&] { FirmwareUpdate::StartUpdate(image, window); });
+        auto update = std::async(std::launch::async,
+                                 [&] { FirmwareUpdate::StartUpdate(image, commands, engine, window); });
         if (update.wait_for(kUpdateEnds) != std::future_status::ready) {
             // A hung transfer cannot be abandoned; the host sees this test never finish.
             std::puts("The update still runs after the adapter was pulled");
@@ -67,7 +69,7 @@ TEST(UnplugTest, AdapterPulledDuringTransferEndsItAndTheOpenFails) {
                   (std::vector<ScriptedWindow::TMessage>{{"Неудалось обновить микрокод.", "СООБЩЕНИЕ", 0}}));
         EXPECT_EQ(HostLink::Ask("pulled " + GuestLine::kAdapter.Far), "yes");
     }
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_TRUE(WaitUntilGone("/sys/class/tty/ttyUSB0"));
     EXPECT_EQ(GuestLine::OpenFailure(device), "Cannot open COM-port " + device);
     std::vector<std::string> list;

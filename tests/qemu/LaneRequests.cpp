@@ -1,7 +1,7 @@
 #include "tests/qemu/LaneRequests.h"
 
 #include "sim/Simulator.h"
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
 
 #include <algorithm>
 #include <sstream>

@@ -18,6 +18,7 @@ std::vector<unsigned long>& Recorded() {
 } // namespace
 
 extern "C" int __real_ioctl(int Fd, unsigned long Request, ...);
+extern "C" int __wrap_ioctl(int Fd, unsigned long Request, ...);
 
 // Every ioctl takes at most one argument, an integer or a pointer, passed on as the C library
 // reads it.

@@ -4,10 +4,12 @@
 #include "serial/Termios2.h"
 
 #include "IoctlLog.h"
-#include "PtyPeer.h"
+#include "tests/support/ProcessCounts.h"
+#include "tests/support/PtyPeer.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -298,8 +301,8 @@ TEST_P(PauseTest, PauseDecidesHowManyReads) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pauses, PauseTest, testing::Values(PauseCase{40, 2}, PauseCase{10, 1}),
-                         [](const testing::TestParamInfo<PauseCase>& info) {
-                             return std::to_string(info.param.pauseMs) + "ms";
+                         [](const testing::TestParamInfo<PauseCase>& row) {
+                             return std::to_string(row.param.pauseMs) + "ms";
                          });
 
 // Every byte value both ways, with 0xFF in runs and at every read boundary. Parity checking on
@@ -343,8 +346,8 @@ TEST_P(RoundTripTest, SentUnchanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ParityChecking, RoundTripTest, testing::Values(2u, 0u),
-                         [](const testing::TestParamInfo<uint32_t>& info) {
-                             return info.param ? std::string("On") : std::string("Off");
+                         [](const testing::TestParamInfo<uint32_t>& row) {
+                             return row.param ? std::string("On") : std::string("Off");
                          });
 
 // Opening and refusing.
@@ -381,6 +384,11 @@ TEST(OpenTest, SecondOpenFailsWhileTheFirstLives) {
         FAIL() << "opened twice";
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_STREQ(error.what(), ("Cannot open COM-port " + peer.SlavePath()).c_str());
+        // Refused by the exclusive flag, or (for root, whom it does not stop) by the lock.
+        const std::string reason = error.Reason();
+        EXPECT_TRUE(reason == std::generic_category().message(EBUSY) ||
+                    reason == std::generic_category().message(EWOULDBLOCK))
+            << reason;
     }
     // The refused attempt must not have taken the first one's lock with it.
     if (access(kLockFolder, W_OK) == 0) {
@@ -411,21 +419,22 @@ TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "zur-serial-not-a-port";
     std::ofstream(file) << "x";
     const std::string name = GetParam() == "<file>" ? file.string() : GetParam();
-    const int before = OpenDescriptorCount();
+    const int before = ProcessCounts::OpenDescriptors();
     try {
         OpenPort(name);
         FAIL() << "opened " << name;
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
+        EXPECT_STRNE(error.Reason(), "");
     }
-    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), before);
     std::filesystem::remove(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,
                          testing::Values("ttyZUR99", "/dev/ttyZUR99", "", "<file>", "/tmp", "/dev/null"),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             return std::to_string(info.index);
+                         [](const testing::TestParamInfo<std::string>& row) {
+                             return std::to_string(row.index);
                          });
 
 // A lock found in the folder, and whether it stops the opening.
@@ -472,7 +481,7 @@ TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
     if (GetParam().ThroughSymlink)
         std::filesystem::create_symlink(peer.SlavePath(), link);
     const std::string name = GetParam().ThroughSymlink ? link.string() : peer.SlavePath();
-    const int descriptors = OpenDescriptorCount();
+    const int descriptors = ProcessCounts::OpenDescriptors();
 
     try {
         auto port = OpenPort(name);
@@ -483,12 +492,12 @@ TEST_P(UucpLockTest, LiveLockOfAnotherRefusesOursIsThereWhileOpen) {
         EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
         EXPECT_EQ(Contents(lock), found); // the holder's lock is left alone
     }
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_EQ(std::filesystem::exists(lock), GetParam().Refused); // ours went with the port
 }
 
 INSTANTIATE_TEST_SUITE_P(Locks, UucpLockTest, testing::ValuesIn(kLockCases),
-                         [](const testing::TestParamInfo<TLockCase>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TLockCase>& row) { return row.param.Name; });
 
 // The speeds of the main window, 7200 and 14400 among them, as the line reports them back.
 class SpeedTest : public testing::TestWithParam<uint32_t> {};

@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MarkCase{"ParityErrorOnZero", {0xFF, 0x00, 0x00}, {0x00}},
                     MarkCase{"ParityErrorOnFF", {0xFF, 0x00, 0xFF, 0x05}, {0xFF, 0x05}},
                     MarkCase{"MarkThenDoubledFF", {0xFF, 0x00, 0x7E, 0xFF, 0xFF, 0x00}, {0x7E, 0xFF, 0x00}}),
-    [](const testing::TestParamInfo<MarkCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<MarkCase>& row) { return row.param.name; });
 
 TEST(ParityMarksResetTest, ResetForgetsAHalfMark) {
     ParityMarks::Decoder decoder;

@@ -44,6 +44,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"ttyS0"}, {"ttyS0\xC0", "ttys0\xE0"}},
                   {"ttyS0", "ttyS0\xC0", "ttys0\xE0"}},
         MergeCase{"PrefixIsNotEqual", {"COM1"}, {{"COM", "COM10"}}, {"COM1", "COM", "COM10"}}),
-    [](const testing::TestParamInfo<MergeCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<MergeCase>& row) { return row.param.name; });
 
 } // namespace

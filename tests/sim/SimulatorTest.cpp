@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"WrongSerialNumberIsSilent",
                     {0x01, 0xA5, 0x06, 0x01, 0x12, 0x34, 0x56, 0x78, 0x91, 0x15, 0x89, 0x03, 0xFF},
                     {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SimulatorFixture, StuffsAnAnswerHolding10FF) {
     auto config = simulator.Config();
@@ -248,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {0x01, 0x01, 0x03, 0x01, 0x01, 0x00, 0x6C, 0x05, 0x03, 0xFE}},
         FaultCase{"Truncated", sim::Fault::Truncated, {0x01, 0x01, 0x03, 0x01, 0x01, 0x00, 0x6C, 0x05}},
         FaultCase{"Oversize", sim::Fault::Oversize, Oversized()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SimulatorFixture, StrayBytesComeFirst) {
     sim::Rule rule;
@@ -438,7 +438,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkFaultCase{"AckOtherTx", sim::Fault::AckOtherTx, {0xFF, 0xC5, 0xFA}},
                       LinkFaultCase{"WrongAddress", sim::Fault::WrongAddress, {0x00, 0xC4, 0xFA}},
                       LinkFaultCase{"Silent", sim::Fault::Silent, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SimulatorFixture, PollReplyWithBadCrc) {
     simulator.QueuePollReply({.Eot = false, .Tx = 0, .Transactions = {0x01, 0x01, 0x07}, .BadCrc = true});

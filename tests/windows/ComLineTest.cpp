@@ -240,7 +240,7 @@ const TLineRow kLineRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LineSettingsTest, testing::ValuesIn(kLineRows),
-                         [](const testing::TestParamInfo<TLineRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TLineRow>& row) { return row.param.Name; });
 
 TEST(ComLineBurstTest, LongBurstComesAsCountThenTheRest) {
     const auto name = PortFromEnvironment("ZUR_TEST_COM_OVERSIZE");
@@ -368,7 +368,7 @@ const TFlagRow kFlagRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, FlagWordTest, testing::ValuesIn(kFlagRows),
-                         [](const testing::TestParamInfo<TFlagRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TFlagRow>& row) { return row.param.Name; });
 
 class ComOpenTest : public testing::TestWithParam<const char*> {};
 
@@ -380,6 +380,7 @@ TEST_P(ComOpenTest, MissingPortFailsWithItsNameAndHoldsNothing) {
             ADD_FAILURE() << name << " opened";
         } catch (const MyCOMM::ECommError& error) {
             EXPECT_EQ(error.what(), "Cannot open COM-port " + name);
+            EXPECT_STRNE(error.Reason(), "");
         }
     };
     // The first device lookup of a process makes Wine keep handles of its own: count from the second.

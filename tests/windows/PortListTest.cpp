@@ -166,7 +166,7 @@ const TListRow kRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Registry, PortListTest, testing::ValuesIn(kRows),
-                         [](const testing::TestParamInfo<TListRow>& info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<TListRow>& row) { return row.param.Name; });
 
 // Sets a key's access list from its SDDL text.
 void SetAccess(const std::string& Path, const char* Sddl) {

@@ -29,6 +29,3 @@ private:
     int master = -1;
     std::string slavePath;
 };
-
-// Open descriptors of this process.
-int OpenDescriptorCount();

@@ -64,8 +64,4 @@ private:
     TRecordedBoxes boxes;
 };
 
-// What the process holds now, from /proc/self.
-int OpenDescriptors();
-int Threads();
-
 } // namespace WindowDriver

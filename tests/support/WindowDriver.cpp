@@ -1,11 +1,9 @@
-#include "tests/faults/WindowDriver.h"
+#include "tests/support/WindowDriver.h"
 
 #include <QComboBox>
 #include <QFileDialog>
 #include <QTabWidget>
 #include <QTimer>
-#include <filesystem>
-#include <iterator>
 
 #include "app/SpinEdit.h"
 
@@ -14,11 +12,6 @@ namespace {
 
 template <class T> T* Child(const fMain::TForm1& Form, const char* Name) {
     return Form.findChild<T*>(QString::fromLatin1(Name));
-}
-
-int Entries(const char* Folder) {
-    const std::filesystem::directory_iterator entries(Folder);
-    return static_cast<int>(std::distance(begin(entries), end(entries)));
 }
 
 } // namespace
@@ -76,14 +69,6 @@ void TDriver::ChooseImage(const std::string& Path) {
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
     });
     Click("Button5");
-}
-
-int OpenDescriptors() {
-    return Entries("/proc/self/fd");
-}
-
-int Threads() {
-    return Entries("/proc/self/task");
 }
 
 } // namespace WindowDriver

@@ -1,6 +1,5 @@
-#include "PtyPeer.h"
+#include "tests/support/PtyPeer.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -54,9 +53,4 @@ std::vector<uint8_t> PtyPeer::Receive(size_t Count, std::chrono::milliseconds Qu
     }
     bytes.resize(got);
     return bytes;
-}
-
-int OpenDescriptorCount() {
-    const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
-    return static_cast<int>(std::distance(begin(entries), end(entries)));
 }

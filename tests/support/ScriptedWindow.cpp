@@ -1,17 +1,11 @@
-#include "tests/firmware/ScriptedWindow.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
-#include "protocol/PtnLL.h"
-
 namespace ScriptedWindow {
 namespace {
-
-constexpr int kConfigurationRuns = 6;
-constexpr uint8_t kFirstCyrillic1251 = 0xC0; // А; the 64 letters А..я follow in order
-constexpr char16_t kFirstCyrillicUnicode = u'А';
 
 class TScriptedProgress : public FirmwareUpdate::TProgress {
 public:
@@ -37,9 +31,6 @@ private:
 
 } // namespace
 
-TScriptedWindow::TScriptedWindow(PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine)
-    : commands(&Commands), engine(&Engine) {}
-
 int TScriptedWindow::ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) {
     Events.push_back({TEvent::Kind::Message, {}, static_cast<int>(Messages.size())});
     Messages.push_back({Text, Caption, Flags});
@@ -50,30 +41,9 @@ std::unique_ptr<FirmwareUpdate::TProgress> TScriptedWindow::OpenProgress(bool Sh
     return std::make_unique<TScriptedProgress>(*this, ShowBar);
 }
 
-std::u16string TScriptedWindow::AnsiToWide(const std::string& Text, uint16_t CodePage) {
-    CodePages.push_back(CodePage);
-    std::u16string wide;
-    std::ranges::transform(Text, std::back_inserter(wide), [](char c) {
-        const auto byte = static_cast<uint8_t>(c);
-        if (byte < 0x80)
-            return static_cast<char16_t>(byte);
-        if (byte >= kFirstCyrillic1251)
-            return static_cast<char16_t>(kFirstCyrillicUnicode + (byte - kFirstCyrillic1251));
-        return u'\uFFFD';
-    });
-    return wide;
-}
-
-void TScriptedWindow::ReadConfiguration(bool Announce) {
-    Events.push_back({TEvent::Kind::ReadConfiguration, {}, Announce ? 1 : 0});
-    for (int run = 0; run < kConfigurationRuns; ++run) {
-        commands->GetConfig();
-        if (commands->Ok) {
-            configRead = true;
-            return;
-        }
-    }
-    ShowMessageBox("Неудалось получить конфигурацию.", "ОШИБКА", 0);
+void TScriptedWindow::ShowConfigurationRead(bool Ok) {
+    Events.push_back({TEvent::Kind::ConfigurationRead, {}, Ok ? 1 : 0});
+    ConfigRead = Ok;
 }
 
 void TScriptedWindow::Pause(int Milliseconds) {

@@ -1,4 +1,4 @@
-#include "tests/firmware/ImageBytes.h"
+#include "tests/support/ImageBytes.h"
 
 #include <cstdio>
 #include <fstream>

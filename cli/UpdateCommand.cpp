@@ -29,13 +29,15 @@ int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareUpdate::TIm
     FirmwareUpdate::StartUpdate(Image, window);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    if (Session.Stopped())
-        return Out.Fail(ExitCodes::Interrupted,
-                        "interrupted (Ctrl+C) after " + std::to_string(window.BlocksDone()) + " of " +
-                            std::to_string(window.Blocks()) + " blocks: the update did not complete");
     // An image without a body sends no block, and the window then says nothing either way.
     const bool completed = window.Showed(kUpdated) || (bodyBytes == 0 && window.Messages().empty());
     if (!completed) {
+        // The transfer stops at the first block that fails, and the progress counts that one too.
+        const std::size_t acknowledged = window.BlocksDone() > 0 ? window.BlocksDone() - 1 : 0;
+        if (Session.Stopped())
+            return Out.Fail(ExitCodes::Interrupted,
+                            "interrupted (Ctrl+C) after " + std::to_string(acknowledged) + " of " +
+                                std::to_string(window.Blocks()) + " blocks: the update did not complete");
         const uint8_t flags = Session.Engine().ErrorFlags;
         const bool refused = (flags & (uDispenser::TDispenserLL::kNak | uDispenser::TDispenserLL::kEot)) != 0;
         return Out.Fail(refused ? ExitCodes::Refused : ExitCodes::NoAnswer, window.Messages());

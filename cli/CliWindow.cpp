@@ -21,7 +21,7 @@ constexpr auto kPauseStep = std::chrono::milliseconds(10); // how soon a pause n
 // The progress line, telling the window how far the blocks got.
 class TCliWindow::TCounted : public Progress::TProgressLine {
 public:
-    TCounted(TCliWindow& Window)
+    explicit TCounted(TCliWindow& Window)
         : TProgressLine(std::cerr, Progress::StandardErrorIsTerminal(), Window.bodyBytes), window(Window) {
         window.blocks = Blocks();
         window.blocksDone = 0;

@@ -92,6 +92,7 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
     const std::atomic<bool>& stopRequested = Interrupt::Install();
     std::optional<Session::TSession> session;
     if (options.NeedsPort()) {
+        errno = 0; // the port sets it when the system refuses the opening
         try {
             session.emplace(options, stopRequested);
         } catch (const MyCOMM::ECommError& e) {

@@ -7,7 +7,6 @@
 
 #include "app/ConfigPage.h"
 #include "cli/Progress.h"
-#include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
 
 namespace CliWindow {
@@ -48,19 +47,9 @@ std::unique_ptr<FirmwareUpdate::TProgress> TCliWindow::OpenProgress(bool ShowBar
     return std::make_unique<Progress::TQuiet>();
 }
 
-std::u16string TCliWindow::AnsiToWide(const std::string&, uint16_t) {
-    return {}; // only the progress window's caption comes through here, and the line has none
-}
-
-void TCliWindow::ReadConfiguration(bool Announce) {
-    PtnLL::TPtnLL& commands = Commands();
-    if (!ConfigRead::ReadConfiguration(commands)) {
-        ShowMessageBox(ConfigPage::ReadFailureMessage(commands.Errors), "ОШИБКА", 0);
-        return;
-    }
-    configRead = true;
-    if (Announce)
-        ShowMessageBox("Конфигурация успешно получена", "СООБЩЕНИЕ", 0);
+void TCliWindow::ShowConfigurationRead(bool Ok) {
+    if (!Ok)
+        ShowMessageBox(ConfigPage::ReadFailureMessage(session->Commands().Errors), "ОШИБКА", 0);
 }
 
 void TCliWindow::Pause(int Milliseconds) {
@@ -68,14 +57,6 @@ void TCliWindow::Pause(int Milliseconds) {
     while (!session->Stopped() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
             kPauseStep, end - std::chrono::steady_clock::now()));
-}
-
-PtnLL::TPtnLL& TCliWindow::Commands() {
-    return session->Commands();
-}
-
-uDispenser::TDispenserLL& TCliWindow::Engine() {
-    return session->Engine();
 }
 
 std::string TCliWindow::Messages() const {

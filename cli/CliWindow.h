@@ -1,7 +1,7 @@
 #pragma once
 // What the update procedure needs of the window, for a program without one: message boxes become
-// recorded messages, the progress window becomes the progress line, and the pause ends early on
-// Ctrl+C.
+// recorded messages, the progress window becomes the progress line, the configuration page's report
+// of the read becomes a message only when it failed, and the pause ends early on Ctrl+C.
 
 #include <string>
 #include <vector>
@@ -18,12 +18,8 @@ public:
 
     int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override;
     std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override;
-    std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage) override;
-    void ReadConfiguration(bool Announce) override;
-    bool& ConfigRead() override { return configRead; }
     void Pause(int Milliseconds) override;
-    PtnLL::TPtnLL& Commands() override;
-    uDispenser::TDispenserLL& Engine() override;
+    void ShowConfigurationRead(bool Ok) override;
 
     // Every box the procedure showed, in order, as one line.
     std::string Messages() const;
@@ -36,7 +32,6 @@ private:
     class TCounted;
     Session::TSession* session;
     std::size_t bodyBytes;
-    bool configRead = false;
     std::vector<std::string> messages;
     std::size_t blocksDone = 0, blocks = 0;
 };

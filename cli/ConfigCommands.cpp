@@ -14,7 +14,7 @@ namespace ConfigCommands {
 
 int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command) {
     PtnLL::TPtnLL& commands = Session.Commands();
-    if (!ConfigRead::ReadConfiguration(commands))
+    if (!ConfigRead::WithRepeats(commands))
         return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::ReadFailureMessage(commands.Errors));
     const std::string text = ConfigFile::Encode(commands.Cfg);
     if (!Command.File.empty()) {
@@ -34,7 +34,7 @@ int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TComma
 int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command,
           const ConfigFile::TConfig& Config) {
     PtnLL::TPtnLL& commands = Session.Commands();
-    if (!ConfigRead::ReadConfiguration(commands))
+    if (!ConfigRead::WithRepeats(commands))
         return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::ReadFailureMessage(commands.Errors));
     if (Config.SerialNumber && *Config.SerialNumber != commands.Cfg.SerialNo && !Command.AnyController)
         return Out.Fail(ExitCodes::OtherController,
@@ -44,7 +44,7 @@ int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TComm
     commands.SetConfig();
     if (!ConfigPage::WriteSucceeded(commands.Ok, commands.Errors))
         return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::WriteFailureMessage(commands.Errors));
-    if (!ConfigRead::ReadConfiguration(commands))
+    if (!ConfigRead::WithRepeats(commands))
         return Failure::Report(Session, Out, ExitCodes::NoAnswer,
                                "written, but the read-back failed: " + ConfigPage::ReadFailureMessage(commands.Errors));
 

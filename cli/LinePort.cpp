@@ -17,9 +17,8 @@ constexpr uint8_t kCommandTrailerEnd = 0xFF; // last byte of every command frame
 
 } // namespace
 
-TLinePort::TLinePort(const std::string& PortName, uint32_t BaudRate, bool Fast,
-                     const std::atomic<bool>* StopRequested)
-    : TZMyComm(PortName, BaudRate, LineSettings::kQueueSize, LineSettings::kQueueSize, LineSettings::kDcbFlags,
+TLinePort::TLinePort(const std::string& Name, uint32_t Speed, bool Fast, const std::atomic<bool>* StopRequested)
+    : TZMyComm(Name, Speed, LineSettings::kQueueSize, LineSettings::kQueueSize, LineSettings::kDcbFlags,
                LineSettings::kOddParity, LineSettings::kOneStopBit, LineSettings::kByteSize),
       fast(Fast), stopRequested(StopRequested) {
     PurgeOnWrite = Fast;

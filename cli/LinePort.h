@@ -20,7 +20,7 @@ namespace LinePort {
 class TLinePort : public MyCOMM::TZMyComm {
 public:
     // Opens the port with the window's line settings; throws MyCOMM::ECommError like it.
-    TLinePort(const std::string& PortName, uint32_t BaudRate, bool Fast, const std::atomic<bool>* StopRequested);
+    TLinePort(const std::string& Name, uint32_t Speed, bool Fast, const std::atomic<bool>* StopRequested);
 
     void SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, uint32_t ReadTotalConstant,
                      uint32_t WriteTotalMultiplier, uint32_t WriteTotalConstant) override;

@@ -92,12 +92,11 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
     const std::atomic<bool>& stopRequested = Interrupt::Install();
     std::optional<Session::TSession> session;
     if (options.NeedsPort()) {
-        errno = 0; // the port sets it when the system refuses the opening
         try {
             session.emplace(options, stopRequested);
         } catch (const MyCOMM::ECommError& e) {
-            return out.Fail(ExitCodes::PortUnavailable, std::string("Невозможно открыть порт. ") + e.what() +
-                                                            (errno ? std::string(": ") + std::strerror(errno) : ""));
+            return out.Fail(ExitCodes::PortUnavailable,
+                            std::string("Невозможно открыть порт. ") + e.what() + ": " + e.Reason());
         }
     }
     for (std::size_t i = 0; i < options.Commands.size(); ++i) {

@@ -26,7 +26,7 @@ int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareUpdate::TIm
     const std::size_t bodyBytes = Image.FirmwareImage.size() - kHeaderBytes;
     CliWindow::TCliWindow window(&Session, bodyBytes);
     const auto start = std::chrono::steady_clock::now();
-    FirmwareUpdate::StartUpdate(Image, window);
+    FirmwareUpdate::StartUpdate(Image, Session.Commands(), Session.Engine(), window);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     // An image without a body sends no block, and the window then says nothing either way.

@@ -62,7 +62,7 @@ void BM_ConfigRead(benchmark::State& state) {
     for (auto _ : state) {
         simulator.ClearReceived();
         const auto start = Clock::now();
-        if (!ConfigRead::ReadConfiguration(session.Commands())) {
+        if (!ConfigRead::WithRepeats(session.Commands())) {
             state.SkipWithError("the read failed");
             return;
         }
@@ -101,7 +101,7 @@ void BM_Update64KiB(benchmark::State& state) {
         FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
         TTimedWindow window(&session, kBodyBytes);
         const auto start = Clock::now();
-        FirmwareUpdate::StartUpdate(image, window);
+        FirmwareUpdate::StartUpdate(image, session.Commands(), session.Engine(), window);
         const auto end = Clock::now();
         if (!window.Showed("Микрокод успешно обновлен.") || simulator.Image().Body.size() != kBodyBytes) {
             state.SkipWithError("the update did not complete");

@@ -33,6 +33,14 @@ std::vector<std::string> On(const sim::Simulator& Sim, std::vector<std::string> 
     return Arguments;
 }
 
+// A file name of this test's own: ctest runs the tests as parallel processes.
+std::string Own(const std::string& Name) {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string own = std::string(test->test_suite_name()) + "." + test->name() + "." + Name;
+    std::replace(own.begin(), own.end(), '/', '_');
+    return own;
+}
+
 Json ReadJson(const std::string& Path) {
     std::ifstream file(Path);
     return Json::parse(file);
@@ -56,7 +64,7 @@ class CliModeTest : public testing::TestWithParam<bool> {};
 
 TEST_P(CliModeTest, ConfigurationGoesThroughAFileAndBack) {
     sim::Simulator sim;
-    const std::string path = testing::TempDir() + "cli-config.json";
+    const std::string path = testing::TempDir() + Own("cli-config.json");
     const auto read = RunCli(On(sim, {"read", "--output", path}, GetParam()));
     ASSERT_EQ(read.Exit, 0) << read.Err;
     EXPECT_EQ(read.Out, "Конфигурация успешно получена\n");
@@ -93,7 +101,7 @@ TEST_P(CliModeTest, ConfigurationGoesThroughAFileAndBack) {
 TEST_P(CliModeTest, UpdateDeliversTheImageByteForByte) {
     sim::Simulator sim;
     const std::vector<uint8_t> body = ImageBytes::PatternBody(40 * kBlockBytes + 7, 13);
-    const ImageBytes::TTempFile image("cli-image.bin", ImageBytes::MakeImageFile(
+    const ImageBytes::TTempFile image(Own("cli-image.bin"), ImageBytes::MakeImageFile(
                                                            static_cast<uint32_t>(body.size()), 0xBEEF, body));
     const auto update = RunCli(On(sim, {"--json", "update", image.Path()}, GetParam()));
     ASSERT_EQ(update.Exit, 0) << update.Err;
@@ -129,7 +137,7 @@ class CliWriteRefusalTest : public testing::TestWithParam<TRefusal> {};
 
 TEST_P(CliWriteRefusalTest, RefusesBeforeAnythingIsSent) {
     sim::Simulator sim;
-    const std::string path = testing::TempDir() + "cli-refused.json";
+    const std::string path = testing::TempDir() + Own("cli-refused.json");
     WriteText(path, GetParam().File);
     const auto write = RunCli(On(sim, {"write", path}));
     EXPECT_EQ(write.Exit, kUsage);
@@ -161,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
     sim::Simulator sim;
-    const std::string path = testing::TempDir() + "cli-other.json";
+    const std::string path = testing::TempDir() + Own("cli-other.json");
     Json file = Json::parse(GoodWith("min_voltage", "77"));
     file["serial_number"] = "9999999999";
     WriteText(path, file.dump());
@@ -210,7 +218,7 @@ TEST(CliExitTest, AnUpdateTheControllerRefusesIsNotAFailureToAnswer) {
     nak.First = 15;
     sim.AddRule(nak);
     const std::vector<uint8_t> body = ImageBytes::PatternBody(kBlockBytes, 3);
-    const ImageBytes::TTempFile image("cli-refused.bin",
+    const ImageBytes::TTempFile image(Own("cli-refused.bin"),
                                       ImageBytes::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
     const auto update = RunCli(On(sim, {"update", image.Path()}));
     EXPECT_EQ(update.Exit, kRefused);
@@ -239,7 +247,7 @@ TEST(CliExitTest, AddressesApplyToTheFollowingCommandOnly) {
 TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
     sim::Simulator sim;
     const std::vector<uint8_t> body = ImageBytes::PatternBody(300 * kBlockBytes, 5);
-    const ImageBytes::TTempFile image("cli-interrupted.bin",
+    const ImageBytes::TTempFile image(Own("cli-interrupted.bin"),
                                       ImageBytes::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
     CliProcess::TCliProcess update(On(sim, {"update", image.Path()}));
     // The probe, twelve parameters, enter-update-mode, the update start, then ten blocks.

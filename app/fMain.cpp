@@ -20,24 +20,14 @@
 #include "link/uDispenser.h"
 #include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
+#include "serial/LineSettings.h"
 #include "serial/MyCOMM.h"
 #include "ui_fMain.h"
 
 namespace fMain {
 namespace {
 
-// The line as the controller expects it: 8 data bits, odd parity, one stop bit, 256-byte queues.
-constexpr uint32_t kQueueSize = 256;
-constexpr uint32_t kDcbFlags = 2; // parity checking on, everything else off
-constexpr uint8_t kOddParity = 1;
-constexpr uint8_t kOneStopBit = 0;
-constexpr uint8_t kByteSize = 8;
-// Time-outs in ms: a read ends 25 ms after the last byte or 500 ms after it began; a write may
-// take 1 ms a byte plus 200 ms.
-constexpr uint32_t kReadInterval = 25;
-constexpr uint32_t kReadTotal = 500;
-constexpr uint32_t kWritePerByte = 1;
-constexpr uint32_t kWriteTotal = 200;
+using namespace LineSettings;
 // The link engine: the firmware loader's station address, one nozzle, a timer that never runs.
 constexpr uint8_t kLinkAddress = 255;
 constexpr int32_t kNozzles = 1;

@@ -12,6 +12,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine
     clang libclang-rt-14-dev
     qemu-system-x86 busybox-static cpio xz-utils
+    libcli11-dev nlohmann-json3-dev
 )
 packages+=("$@")
 

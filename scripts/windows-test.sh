@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the core and its tests for Windows with mingw-w64 and runs them under Wine: the
 # serial line against native simulated controllers behind COM ports that Wine maps to their
-# pseudo-terminals, the port list against keys written into Wine's registry. Everything lives in
+# pseudo-terminals, the port list against keys written into Wine's registry; and zur-cli.exe reads
+# the configuration and loads an image through a COM port. Everything lives in
 # build-win (the Wine prefix included) and is stopped again on exit. Ends with "N passed, N failed"
 # and a non-zero status on any failure.
 set -euo pipefail
@@ -76,12 +77,39 @@ wineserver -w
 
 export ZUR_TEST_COM=COM5 ZUR_TEST_COM_OVERSIZE=COM6 ZUR_TEST_COM_SPLIT=COM7 ZUR_TEST_COM_SLOW=COM8
 
+passed=0
+failed=0
+check() { # name, then the command; its output goes to the log of that name
+    local name=$1
+    shift
+    if "$@" >"$logs/$name.log" 2>&1; then
+        echo "$name: passed"
+        passed=$((passed + 1))
+    else
+        echo "$name: FAILED (build-win/logs/$name.log)" >&2
+        failed=$((failed + 1))
+    fi
+}
+
+# zur-cli.exe against the plain simulator on COM5: a configuration read, then a whole update whose
+# completion the simulator logs.
+image=$lines/cli-image.bin
+"$native/sim/zur-sim" --make-image "$image" 4096 >"$logs/cli-image.log"
+cli_read() {
+    timeout 120 wine "$build/cli/zur-cli.exe" --port COM5 --json read | tr -d '\r' | tee /dev/stderr |
+        grep -q '"serial_number":"1234567890"'
+}
+cli_update() {
+    timeout 300 wine "$build/cli/zur-cli.exe" --port COM5 update "$(winepath -w "$image")" &&
+        grep -q 'Firmware update complete: 4096 body bytes' "$logs/sim-plain.log"
+}
+check zur-cli-read cli_read
+check zur-cli-update cli_update
+
 # The port list rewrites the registry's port keys, so it runs last.
 mapfile -t programs < <(find "$build/tests" -name '*_tests.exe' ! -name 'windows_port_list_tests.exe' | sort)
 programs+=("$build/tests/windows/windows_port_list_tests.exe")
 
-passed=0
-failed=0
 for program in "${programs[@]}"; do
     name=$(basename "$program" .exe)
     log=$logs/$name.log

@@ -44,6 +44,7 @@ public:
     int Read(void* Buffer, int Count) override;            // bytes read, 0..Count
     virtual void Purge();                                  // drops both queues and pending transfers
     virtual void Break(bool Clear);                        // false: start a break; true: end it
+    virtual int InQueue();                                 // bytes received and not read yet
 
     bool PurgeOnWrite = false;
     const std::string PortName;

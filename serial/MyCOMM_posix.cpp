@@ -319,6 +319,13 @@ void TZMyComm::Break(bool Clear) {
     ioctl(line->fd.Get(), Clear ? TIOCCBRK : TIOCSBRK);
 }
 
+int TZMyComm::InQueue() {
+    int queued = 0;
+    if (ioctl(line->fd.Get(), FIONREAD, &queued) != 0)
+        return 0;
+    return queued;
+}
+
 void ListComPorts(std::vector<std::string>& List) {
     PortNames::Merge(List, SysfsPorts::List());
 }

@@ -149,6 +149,14 @@ void TZMyComm::Break(bool Clear) {
         SetCommBreak(line->handle);
 }
 
+int TZMyComm::InQueue() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(line->handle, &errors, &status))
+        return 0;
+    return static_cast<int>(status.cbInQue);
+}
+
 void ListComPorts(std::vector<std::string>& List) {
     PortNames::Merge(List, RegistryPorts::List(), RegistryPorts::SameName);
 }

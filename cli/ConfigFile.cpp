@@ -1,0 +1,140 @@
+#include "cli/ConfigFile.h"
+
+#include <algorithm>
+#include <array>
+#include <nlohmann/json.hpp>
+
+namespace ConfigFile {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int kHighestAddress = 254; // the address boxes' maximum
+constexpr int kHighestByte = 255;
+constexpr int kMostDecimals = 2;
+constexpr const char* kElectronics[] = {"QV1", "QV2"}; // the box's items in order
+constexpr const char* kSerialNumberKey = "serial_number";
+constexpr const char* kFirmwareVersionKey = "firmware_version";
+
+// The page's number fields, in the file's order, with the range of their boxes.
+struct TNumberField {
+    const char* Key;
+    int ConfigPage::TPageValues::*Field;
+    int Highest;
+};
+constexpr std::array kNumbers{
+    TNumberField{"addr1", &ConfigPage::TPageValues::Addr1, kHighestAddress},
+    TNumberField{"addr2", &ConfigPage::TPageValues::Addr2, kHighestAddress},
+    TNumberField{"no_fill_timeout1", &ConfigPage::TPageValues::NoFillTO1, kHighestByte},
+    TNumberField{"no_fill_timeout2", &ConfigPage::TPageValues::NoFillTO2, kHighestByte},
+    TNumberField{"no_master_timeout", &ConfigPage::TPageValues::NoMaster, kHighestByte},
+    TNumberField{"min_voltage", &ConfigPage::TPageValues::MinVoltage, kHighestByte},
+    TNumberField{"price_decimals", &ConfigPage::TPageValues::Price, kMostDecimals},
+    TNumberField{"amount_decimals", &ConfigPage::TPageValues::AmoPoint, kMostDecimals},
+};
+constexpr const char* kRecalcKey = "recalc";
+constexpr const char* kElectronicsKey = "electronics";
+
+bool Known(const std::string& Key) {
+    return Key == kRecalcKey || Key == kElectronicsKey || Key == kSerialNumberKey || Key == kFirmwareVersionKey ||
+           std::any_of(kNumbers.begin(), kNumbers.end(), [&](const TNumberField& f) { return Key == f.Key; });
+}
+
+// The page's values, each brought into its box's range as the page does when it shows them.
+ConfigPage::TPageValues Shown(const PtnLL::TCfgStruct& Cfg) {
+    ConfigPage::TPageValues page = ConfigPage::PageFromRecord(Cfg);
+    for (const TNumberField& f : kNumbers)
+        page.*f.Field = std::clamp(page.*f.Field, 0, f.Highest);
+    return page;
+}
+
+Json PageObject(const ConfigPage::TPageValues& Page) {
+    Json object = Json::object();
+    for (const TNumberField& f : kNumbers)
+        object[f.Key] = Page.*f.Field;
+    object[kRecalcKey] = Page.Recalc;
+    object[kElectronicsKey] = kElectronics[Page.ElTypeItem == 0 ? 0 : 1];
+    return object;
+}
+
+TDecoded Refuse(const std::string& Problem) {
+    TDecoded refused;
+    refused.Problem = Problem;
+    return refused;
+}
+
+} // namespace
+
+std::string Encode(const PtnLL::TCfgStruct& Cfg) {
+    Json object = PageObject(Shown(Cfg));
+    object[kSerialNumberKey] = Cfg.SerialNo;
+    object[kFirmwareVersionKey] = Cfg.FwVersion;
+    return object.dump(2);
+}
+
+TDecoded Decode(const std::string& Text) {
+    Json object;
+    try {
+        object = Json::parse(Text);
+    } catch (const Json::parse_error& e) {
+        return Refuse(std::string("not JSON: ") + e.what());
+    }
+    if (!object.is_object())
+        return Refuse("not a configuration: the file must hold one JSON object");
+    for (const auto& [key, value] : object.items()) {
+        if (!Known(key))
+            return Refuse(key + ": unknown key");
+    }
+    TConfig config;
+    for (const TNumberField& f : kNumbers) {
+        if (!object.contains(f.Key))
+            return Refuse(std::string(f.Key) + ": missing");
+        const Json& value = object[f.Key];
+        if (!value.is_number_integer())
+            return Refuse(std::string(f.Key) + ": must be a whole number, not " + value.dump());
+        const auto number = value.get<int64_t>();
+        if (number < 0 || number > f.Highest)
+            return Refuse(std::string(f.Key) + ": " + value.dump() + " is out of range 0 to " +
+                          std::to_string(f.Highest));
+        config.Page.*f.Field = static_cast<int>(number);
+    }
+    if (!object.contains(kRecalcKey))
+        return Refuse(std::string(kRecalcKey) + ": missing");
+    if (!object[kRecalcKey].is_boolean())
+        return Refuse(std::string(kRecalcKey) + ": must be true or false, not " + object[kRecalcKey].dump());
+    config.Page.Recalc = object[kRecalcKey].get<bool>();
+    if (!object.contains(kElectronicsKey))
+        return Refuse(std::string(kElectronicsKey) + ": missing");
+    const Json& electronics = object[kElectronicsKey];
+    if (electronics == kElectronics[0])
+        config.Page.ElTypeItem = 0;
+    else if (electronics == kElectronics[1])
+        config.Page.ElTypeItem = 1;
+    else
+        return Refuse(std::string(kElectronicsKey) + ": must be \"QV1\" or \"QV2\", not " + electronics.dump());
+    for (const char* key : {kSerialNumberKey, kFirmwareVersionKey}) {
+        if (!object.contains(key))
+            continue;
+        if (!object[key].is_string())
+            return Refuse(std::string(key) + ": must be a string, not " + object[key].dump());
+        (key == kSerialNumberKey ? config.SerialNumber : config.FirmwareVersion) = object[key].get<std::string>();
+    }
+    if (config.Page.Addr1 == config.Page.Addr2)
+        return Refuse("addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными.");
+    TDecoded accepted;
+    accepted.Config = config;
+    return accepted;
+}
+
+std::vector<TDifference> Compare(const ConfigPage::TPageValues& Written, const PtnLL::TCfgStruct& ReadBack) {
+    const Json wanted = PageObject(Written);
+    const Json found = PageObject(Shown(ReadBack));
+    std::vector<TDifference> differences;
+    for (const auto& [key, value] : wanted.items()) {
+        if (found[key] != value)
+            differences.push_back({key, value.dump(), found[key].dump()});
+    }
+    return differences;
+}
+
+} // namespace ConfigFile

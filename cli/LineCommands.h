@@ -1,0 +1,16 @@
+#pragma once
+// The short commands: the port list, the address query and the state request.
+
+#include "cli/Options.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+
+namespace LineCommands {
+
+int Ports(Output::TOutput& Out);
+// Without a question: the script has said what it wants. Command.Apply makes side 1's address
+// the address of the commands that follow in this run.
+int Addresses(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command);
+int State(Session::TSession& Session, Output::TOutput& Out);
+
+} // namespace LineCommands

@@ -1,0 +1,103 @@
+#include "cli/LinePort.h"
+
+#include <algorithm>
+#include <chrono>
+#include <span>
+
+#include "cli/FrameEnd.h"
+#include "link/LinkFrame.h"
+#include "serial/LineSettings.h"
+
+namespace LinePort {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint8_t kCommandTrailerEnd = 0xFF; // last byte of every command frame
+
+} // namespace
+
+TLinePort::TLinePort(const std::string& Name, uint32_t Speed, bool Fast, const std::atomic<bool>* StopRequested)
+    : TZMyComm(Name, Speed, LineSettings::kQueueSize, LineSettings::kQueueSize, LineSettings::kDcbFlags,
+               LineSettings::kOddParity, LineSettings::kOneStopBit, LineSettings::kByteSize),
+      fast(Fast), stopRequested(StopRequested) {
+    PurgeOnWrite = Fast;
+    SetTimeouts(LineSettings::kReadInterval, 0, LineSettings::kReadTotal, LineSettings::kWritePerByte,
+                LineSettings::kWriteTotal);
+}
+
+void TLinePort::SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, uint32_t ReadTotalConstant,
+                            uint32_t WriteTotalMultiplier, uint32_t WriteTotalConstant) {
+    readInterval = ReadInterval;
+    readTotalMultiplier = ReadTotalMultiplier;
+    readTotalConstant = ReadTotalConstant;
+    writeTotalMultiplier = WriteTotalMultiplier;
+    writeTotalConstant = WriteTotalConstant;
+    TZMyComm::SetTimeouts(ReadInterval, ReadTotalMultiplier, ReadTotalConstant, WriteTotalMultiplier,
+                          WriteTotalConstant);
+}
+
+int TLinePort::Write(const void* Buffer, int Count) {
+    if (stopRequested && stopRequested->load())
+        return 0;
+    if (Count > 0) {
+        // The frame that goes out says which protocol answers it.
+        const auto* bytes = static_cast<const uint8_t*>(Buffer);
+        expected = bytes[Count - 1] == kCommandTrailerEnd ? TAnswer::Command : TAnswer::Link;
+        linkAddress = bytes[0];
+    }
+    return TZMyComm::Write(Buffer, Count);
+}
+
+int TLinePort::Read(void* Buffer, int Count) {
+    if (!fast || Count <= 0)
+        return TZMyComm::Read(Buffer, Count);
+    return ReadToFrameEnd(static_cast<uint8_t*>(Buffer), Count);
+}
+
+int TLinePort::ReadChunk(uint8_t* Buffer, int Count, std::optional<uint32_t> LimitMs) {
+    TZMyComm::SetTimeouts(readInterval, 0, LimitMs.value_or(0), writeTotalMultiplier, writeTotalConstant);
+    return TZMyComm::Read(Buffer, Count);
+}
+
+// The line's rules hold throughout: the read ends after the total limit, or once bytes have come
+// and the interval passes without another. Each chunk asks only for bytes the frame still needs,
+// so a chunk never takes bytes from behind the frame, and each chunk after the first byte waits
+// no longer than the interval for its first byte.
+int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
+    const Clock::time_point start = Clock::now();
+    const bool hasTotal = readTotalMultiplier != 0 || readTotalConstant != 0;
+    const auto total = std::chrono::milliseconds(uint64_t{readTotalMultiplier} * static_cast<uint64_t>(Count) +
+                                                 readTotalConstant);
+    int got = 0;
+    while (got < Count) {
+        const std::span<const uint8_t> received(Buffer, static_cast<size_t>(got));
+        FrameEnd::TProgress progress = expected == TAnswer::Command
+                                           ? FrameEnd::CommandAnswer(received)
+                                           : FrameEnd::LinkReply(received, linkAddress);
+        if (progress.Complete) {
+            if (InQueue() == 0)
+                break;
+            progress.AtLeast = 0; // more is coming at once: not a lone frame
+        }
+        const int wanted = progress.AtLeast > 0 ? std::min(static_cast<int>(progress.AtLeast), Count - got)
+                                                : Count - got;
+        std::optional<uint32_t> limitMs;
+        if (hasTotal) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(start + total - Clock::now()).count();
+            if (left <= 0)
+                break;
+            limitMs = static_cast<uint32_t>(left);
+        }
+        if (got > 0 && readInterval > 0)
+            limitMs = std::min(limitMs.value_or(readInterval), readInterval);
+        const int n = ReadChunk(Buffer + got, wanted, limitMs);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+} // namespace LinePort

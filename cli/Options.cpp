@@ -1,0 +1,103 @@
+#include "cli/Options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+
+#include "cli/ExitCodes.h"
+
+namespace Options {
+namespace {
+
+constexpr int kHighestAddress = 254; // the window's address box
+
+const char* const kDescription =
+    "zur-cli: the ZUR dispenser service tool for scripts. Reads and writes the controller's "
+    "configuration as a JSON file, queries the side addresses, loads firmware and asks the state, "
+    "with the same line settings, time-outs and repeats as the window.";
+
+const char* const kFooter = R"(
+A configuration file is one JSON object with the keys addr1, addr2 (0 to 254, different),
+no_fill_timeout1, no_fill_timeout2, no_master_timeout, min_voltage (0 to 255), price_decimals,
+amount_decimals (the number of decimals, 0 to 2), recalc (true or false), electronics ("QV1" or
+"QV2"), and the read-only serial_number and firmware_version (strings). write needs every key but
+the read-only ones; a serial_number that is there must be the controller's.
+
+)";
+
+} // namespace
+
+bool TOptions::NeedsPort() const {
+    return std::any_of(Commands.begin(), Commands.end(), [](const TCommand& c) { return c.Kind != TKind::Ports; });
+}
+
+TParsed Parse(int argc, const char* const* argv) {
+    CLI::App app(kDescription, "zur-cli");
+    app.footer(kFooter + ExitCodes::HelpText());
+    app.require_subcommand(1, 0);
+    app.fallthrough();
+
+    TOptions options;
+    std::string trace;
+    app.add_option("--port", options.Port, "serial port (COM3, ttyUSB0, /dev/ttyS0, ...); required but for ports");
+    app.add_option("--speed", options.Speed, "line speed, bit/s")->default_val(9600)->check(CLI::PositiveNumber);
+    app.add_option("--address", options.Address, "dispenser address")
+        ->default_val(1)
+        ->check(CLI::Range(0, kHighestAddress));
+    app.add_flag("--json", options.Json, "print one JSON object per command instead of text");
+    app.add_flag("--fast", options.Fast,
+                 "purge the input before each request and end each read at the end of a complete, "
+                 "well-formed answer instead of after 25 ms of silence");
+    app.add_option("--trace", trace, "record the line to FILE (not available yet)");
+
+    TCommand read{TKind::Read}, write{TKind::Write}, addresses{TKind::Addresses}, update{TKind::Update};
+    CLI::App* portsCommand = app.add_subcommand("ports", "the ports the machine lists, one a line");
+    CLI::App* readCommand = app.add_subcommand("read", "read the whole configuration (six attempts, as the window)");
+    readCommand->add_option("--output", read.File, "write it to FILE instead of standard output");
+    CLI::App* writeCommand =
+        app.add_subcommand("write", "write a configuration file, then read it back and compare");
+    writeCommand->add_option("FILE", write.File, "the configuration file")->required();
+    writeCommand->add_flag("--any-controller", write.AnyController,
+                           "write even when the file's serial_number is another controller's");
+    CLI::App* addressesCommand =
+        app.add_subcommand("addresses", "ask the side addresses (sent to address 0; one dispenser on the line)");
+    addressesCommand->add_flag("--apply", addresses.Apply,
+                               "use side 1's address for the following commands of this run");
+    CLI::App* updateCommand = app.add_subcommand("update", "load a firmware image, as the window does");
+    updateCommand->add_option("IMAGE", update.File, "the firmware image file")->required();
+    CLI::App* stateCommand = app.add_subcommand("state", "the controller's state, ready flag and error flags");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return {std::nullopt, app.exit(e, std::cout, std::cerr)};
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "zur-cli: " << e.what() << " (zur-cli --help)\n";
+        return {std::nullopt, ExitCodes::Usage};
+    }
+    for (const CLI::App* command : app.get_subcommands()) {
+        if (command == portsCommand)
+            options.Commands.push_back({TKind::Ports});
+        else if (command == readCommand)
+            options.Commands.push_back(read);
+        else if (command == writeCommand)
+            options.Commands.push_back(write);
+        else if (command == addressesCommand)
+            options.Commands.push_back(addresses);
+        else if (command == updateCommand)
+            options.Commands.push_back(update);
+        else if (command == stateCommand)
+            options.Commands.push_back({TKind::State});
+    }
+    if (!trace.empty()) {
+        std::cerr << "zur-cli: --trace is not available yet\n";
+        return {std::nullopt, ExitCodes::Usage};
+    }
+    if (options.Port.empty() && options.NeedsPort()) {
+        std::cerr << "zur-cli: --port is required\n";
+        return {std::nullopt, ExitCodes::Usage};
+    }
+    return {options, ExitCodes::Success};
+}
+
+} // namespace Options

@@ -1,0 +1,40 @@
+#pragma once
+// The command line: global options, then one or more commands, run in the order given.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Options {
+
+enum class TKind { Ports, Read, Write, Addresses, Update, State };
+
+struct TCommand {
+    TKind Kind = TKind::Ports;
+    std::string File = {};      // read: --output (empty: standard output); write: FILE; update: IMAGE
+    bool Apply = false;         // addresses --apply
+    bool AnyController = false; // write --any-controller
+};
+
+struct TOptions {
+    std::string Port;
+    uint32_t Speed = 9600;
+    int Address = 1;
+    bool Json = false;
+    bool Fast = false;
+    std::vector<TCommand> Commands;
+
+    bool NeedsPort() const;
+};
+
+struct TParsed {
+    std::optional<TOptions> Options; // absent: the program ends with Exit
+    int Exit = 0;
+};
+
+// Parses the arguments; --help and errors are printed here (help on standard output, an error as
+// one line on standard error).
+TParsed Parse(int argc, const char* const* argv);
+
+} // namespace Options

@@ -1,0 +1,109 @@
+#include "cli/Program.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "cli/ConfigCommands.h"
+#include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
+#include "cli/LineCommands.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "cli/UpdateCommand.h"
+#include "serial/MyCOMM.h"
+
+namespace Program {
+namespace {
+
+// What the commands need from files, checked before anything is sent; keyed by command position.
+struct TFiles {
+    std::map<std::size_t, ConfigFile::TConfig> Configs;
+    std::map<std::size_t, FirmwareUpdate::TImageState> Images;
+};
+
+std::optional<std::string> ReadText(const std::string& Path, std::string& Text) {
+    std::ifstream file(Path, std::ios::binary);
+    if (!file)
+        return Path + ": " + std::strerror(errno);
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad())
+        return Path + ": " + std::strerror(errno);
+    Text = text.str();
+    return std::nullopt;
+}
+
+std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& Files) {
+    for (std::size_t i = 0; i < Options.Commands.size(); ++i) {
+        const Options::TCommand& command = Options.Commands[i];
+        if (command.Kind == Options::TKind::Write) {
+            std::string text;
+            if (auto problem = ReadText(command.File, text))
+                return problem;
+            ConfigFile::TDecoded decoded = ConfigFile::Decode(text);
+            if (!decoded.Config)
+                return command.File + ": " + decoded.Problem;
+            Files.Configs[i] = *decoded.Config;
+        } else if (command.Kind == Options::TKind::Update) {
+            if (auto problem = UpdateCommand::LoadImage(command.File, Files.Images[i]))
+                return problem;
+        }
+    }
+    return std::nullopt;
+}
+
+int RunCommand(const Options::TCommand& Command, std::size_t Position, Session::TSession* Session,
+               Output::TOutput& Out, TFiles& Files) {
+    switch (Command.Kind) {
+    case Options::TKind::Ports:
+        return LineCommands::Ports(Out);
+    case Options::TKind::Read:
+        return ConfigCommands::Read(*Session, Out, Command);
+    case Options::TKind::Write:
+        return ConfigCommands::Write(*Session, Out, Command, Files.Configs.at(Position));
+    case Options::TKind::Addresses:
+        return LineCommands::Addresses(*Session, Out, Command);
+    case Options::TKind::Update:
+        return UpdateCommand::Update(*Session, Out, Files.Images.at(Position));
+    case Options::TKind::State:
+        return LineCommands::State(*Session, Out);
+    }
+    return ExitCodes::Internal;
+}
+
+} // namespace
+
+int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err) {
+    const Options::TParsed parsed = Options::Parse(argc, argv);
+    if (!parsed.Options)
+        return parsed.Exit;
+    const Options::TOptions& options = *parsed.Options;
+    Output::TOutput out(options.Json, Out, Err);
+
+    TFiles files;
+    if (auto problem = LoadFiles(options, files))
+        return out.Fail(ExitCodes::Usage, *problem);
+
+    const std::atomic<bool>& stopRequested = Interrupt::Install();
+    std::optional<Session::TSession> session;
+    if (options.NeedsPort()) {
+        try {
+            session.emplace(options, stopRequested);
+        } catch (const MyCOMM::ECommError& e) {
+            return out.Fail(ExitCodes::PortUnavailable,
+                            std::string("Невозможно открыть порт. ") + e.what() + ": " + e.Reason());
+        }
+    }
+    for (std::size_t i = 0; i < options.Commands.size(); ++i) {
+        if (const int exit = RunCommand(options.Commands[i], i, session ? &*session : nullptr, out, files))
+            return exit;
+    }
+    return ExitCodes::Success;
+}
+
+} // namespace Program

@@ -1,0 +1,18 @@
+#pragma once
+// update: the firmware update as the window runs it, with the progress on standard error.
+
+#include <optional>
+#include <string>
+
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "firmware/FirmwareUpdate.h"
+
+namespace UpdateCommand {
+
+// Loads and checks the image as "Выбрать файл" does; the refusal, if any, as the window words it.
+std::optional<std::string> LoadImage(const std::string& Path, FirmwareUpdate::TImageState& Image);
+
+int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareUpdate::TImageState& Image);
+
+} // namespace UpdateCommand

@@ -82,3 +82,5 @@ for training and demonstration without a dispenser.")
 # The libraries come from the binaries; the font is the one the window's layout was measured with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# Qt's own texts (the file dialog's) in Russian; without them they stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")

@@ -35,7 +35,7 @@ trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 
 echo "$deb:"
-dpkg-deb -f "$deb" Package Version Depends | sed 's/^/    /'
+dpkg-deb -f "$deb" Package Version Depends Recommends | sed 's/^/    /'
 
 # lintian says it is run as root when it is; that note is not about the package.
 lintian_clean() {
@@ -57,6 +57,7 @@ check "contents as packaging/debian/contents.txt" contents_match
 depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -q "^ *$1\( \|$\)"; }
 check "depends on libqt6widgets6 (from the binaries)" depends_on libqt6widgets6
 check "depends on fonts-liberation2" depends_on fonts-liberation2
+check "recommends qt6-translations-l10n" grep -q qt6-translations-l10n <(dpkg-deb -f "$deb" Recommends)
 
 check "desktop entry valid" desktop-file-validate "$root"/usr/share/applications/*.desktop
 check "AppStream metainfo valid" appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml

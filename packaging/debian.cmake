@@ -59,6 +59,8 @@ install(FILES ${zur_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES debian/README debian/copyright ${zur_staged}/changelog.gz DESTINATION ${zur_docdir})
 
 if(TARGET zur-service)
+  list(TRANSFORM zur_programs REPLACE "(.+)" "    <binary>\\1</binary>" OUTPUT_VARIABLE zur_provides)
+  list(JOIN zur_provides "\n" zur_provides)
   configure_file(debian/${zur_app_id}.metainfo.xml.in ${zur_staged}/${zur_app_id}.metainfo.xml @ONLY)
   install(FILES debian/${zur_app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
   install(FILES debian/${zur_app_id}.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)

@@ -19,8 +19,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C date -u -d ${ZUR_RELEAS
                 OUTPUT_VARIABLE zur_man_date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
 # Man pages: written by hand for a program without options worth a page of their own (the window),
-# made by help2man from --help and --version for the others, with the extra sections from
-# <program>.h2m (whose Cyrillic help2man keeps only in a UTF-8 locale). Debian wants them
+# made by help2man from --help for the others, with this build's version and the extra sections
+# of <program>.h2m (whose Cyrillic help2man keeps only in a UTF-8 locale). Debian wants them
 # compressed, without the time in the gzip header.
 find_program(ZUR_HELP2MAN help2man)
 set(zur_man_pages)
@@ -35,7 +35,7 @@ foreach(program ${zur_programs})
   elseif(ZUR_HELP2MAN)
     add_custom_command(OUTPUT ${page}
       COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${zur_release_epoch}
-              ${ZUR_HELP2MAN} --no-info --section=1 --locale=C.UTF-8
+              ${ZUR_HELP2MAN} --no-info --section=1 --locale=C.UTF-8 --version-string=${PROJECT_VERSION}
               --include=${CMAKE_CURRENT_SOURCE_DIR}/debian/${program}.h2m
               --output=${zur_staged}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND gzip -9nf ${zur_staged}/${program}.1

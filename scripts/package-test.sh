@@ -44,12 +44,9 @@ lintian_clean() {
 }
 check "lintian: no error and no warning" lintian_clean
 
-# Permissions, owner and path of every entry. Until zur-cli is part of the tree, its lines are
-# not expected.
+# Permissions, owner and path of every entry.
 contents_match() {
-    local expected=packaging/debian/contents.txt
-    [ -f cli/CMakeLists.txt ] || expected=<(grep -v zur-cli packaging/debian/contents.txt)
-    diff -u --label expected --label package "$expected" \
+    diff -u --label expected --label package packaging/debian/contents.txt \
         <(dpkg-deb -c "$deb" | awk '{ print $1, $2, $6 }' | LC_ALL=C sort -k3)
 }
 check "contents as packaging/debian/contents.txt" contents_match
@@ -72,15 +69,13 @@ for program in "$root"/usr/bin/*; do
         prints_version "$program" "$(basename "$program")"
 done
 
-if [ -f cli/CMakeLists.txt ]; then
-    zip=$(ls dist/zur-cli-*-win64.zip 2>/dev/null | head -1)
-    zip_holds() {
-        [ -n "$zip" ] || { echo "no dist/zur-cli-*-win64.zip"; return 1; }
-        unzip -Z1 "$zip" | grep -qx "zur-cli-$version-win64/$1" || { unzip -Z1 "$zip"; return 1; }
-    }
-    check "Windows archive holds bin/zur-cli.exe" zip_holds bin/zur-cli.exe
-    check "Windows archive holds README.txt" zip_holds README.txt
-fi
+zip=$(ls dist/zur-cli-*-win64.zip 2>/dev/null | head -1)
+zip_holds() {
+    [ -n "$zip" ] || { echo "no dist/zur-cli-*-win64.zip"; return 1; }
+    unzip -Z1 "$zip" | grep -qx "zur-cli-$version-win64/$1" || { unzip -Z1 "$zip"; return 1; }
+}
+check "Windows archive holds bin/zur-cli.exe" zip_holds bin/zur-cli.exe
+check "Windows archive holds README.txt" zip_holds README.txt
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -33,10 +33,6 @@ rm -rf "$dist"
 mkdir -p "$dist"
 (cd "$build" && cpack -G DEB)
 mv "$build"/*.deb "$dist/"
-if [ -f "$win/cli/zur-cli.exe" ]; then
-    (cd "$win" && cpack -G ZIP)
-    mv "$win"/*.zip "$dist/"
-else
-    echo "package.sh: no zur-cli in this tree, so no Windows archive." >&2
-fi
+(cd "$win" && cpack -G ZIP)
+mv "$win"/*.zip "$dist/"
 ls -l "$dist"

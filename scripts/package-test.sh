@@ -51,7 +51,7 @@ contents_match() {
 }
 check "contents as packaging/debian/contents.txt" contents_match
 
-depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -q "^ *$1\( \|$\)"; }
+depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep "^ *$1\( \|$\)" > /dev/null; }
 check "depends on libqt6widgets6 (from the binaries)" depends_on libqt6widgets6
 check "depends on fonts-liberation2" depends_on fonts-liberation2
 check "recommends qt6-translations-l10n" grep -q qt6-translations-l10n <(dpkg-deb -f "$deb" Recommends)
@@ -72,7 +72,9 @@ done
 zip=$(ls dist/zur-cli-*-win64.zip 2>/dev/null | head -1)
 zip_holds() {
     [ -n "$zip" ] || { echo "no dist/zur-cli-*-win64.zip"; return 1; }
-    unzip -Z1 "$zip" | grep -qx "zur-cli-$version-win64/$1" || { unzip -Z1 "$zip"; return 1; }
+    local names
+    names=$(unzip -Z1 "$zip")
+    grep -qx "zur-cli-$version-win64/$1" <<<"$names" || { echo "$names"; return 1; }
 }
 check "Windows archive holds bin/zur-cli.exe" zip_holds bin/zur-cli.exe
 check "Windows archive holds README.txt" zip_holds README.txt

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "ZurVersion.h"
 #include "cli/ExitCodes.h"
 
 namespace Options {
@@ -37,6 +38,8 @@ TParsed Parse(int argc, const char* const* argv) {
     app.require_subcommand(1, 0);
     app.fallthrough();
 
+    app.set_version_flag("--version", std::string("zur-cli ") + kZurVersion, "print the version and exit");
+
     TOptions options;
     std::string trace;
     app.add_option("--port", options.Port, "serial port (COM3, ttyUSB0, /dev/ttyS0, ...); required but for ports");
@@ -69,7 +72,7 @@ TParsed Parse(int argc, const char* const* argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) { // --help or --version
         return {std::nullopt, app.exit(e, std::cout, std::cerr)};
     } catch (const CLI::ParseError& e) {
         std::cerr << "zur-cli: " << e.what() << " (zur-cli --help)\n";

@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-14-dev
     qemu-system-x86 busybox-static cpio xz-utils
     libcli11-dev nlohmann-json3-dev
+    dpkg-dev lintian help2man appstream desktop-file-utils zip unzip
 )
 packages+=("$@")
 

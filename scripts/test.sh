@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test through ctest; then the Windows tests under Wine.
+# UndefinedBehaviorSanitizer, and runs every test through ctest; then builds and checks the packages,
+# then the Windows tests under Wine, the fuzz targets and the QEMU lane.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Most suites spend their time waiting out the line's time-outs rather than computing, and each one
 # has a simulated controller on a pseudo-terminal of its own, so twice as many run as there are cores.
 ctest --test-dir "$build" --output-on-failure -j "$((2 * $(nproc)))"
+
+# The packages, built as scripts/package.sh builds them and checked as a new user would get them.
+scripts/package.sh
+scripts/package-test.sh
 
 # The core again, cross-built for Windows and run under Wine.
 scripts/windows-test.sh

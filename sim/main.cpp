@@ -1,5 +1,6 @@
 // zur-sim: the simulated controller as a program, for working without a dispenser.
 
+#include "ZurVersion.h"
 #include "sim/SimImage.h"
 #include "sim/Simulator.h"
 
@@ -19,6 +20,7 @@ A simulated ZUR dispenser controller on a pseudo-terminal. Prints the port to op
 until interrupted (Ctrl+C).
 
   --help                    this text
+  --version                 the program's version
   --link PATH               put a symlink to the port at PATH (removed on exit)
   --address N               command-protocol address of side 1 (default 1)
   --update-mode             start in update mode
@@ -127,6 +129,10 @@ int main(int argc, char** argv) {
         std::optional<sim::Rule> rule;
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("zur-sim %s\n", kZurVersion);
             return 0;
         }
         if (arg == "--update-mode") {

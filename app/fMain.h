@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ConfigPage.h"
+#include "protocol/ConfigPage.h"
 #include "firmware/FirmwareUpdate.h"
 
 class QFileDialog;

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <thread>
 
-#include "app/ConfigPage.h"
+#include "protocol/ConfigPage.h"
 #include "cli/Progress.h"
 #include "protocol/PtnLL.h"
 

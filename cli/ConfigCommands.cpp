@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/ConfigPage.h"
+#include "protocol/ConfigPage.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
 #include "protocol/ConfigRead.h"

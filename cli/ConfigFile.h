@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigPage.h"
+#include "protocol/ConfigPage.h"
 #include "protocol/PtnLL.h"
 
 namespace ConfigFile {

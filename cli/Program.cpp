@@ -20,6 +20,10 @@
 namespace Program {
 namespace {
 
+// Serial ports on Debian belong to the dialout group; a user outside it is refused every port.
+constexpr const char* kPermissionHint =
+    " (the port's group is usually dialout: sudo adduser \"$USER\" dialout, then log in again)";
+
 // What the commands need from files, checked before anything is sent; keyed by command position.
 struct TFiles {
     std::map<std::size_t, ConfigFile::TConfig> Configs;
@@ -95,8 +99,10 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
         try {
             session.emplace(options, stopRequested);
         } catch (const MyCOMM::ECommError& e) {
-            return out.Fail(ExitCodes::PortUnavailable,
-                            std::string("Невозможно открыть порт. ") + e.what() + ": " + e.Reason());
+            std::string line = std::string("Невозможно открыть порт. ") + e.what() + ": " + e.Reason();
+            if (e.PermissionDenied())
+                line += kPermissionHint;
+            return out.Fail(ExitCodes::PortUnavailable, line);
         }
     }
     for (std::size_t i = 0; i < options.Commands.size(); ++i) {

@@ -14,14 +14,19 @@ namespace MyCOMM {
 
 // Raised only by the constructor, when the port cannot be opened. what() is the message the tool
 // has always given; Reason() is the operating system's own words for the failure, for logs.
+// PermissionDenied() tells a port the user may not open (on Linux, one of a group they are not in)
+// from one that is missing or held by another program.
 class ECommError : public std::runtime_error {
 public:
-    ECommError(const std::string& Message, const std::string& SystemReason)
-        : std::runtime_error(Message), reason(SystemReason) {}
+    ECommError(const std::string& Message, const std::string& SystemReason,
+               bool NoPermission = false)
+        : std::runtime_error(Message), reason(SystemReason), noPermission(NoPermission) {}
     const char* Reason() const noexcept { return reason.what(); }
+    bool PermissionDenied() const noexcept { return noPermission; }
 
 private:
     std::runtime_error reason; // copied without throwing, as an exception must be
+    bool noPermission;
 };
 
 class TZMyComm : public CommPort::TCommPort {

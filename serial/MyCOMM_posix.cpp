@@ -168,16 +168,18 @@ TZMyComm::TZMyComm(const std::string& Name, uint32_t BaudRate, uint32_t /*InQueu
     const std::filesystem::path device = SystemPath::Native(DevicePath(PortName));
     UniqueFd fd(open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios current{};
-    const auto refused = [this](const std::string& Reason) {
-        return ECommError("Cannot open COM-port " + PortName, Reason);
+    const auto refused = [this](const std::string& Reason, bool NoPermission = false) {
+        return ECommError("Cannot open COM-port " + PortName, Reason, NoPermission);
     };
     const auto systemReason = [] { return std::generic_category().message(errno); };
     // Only a terminal is a port. flock refuses any other port object first, one of this process
     // too, so that a UUCP lock naming this process is a stale one. Both locks come before TIOCEXCL
     // so that a refused opener never touches the exclusive flag of the one holding the port;
     // TIOCEXCL alone does not stop root.
-    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-        throw refused(systemReason());
+    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+        const bool noPermission = errno == EACCES || errno == EPERM;
+        throw refused(systemReason(), noPermission);
+    }
     std::optional<LockFile::TLockFile> lock = LockFile::TLockFile::Take(device, LockFile::kFolder);
     if (!lock)
         throw refused("a UUCP lock file names another running program");

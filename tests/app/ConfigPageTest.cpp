@@ -5,7 +5,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/ConfigPage.h"
+#include "protocol/ConfigPage.h"
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
 

@@ -23,8 +23,10 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -426,9 +428,35 @@ TEST_P(RefusedTest, ThrowsWithTheNameAsGivenAndLeavesNothingOpen) {
     } catch (const MyCOMM::ECommError& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot open COM-port " + name);
         EXPECT_STRNE(error.Reason(), "");
+        EXPECT_FALSE(error.PermissionDenied());
     }
     EXPECT_EQ(ProcessCounts::OpenDescriptors(), before);
     std::filesystem::remove(file);
+}
+
+// A port of a group the user is not in is told apart from a missing or busy one, so that the
+// command line can name the group.
+TEST(OpenTest, PortTheUserMayNotOpenSaysSo) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "becoming another user needs root";
+    PtyPeer peer;
+    ASSERT_EQ(chmod(peer.SlavePath().c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
+            _exit(2);
+        try {
+            OpenPort(peer.SlavePath());
+            _exit(3);
+        } catch (const MyCOMM::ECommError& error) {
+            _exit(error.PermissionDenied() ? 0 : 1);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RefusedTest,

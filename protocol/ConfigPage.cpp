@@ -1,4 +1,4 @@
-#include "app/ConfigPage.h"
+#include "protocol/ConfigPage.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,0 +1,131 @@
+// What the decoded trace of a configuration read says when the controller misbehaves: each
+// simulator fault against the first exchange of a read, and the lines that must name it. The read
+// runs twice where what went wrong shows only in the next read (a late or split answer).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "protocol/PtnLL.h"
+#include "serial/MyCOMM.h"
+#include "serial/TraceLog.h"
+#include "sim/Simulator.h"
+#include "trace/TraceDecoder.h"
+
+namespace {
+
+struct TFaultRow {
+    const char* Name;
+    sim::Rule Rule;
+    int Reads;
+    std::vector<std::string> Lines; // each must be part of some decoded line, in this order
+};
+
+// On the first exchange only, so that the next read meets the consequences and nothing else.
+sim::Rule First(sim::Fault Fault) {
+    sim::Rule rule;
+    rule.First = rule.Last = 1;
+    rule.fault = Fault;
+    return rule;
+}
+sim::Rule FirstDelayed(int DelayMs) {
+    sim::Rule rule = First(sim::Fault::None);
+    rule.DelayMs = DelayMs;
+    return rule;
+}
+sim::Rule FirstSplit(int After, int PauseMs) {
+    sim::Rule rule = First(sim::Fault::None);
+    rule.SplitAfter = After;
+    rule.SplitPauseMs = PauseMs;
+    return rule;
+}
+sim::Rule FirstWithStray(std::vector<uint8_t> Stray) {
+    sim::Rule rule = First(sim::Fault::None);
+    rule.StrayBefore = std::move(Stray);
+    return rule;
+}
+
+const TFaultRow kRows[] = {
+    {.Name = "Silent",
+     .Rule = First(sim::Fault::Silent),
+     .Reads = 1,
+     .Lines = {"RX nothing, ended by the total time-out", "the tool: no answer"}},
+    {.Name = "WrongChecksum",
+     .Rule = First(sim::Fault::WrongChecksum),
+     .Reads = 1,
+     .Lines =
+         {"command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum BAD: received",
+          "the tool: rejected, checksum received"}},
+    {.Name = "WrongAddress",
+     .Rule = First(sim::Fault::WrongAddress),
+     .Reads = 1,
+     .Lines = {"command answer from 2, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum 441B good",
+               "the tool: rejected, answer from address 2, the request went to 1"}},
+    {.Name = "LateAnswer",
+     .Rule = FirstDelayed(700),
+     .Reads = 2,
+     .Lines = {"RX nothing, ended by the total time-out", "the tool: no answer",
+               "command request to 1, GetParam (0F): parameter 1 Addr1", "RX 18 bytes",
+               "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
+               "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
+               "the tool: rejected, checksum received"}},
+    {.Name = "SplitAnswer",
+     .Rule = FirstSplit(4, 100),
+     .Reads = 2,
+     .Lines = {"RX 4 bytes, ended by silence", "4 bytes wait for the rest of a frame",
+               "the tool: rejected, 4 bytes are fewer than the 8 of the shortest answer",
+               "joined with 4 bytes from before",
+               "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum"}},
+    {.Name = "StrayBytes",
+     .Rule = FirstWithStray({0x00, 0x55}),
+     .Reads = 1,
+     .Lines = {"stray bytes before the frame: 00 55",
+               "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
+               "the tool: rejected, checksum received"}},
+};
+
+void PrintTo(const TFaultRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+class TraceFaultTest : public testing::TestWithParam<TFaultRow> {};
+
+TEST_P(TraceFaultTest, DecodedTraceNamesWhatWentWrong) {
+    const TFaultRow& row = GetParam();
+    sim::Simulator simulator;
+    simulator.AddRule(row.Rule);
+    MyCOMM::TZMyComm port(simulator.PortPath(), 9600, 256, 256, 2, 1, 0, 8);
+    port.SetTimeouts(25, 0, 500, 1, 200);
+    LineTrace::TTraceLog log(1000);
+    port.Tap = &log;
+    PtnLL::TPtnLL commands(1, port);
+    for (int read = 0; read < row.Reads; ++read)
+        commands.GetConfig();
+
+    TraceDecoder::TDecoder decoder;
+    std::vector<std::string> lines;
+    for (const LineTrace::TChunk& chunk : log.Chunks()) {
+        const auto decoded = decoder.Feed(chunk);
+        lines.insert(lines.end(), decoded.begin(), decoded.end());
+    }
+    std::string all;
+    for (const std::string& line : lines)
+        all += line + "\n";
+    auto at = lines.begin();
+    for (const std::string& expected : row.Lines) {
+        at = std::find_if(at, lines.end(),
+                          [&](const std::string& line) { return line.find(expected) != std::string::npos; });
+        ASSERT_NE(at, lines.end()) << "missing, in order: " << expected << "\n" << all;
+        ++at;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, TraceFaultTest, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<TFaultRow>& Info) {
+                             return std::string(Info.param.Name);
+                         });
+
+} // namespace

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace TrafficWindow {
@@ -71,10 +72,13 @@ TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt:
             return;
         }
         Show(Chunk);
+        // The view follows the latest lines; Pause holds them still for reading.
+        View->verticalScrollBar()->setValue(View->verticalScrollBar()->maximum());
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (isVisible() && now - LastPaintMs >= kPaintEveryMs) {
             LastPaintMs = now;
             View->viewport()->repaint();
+            View->verticalScrollBar()->repaint();
         }
     };
 }

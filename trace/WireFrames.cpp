@@ -16,6 +16,9 @@ constexpr uint8_t kEscape = 0x10;       // stuffing prefix of both protocols
 constexpr std::size_t kTrailerSize = 2; // 03 FF
 constexpr std::size_t kCrcSize = 2;
 constexpr std::size_t kShortestRequest = 6; // address, command, checksum, trailer
+// A frame's data may hold 03 FF too, but hardly more than a few times; noise full of them would
+// otherwise cost a checksum per pair.
+constexpr int kTrailersTried = 8;
 // Address, command and length come before an answer's data.
 constexpr std::size_t kAnswerHeader = CommandFrame::kHeaderSize;
 
@@ -64,9 +67,12 @@ TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed) {
 
 TCut CutCommand(std::span<const uint8_t> Bytes, bool Answer) {
     std::optional<std::size_t> firstTrailerEnd;
-    for (std::size_t at = kShortestRequest - kTrailerSize; at + 1 < Bytes.size(); ++at) {
+    int tried = 0;
+    for (std::size_t at = kShortestRequest - kTrailerSize; at + 1 < Bytes.size() && tried < kTrailersTried;
+         ++at) {
         if (!TrailerAt(Bytes, at))
             continue;
+        ++tried;
         if (CommandCrcHolds(Bytes.first(at + kTrailerSize)))
             return {TFit::Frame, at + kTrailerSize};
         if (!firstTrailerEnd)

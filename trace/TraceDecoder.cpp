@@ -98,9 +98,12 @@ std::vector<std::string> TDecoder::Feed(const LineTrace::TChunk& Chunk) {
 
     TStream& stream = tx ? Requests : Answers;
     stream.Pending.insert(stream.Pending.end(), Chunk.Bytes.begin(), Chunk.Bytes.end());
-    Drain(stream, !tx, false, lines);
+    const int frames = Drain(stream, !tx, false, lines);
     // Only the tool's own reads say how they ended, and only they were checked by the tool.
     if (!tx && Chunk.End != LineTrace::TEnd::None) {
+        if (frames > 1)
+            lines.push_back(kIndent + std::to_string(frames) +
+                            " frames ended in this read; the tool takes a read as one answer");
         const std::string verdict = Verdict(Chunk.Bytes);
         if (!verdict.empty())
             lines.push_back(kIndent + verdict);
@@ -115,8 +118,9 @@ std::vector<std::string> TDecoder::Finish() {
     return lines;
 }
 
-void TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::string>& Lines) {
+int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::string>& Lines) {
     std::vector<uint8_t>& pending = Stream.Pending;
+    int frames = 0;
     while (!pending.empty()) {
         const TProtocol hint = LastProtocol.value_or(TProtocol::Command);
         TFound found = NextFrame(pending, Answer, hint, LinkAddress);
@@ -125,7 +129,7 @@ void TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::
                 Lines.push_back(kIndent + std::to_string(pending.size()) +
                                 " bytes wait for the rest of a frame: " + FrameText::Hex(pending));
                 Stream.Carried = pending.size();
-                return;
+                return frames;
             }
             found.Stray = pending.size();
         }
@@ -141,11 +145,14 @@ void TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::
                             std::string(found.Length > 0 ? "stray bytes before the frame: "
                                                          : "unknown bytes, no frame: ") +
                             FrameText::Hex(bytes.first(found.Stray)));
-        if (found.Length > 0)
+        if (found.Length > 0) {
             Describe(found.Protocol, bytes.subspan(found.Stray, found.Length), Answer, Lines);
+            ++frames;
+        }
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(used));
     }
     Stream.Carried = 0;
+    return frames;
 }
 
 void TDecoder::Describe(TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer,

@@ -29,7 +29,8 @@ private:
         std::vector<uint8_t> Pending;
         std::size_t Carried = 0; // pending bytes that came in earlier chunks
     };
-    void Drain(TStream& Stream, bool Answers, bool Final, std::vector<std::string>& Lines);
+    // Returns how many frames it found.
+    int Drain(TStream& Stream, bool Answers, bool Final, std::vector<std::string>& Lines);
     void Describe(WireFrames::TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer,
                   std::vector<std::string>& Lines);
     std::string Verdict(std::span<const uint8_t> Read) const;

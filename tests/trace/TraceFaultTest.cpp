@@ -71,6 +71,7 @@ const TFaultRow kRows[] = {
                "command request to 1, GetParam (0F): parameter 1 Addr1", "RX 18 bytes",
                "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
                "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
+               "2 frames ended in this read; the tool takes a read as one answer",
                "the tool: rejected, checksum received"}},
     {.Name = "SplitAnswer",
      .Rule = FirstSplit(4, 100),

@@ -53,12 +53,16 @@ struct TFound {
     TProtocol Protocol = TProtocol::Command;
 };
 
-// The next frame in Bytes: an intact one at the front, else an intact one further on (what lies
-// before it is stray), else a damaged one at the front. Length 0 when the bytes may still grow
-// into a frame.
-TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint, uint8_t LinkAddress) {
+// The next frame in Bytes: an intact one at the front, else an intact one further on that starts
+// with an address the tool uses (what lies before it is stray), else a damaged one at the front.
+// Length 0 when the bytes may still grow into a frame.
+TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
+                 std::optional<uint8_t> CommandAddress, uint8_t LinkAddress) {
     const TProtocol order[] = {Hint, Other(Hint)};
     for (std::size_t at = 0; at < Bytes.size(); ++at) {
+        // Looking for a frame at every byte of a noisy line would cost a checksum per byte and trailer.
+        if (at > 0 && Bytes[at] != LinkAddress && CommandAddress && Bytes[at] != *CommandAddress)
+            continue;
         for (const TProtocol protocol : order) {
             const auto rest = Bytes.subspan(at);
             const WireFrames::TCut cut = Cut(protocol, rest, Answer);
@@ -123,7 +127,10 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
     int frames = 0;
     while (!pending.empty()) {
         const TProtocol hint = LastProtocol.value_or(TProtocol::Command);
-        TFound found = NextFrame(pending, Answer, hint, LinkAddress);
+        // Answers come from the address the request went to (0 for the address query).
+        const std::optional<uint8_t> commandAddress =
+            LastCommand ? std::optional<uint8_t>(LastCommand->Address) : std::nullopt;
+        TFound found = NextFrame(pending, Answer, hint, commandAddress, LinkAddress);
         if (found.Length == 0) {
             if (!Final && pending.size() <= kLongestWait) {
                 Lines.push_back(kIndent + std::to_string(pending.size()) +

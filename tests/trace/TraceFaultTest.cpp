@@ -1,6 +1,7 @@
 // What the decoded trace of a configuration read says when the controller misbehaves: each
 // simulator fault against the first exchange of a read, and the lines that must name it. The read
-// runs twice where what went wrong shows only in the next read (a late or split answer).
+// runs twice where what went wrong shows only in the next read (a late or split answer). A saved
+// trace of the link side checks the replies are judged by the engine's own rules.
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,39 @@ TEST_P(TraceFaultTest, DecodedTraceNamesWhatWentWrong) {
                           [&](const std::string& line) { return line.find(expected) != std::string::npos; });
         ASSERT_NE(at, lines.end()) << "missing, in order: " << expected << "\n" << all;
         ++at;
+    }
+}
+
+// The link side of an update, as a saved trace: each reply judged by the engine's own rules.
+TEST(TraceDecodeTest, LinkRepliesAreJudgedAsTheEngineJudgesThem) {
+    const char* const trace = "# zur-trace 1\n"
+                              "10 TX FF 31 80 01 00 1A 90 03 FA\n"
+                              "20 RX FF 51 FA silence\n"
+                              "30 TX FF 32 C7 01 10 FA 2A 82 03 FA\n"
+                              "40 RX FF C3 FA silence\n"
+                              "50 TX FF 20 FA\n"
+                              "60 RX FF 33 01 01 05 09 05 01 23 45 67 89 6E 69 03 FA silence\n"
+                              "70 TX FF 20 FA\n"
+                              "80 RX FF 34 01 01 01 8C B4 03 FA silence\n";
+    const std::vector<std::string> expected{
+        "link DATA to FF, TX 1; checksum 901A good",
+        "transaction 80 LNG 1: configuration request",
+        "the tool: failed, NAK (error flag 02)",
+        "link DATA to FF, TX 2; checksum 822A good", // the 0xFA of the block travels escaped
+        "transaction C7 LNG 1: firmware block of 1 bytes",
+        "the tool: failed, ACK for TX 3 where the frame had TX 2",
+        "link POLL to FF, TX 0",
+        "transaction 09 LNG 5: identity \"0123456789\"",
+        "the tool: accepted, acknowledges TX 3",
+        "link DATA from FF, TX 4; checksum BAD: received B48C, computed B48B",
+        "the tool: failed, shows the CRC message \"B48C B48B\"",
+    };
+    const std::vector<std::string> lines = TraceDecoder::DecodeText(trace);
+    auto at = lines.begin();
+    for (const std::string& line : expected) {
+        at = std::find_if(at, lines.end(),
+                          [&](const std::string& l) { return l.find(line) != std::string::npos; });
+        ASSERT_NE(at, lines.end()) << "missing, in order: " << line;
     }
 }
 

@@ -28,89 +28,89 @@ const QString kTextFilter = QStringLiteral("Расшифровка (*.txt)");
 
 } // namespace
 
-TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt::Window), Log(Log) {
+TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt::Window), log(Log) {
     setObjectName(QStringLiteral("TrafficWindow"));
     setWindowTitle(QStringLiteral("Обмен по линии"));
     // Closing the main window ends the program even while this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(kWidth, kHeight);
 
-    View = new QPlainTextEdit(this);
-    View->setObjectName(QStringLiteral("vTraffic"));
-    View->setReadOnly(true);
-    View->setLineWrapMode(QPlainTextEdit::NoWrap);
-    View->setMaximumBlockCount(kMaxLines);
-    View->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view = new QPlainTextEdit(this);
+    view->setObjectName(QStringLiteral("vTraffic"));
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setMaximumBlockCount(kMaxLines);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    PauseButton = new QPushButton(QStringLiteral("Пауза"), this);
-    PauseButton->setObjectName(QStringLiteral("bPause"));
-    PauseButton->setCheckable(true);
+    pauseButton = new QPushButton(QStringLiteral("Пауза"), this);
+    pauseButton->setObjectName(QStringLiteral("bPause"));
+    pauseButton->setCheckable(true);
     auto* clear = new QPushButton(QStringLiteral("Очистить"), this);
     clear->setObjectName(QStringLiteral("bClear"));
     auto* copy = new QPushButton(QStringLiteral("Копировать"), this);
     copy->setObjectName(QStringLiteral("bCopy"));
     auto* save = new QPushButton(QStringLiteral("Сохранить..."), this);
     save->setObjectName(QStringLiteral("bSave"));
-    connect(PauseButton, &QPushButton::toggled, this, &TTrafficWindow::Pause);
+    connect(pauseButton, &QPushButton::toggled, this, &TTrafficWindow::Pause);
     connect(clear, &QPushButton::clicked, this, &TTrafficWindow::Clear);
     connect(copy, &QPushButton::clicked, this, &TTrafficWindow::Copy);
     connect(save, &QPushButton::clicked, this, &TTrafficWindow::SaveAs);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {PauseButton, clear, copy, save})
+    for (QPushButton* button : {pauseButton, clear, copy, save})
         buttons->addWidget(button);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
-    layout->addWidget(View);
+    layout->addWidget(view);
 
-    for (const LineTrace::TChunk& chunk : Log.Chunks())
+    for (const LineTrace::TChunk& chunk : log.Chunks())
         Show(chunk);
-    Log.OnChunk = [this](const LineTrace::TChunk& Chunk) {
-        if (Paused) {
-            Held.push_back(Chunk);
+    log.OnChunk = [this](const LineTrace::TChunk& Chunk) {
+        if (paused) {
+            held.push_back(Chunk);
             return;
         }
         Show(Chunk);
         // The view follows the latest lines; Pause holds them still for reading.
-        View->verticalScrollBar()->setValue(View->verticalScrollBar()->maximum());
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        if (isVisible() && now - LastPaintMs >= kPaintEveryMs) {
-            LastPaintMs = now;
-            View->viewport()->repaint();
-            View->verticalScrollBar()->repaint();
+        if (isVisible() && now - lastPaintMs >= kPaintEveryMs) {
+            lastPaintMs = now;
+            view->viewport()->repaint();
+            view->verticalScrollBar()->repaint();
         }
     };
 }
 
 TTrafficWindow::~TTrafficWindow() {
-    Log.OnChunk = nullptr;
+    log.OnChunk = nullptr;
 }
 
 void TTrafficWindow::Show(const LineTrace::TChunk& Chunk) {
-    for (const std::string& line : Decoder.Feed(Chunk))
-        View->appendPlainText(QString::fromStdString(line));
+    for (const std::string& line : decoder.Feed(Chunk))
+        view->appendPlainText(QString::fromStdString(line));
 }
 
 QString TTrafficWindow::Text() const {
-    return View->toPlainText();
+    return view->toPlainText();
 }
 
-void TTrafficWindow::Pause(bool Pause) {
-    Paused = Pause;
-    PauseButton->setChecked(Pause);
-    if (Paused)
+void TTrafficWindow::Pause(bool Paused) {
+    paused = Paused;
+    pauseButton->setChecked(Paused);
+    if (paused)
         return;
-    for (const LineTrace::TChunk& chunk : Held)
+    for (const LineTrace::TChunk& chunk : held)
         Show(chunk);
-    Held.clear();
+    held.clear();
 }
 
 void TTrafficWindow::Clear() {
-    Log.Clear();
-    Held.clear();
-    Decoder = TraceDecoder::TDecoder();
-    View->clear();
+    log.Clear();
+    held.clear();
+    decoder = TraceDecoder::TDecoder();
+    view->clear();
 }
 
 void TTrafficWindow::Copy() {
@@ -126,7 +126,7 @@ bool TTrafficWindow::Save(const QString& Path, bool Decoded) const {
         text = Text().toStdString() + "\n";
     } else {
         text = std::string(LineTrace::kHeader) + "\n# written by zur-service\n";
-        for (const LineTrace::TChunk& chunk : Log.Chunks())
+        for (const LineTrace::TChunk& chunk : log.Chunks())
             text += LineTrace::Format(chunk) + "\n";
     }
     return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());

@@ -35,13 +35,13 @@ public slots:
 private:
     void Show(const LineTrace::TChunk& Chunk);
 
-    LineTrace::TTraceLog& Log;
-    TraceDecoder::TDecoder Decoder;
-    std::vector<LineTrace::TChunk> Held; // what came during a pause
-    bool Paused = false;
-    qint64 LastPaintMs = 0;
-    QPlainTextEdit* View = nullptr;
-    QPushButton* PauseButton = nullptr;
+    LineTrace::TTraceLog& log;
+    TraceDecoder::TDecoder decoder;
+    std::vector<LineTrace::TChunk> held; // what came during a pause
+    bool paused = false;
+    qint64 lastPaintMs = 0;
+    QPlainTextEdit* view = nullptr;
+    QPushButton* pauseButton = nullptr;
 };
 
 } // namespace TrafficWindow

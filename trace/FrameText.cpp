@@ -1,7 +1,7 @@
 #include "trace/FrameText.h"
 
 #include "link/LinkFrame.h"
-#include "protocol/PtnLL.h"
+#include "protocol/PackedDecimal.h"
 #include "protocol/crc16c.h"
 #include "trace/WireFrames.h"
 
@@ -36,11 +36,11 @@ std::string Checksum(uint16_t Received, uint16_t Computed) {
 }
 
 std::string Text(std::span<const uint8_t> Data) {
-    return "\"" + PtnLL::BcdToText(Data.data(), static_cast<int>(Data.size())) + "\"";
+    return "\"" + PackedDecimal::BcdToText(Data.data(), static_cast<int>(Data.size())) + "\"";
 }
 
 std::string Bcd(std::span<const uint8_t> Data) {
-    return std::to_string(PtnLL::BcdToInt(Data.data(), static_cast<int>(Data.size())));
+    return std::to_string(PackedDecimal::BcdToInt(Data.data(), static_cast<int>(Data.size())));
 }
 
 std::string ParameterValue(uint8_t Id, std::span<const uint8_t> Value) {

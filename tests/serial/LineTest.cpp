@@ -248,9 +248,9 @@ TEST_F(LineTest, HungUpLineEndsTransfersAtOnce) {
 
 // Keeps what the port tells it.
 struct RecordingTap final : LineTrace::TLineTap {
-    void Record(LineTrace::TDirection Direction, std::span<const uint8_t> Bytes,
+    void Record(LineTrace::TDirection Direction, std::span<const uint8_t> Data,
                 LineTrace::TEnd End) override {
-        chunks.push_back({.Direction = Direction, .Bytes = {Bytes.begin(), Bytes.end()}, .End = End});
+        chunks.push_back({.Direction = Direction, .Bytes = {Data.begin(), Data.end()}, .End = End});
     }
     std::vector<LineTrace::TChunk> chunks;
 };

@@ -7,6 +7,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QTabBar>
+#include <QToolButton>
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -15,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/TrafficWindow.h"
 #include "app/app_wait.h"
 #include "firmware/FirmwareImage.h"
 #include "link/uDispenser.h"
@@ -22,6 +26,7 @@
 #include "protocol/PtnLL.h"
 #include "serial/LineSettings.h"
 #include "serial/MyCOMM.h"
+#include "serial/TraceLog.h"
 #include "ui_fMain.h"
 
 namespace fMain {
@@ -32,6 +37,10 @@ using namespace LineSettings;
 constexpr uint8_t kLinkAddress = 255;
 constexpr int32_t kNozzles = 1;
 constexpr int32_t kTimerMs = 1000;
+
+// The traffic window keeps this many of the latest writes and reads: a firmware update of 64 KiB
+// makes about 4000.
+constexpr std::size_t kTrafficChunks = 20000;
 
 constexpr int kRightToLeftReading = 0x00100000; // the box reads right to left
 
@@ -194,9 +203,24 @@ TForm1::TForm1(QWidget* Parent)
     : QWidget(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::TForm1>()), FirmwareWindow(std::make_unique<TFirmwareWindow>(*this)) {
+      ui(std::make_unique<Ui::TForm1>()), TrafficLog(std::make_unique<LineTrace::TTraceLog>(kTrafficChunks)),
+      FirmwareWindow(std::make_unique<TFirmwareWindow>(*this)) {
     ui->setupUi(this);
     setFixedSize(size());
+    // The traffic button sits in the empty right end of the pages' tab row, no taller than the tabs,
+    // so no control of the window moves; it takes no focus, so the tab order stays as it is.
+    auto* traffic = new QToolButton(ui->vPages);
+    traffic->setObjectName(QStringLiteral("bTraffic"));
+    traffic->setText(QStringLiteral("Обмен"));
+    traffic->setToolTip(QStringLiteral("Обмен по линии (F12)"));
+    traffic->setFocusPolicy(Qt::NoFocus);
+    traffic->setAutoRaise(true);
+    traffic->setFixedHeight(ui->vPages->tabBar()->sizeHint().height() - 2);
+    ui->vPages->setCornerWidget(traffic, Qt::TopRightCorner);
+    connect(traffic, &QToolButton::clicked, this, &TForm1::ShowTraffic);
+    // F12 is the same key on every keyboard layout, Cyrillic included.
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    connect(shortcut, &QShortcut::activated, this, &TForm1::ShowTraffic);
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     MainForm() = this;
@@ -283,6 +307,7 @@ void TForm1::bOpenCloseClick() {
         CommPort = std::make_unique<MyCOMM::TZMyComm>(portName.toStdString(), speed, kQueueSize, kQueueSize,
                                                       kDcbFlags, kOddParity, kOneStopBit, kByteSize);
         CommPort->SetTimeouts(kReadInterval, 0, kReadTotal, kWritePerByte, kWriteTotal);
+        CommPort->Tap = TrafficLog.get();
         Commands = std::make_unique<PtnLL::TPtnLL>(ui->vTRKAddr->Value(), *CommPort);
         Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
         Engine = std::make_unique<uDispenser::TDispenserLL>(kLinkAddress, kNozzles, *CommPort, kTimerMs);
@@ -441,6 +466,15 @@ void TForm1::bResetClick() {
 
 void TForm1::Button3Click() {
     bGetConfigClick();
+}
+
+void TForm1::ShowTraffic() {
+    if (!TrafficView) {
+        TrafficView = std::make_unique<TrafficWindow::TTrafficWindow>(*TrafficLog);
+    }
+    TrafficView->show();
+    TrafficView->raise();
+    TrafficView->activateWindow();
 }
 
 // Published for the layout's history; no control is bound to them and they do nothing.

@@ -19,6 +19,12 @@ class TForm1;
 namespace MyCOMM {
 class TZMyComm;
 }
+namespace LineTrace {
+class TTraceLog;
+}
+namespace TrafficWindow {
+class TTrafficWindow;
+}
 namespace PtnLL {
 class TPtnLL;
 }
@@ -63,6 +69,8 @@ public:
     // The connection's command protocol object; null while the port is closed.
     PtnLL::TPtnLL* Protocol() const { return Commands.get(); }
     const FirmwareUpdate::TImageState& FirmwareState() const { return Image; }
+    // The traffic window, made when it is first shown; null until then.
+    TrafficWindow::TTrafficWindow* Traffic() const { return TrafficView.get(); }
 
 public slots:
     void FormCreate();
@@ -86,6 +94,8 @@ public slots:
     void bPollClick();
     void Button1Click();
     void Button2Click();
+    // Shows the traffic window (F12, or the button at the right of the pages' tabs).
+    void ShowTraffic();
 
 protected:
     void changeEvent(QEvent* Event) override;
@@ -100,6 +110,10 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     QFileDialog* OpenDialog1 = nullptr;
+
+    // Every transfer of every connection, for the traffic window; outlives the port that feeds it.
+    std::unique_ptr<LineTrace::TTraceLog> TrafficLog;
+    std::unique_ptr<TrafficWindow::TTrafficWindow> TrafficView;
 
     // Declared in the order of making: destruction takes the engine first and the port last.
     std::unique_ptr<MyCOMM::TZMyComm> CommPort;

@@ -8,6 +8,7 @@
 #include "cli/Failure.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "trace/TraceDecoder.h"
 
 namespace LineCommands {
 
@@ -45,6 +46,14 @@ int State(Session::TSession& Session, Output::TOutput& Out) {
     Out.Text("state " + std::to_string(commands.State) + ", ready " + (commands.Ready ? "yes" : "no") +
              ", error flags " + errors);
     Out.Object({{"state", commands.State}, {"ready", commands.Ready}, {"errors", commands.Errors}});
+    return ExitCodes::Success;
+}
+
+int Decode(const std::string& Trace, Output::TOutput& Out) {
+    const std::vector<std::string> lines = TraceDecoder::DecodeText(Trace);
+    for (const std::string& line : lines)
+        Out.Text(line);
+    Out.Object({{"lines", lines}});
     return ExitCodes::Success;
 }
 

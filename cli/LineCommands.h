@@ -1,6 +1,8 @@
 #pragma once
 // The short commands: the port list, the address query and the state request.
 
+#include <string>
+
 #include "cli/Options.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
@@ -12,5 +14,7 @@ int Ports(Output::TOutput& Out);
 // the address of the commands that follow in this run.
 int Addresses(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command);
 int State(Session::TSession& Session, Output::TOutput& Out);
+// A saved line trace as readable lines; JSON: {"lines": [...]}.
+int Decode(const std::string& Trace, Output::TOutput& Out);
 
 } // namespace LineCommands

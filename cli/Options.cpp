@@ -29,7 +29,8 @@ the read-only ones; a serial_number that is there must be the controller's.
 } // namespace
 
 bool TOptions::NeedsPort() const {
-    return std::any_of(Commands.begin(), Commands.end(), [](const TCommand& c) { return c.Kind != TKind::Ports; });
+    return std::any_of(Commands.begin(), Commands.end(),
+                       [](const TCommand& c) { return c.Kind != TKind::Ports && c.Kind != TKind::Decode; });
 }
 
 TParsed Parse(int argc, const char* const* argv) {
@@ -41,9 +42,11 @@ TParsed Parse(int argc, const char* const* argv) {
     app.set_version_flag("--version", std::string("zur-cli ") + kZurVersion, "print the version and exit");
 
     TOptions options;
-    std::string trace;
-    app.add_option("--port", options.Port, "serial port (COM3, ttyUSB0, /dev/ttyS0, ...); required but for ports");
-    app.add_option("--speed", options.Speed, "line speed, bit/s")->default_val(9600)->check(CLI::PositiveNumber);
+    app.add_option("--port", options.Port,
+                   "serial port (COM3, ttyUSB0, /dev/ttyS0, ...); required but for ports");
+    app.add_option("--speed", options.Speed, "line speed, bit/s")
+        ->default_val(9600)
+        ->check(CLI::PositiveNumber);
     app.add_option("--address", options.Address, "dispenser address")
         ->default_val(1)
         ->check(CLI::Range(0, kHighestAddress));
@@ -51,24 +54,32 @@ TParsed Parse(int argc, const char* const* argv) {
     app.add_flag("--fast", options.Fast,
                  "purge the input before each request and end each read at the end of a complete, "
                  "well-formed answer instead of after 25 ms of silence");
-    app.add_option("--trace", trace, "record the line to FILE (not available yet)");
+    app.add_option(
+        "--trace", options.Trace,
+        "write every write and read of this run to FILE, in the line trace format (zur-cli decode FILE)");
 
-    TCommand read{TKind::Read}, write{TKind::Write}, addresses{TKind::Addresses}, update{TKind::Update};
+    TCommand read{TKind::Read}, write{TKind::Write}, addresses{TKind::Addresses}, update{TKind::Update},
+        decode{TKind::Decode};
     CLI::App* portsCommand = app.add_subcommand("ports", "the ports the machine lists, one a line");
-    CLI::App* readCommand = app.add_subcommand("read", "read the whole configuration (six attempts, as the window)");
+    CLI::App* readCommand =
+        app.add_subcommand("read", "read the whole configuration (six attempts, as the window)");
     readCommand->add_option("--output", read.File, "write it to FILE instead of standard output");
     CLI::App* writeCommand =
         app.add_subcommand("write", "write a configuration file, then read it back and compare");
     writeCommand->add_option("FILE", write.File, "the configuration file")->required();
     writeCommand->add_flag("--any-controller", write.AnyController,
                            "write even when the file's serial_number is another controller's");
-    CLI::App* addressesCommand =
-        app.add_subcommand("addresses", "ask the side addresses (sent to address 0; one dispenser on the line)");
+    CLI::App* addressesCommand = app.add_subcommand(
+        "addresses", "ask the side addresses (sent to address 0; one dispenser on the line)");
     addressesCommand->add_flag("--apply", addresses.Apply,
                                "use side 1's address for the following commands of this run");
     CLI::App* updateCommand = app.add_subcommand("update", "load a firmware image, as the window does");
     updateCommand->add_option("IMAGE", update.File, "the firmware image file")->required();
-    CLI::App* stateCommand = app.add_subcommand("state", "the controller's state, ready flag and error flags");
+    CLI::App* stateCommand =
+        app.add_subcommand("state", "the controller's state, ready flag and error flags");
+    CLI::App* decodeCommand =
+        app.add_subcommand("decode", "print a saved line trace as readable lines (no port needed)");
+    decodeCommand->add_option("FILE", decode.File, "the trace file")->required();
 
     try {
         app.parse(argc, argv);
@@ -91,10 +102,8 @@ TParsed Parse(int argc, const char* const* argv) {
             options.Commands.push_back(update);
         else if (command == stateCommand)
             options.Commands.push_back({TKind::State});
-    }
-    if (!trace.empty()) {
-        std::cerr << "zur-cli: --trace is not available yet\n";
-        return {std::nullopt, ExitCodes::Usage};
+        else if (command == decodeCommand)
+            options.Commands.push_back(decode);
     }
     if (options.Port.empty() && options.NeedsPort()) {
         std::cerr << "zur-cli: --port is required\n";

@@ -8,11 +8,11 @@
 
 namespace Options {
 
-enum class TKind { Ports, Read, Write, Addresses, Update, State };
+enum class TKind { Ports, Read, Write, Addresses, Update, State, Decode };
 
 struct TCommand {
     TKind Kind = TKind::Ports;
-    std::string File = {};      // read: --output (empty: standard output); write: FILE; update: IMAGE
+    std::string File = {};      // read: --output (empty: standard output); write, decode: FILE; update: IMAGE
     bool Apply = false;         // addresses --apply
     bool AnyController = false; // write --any-controller
 };
@@ -23,6 +23,7 @@ struct TOptions {
     int Address = 1;
     bool Json = false;
     bool Fast = false;
+    std::string Trace; // the line trace of the run goes there (empty: none)
     std::vector<TCommand> Commands;
 
     bool NeedsPort() const;

@@ -16,6 +16,7 @@
 #include "cli/Session.h"
 #include "cli/UpdateCommand.h"
 #include "serial/MyCOMM.h"
+#include "serial/TraceFile.h"
 
 namespace Program {
 namespace {
@@ -76,6 +77,12 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Session::
         return UpdateCommand::Update(*Session, Out, Files.Images.at(Position));
     case Options::TKind::State:
         return LineCommands::State(*Session, Out);
+    case Options::TKind::Decode: {
+        std::string text;
+        if (auto problem = ReadText(Command.File, text))
+            return Out.Fail(ExitCodes::Usage, *problem);
+        return LineCommands::Decode(text, Out);
+    }
     }
     return ExitCodes::Internal;
 }
@@ -94,10 +101,17 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
         return out.Fail(ExitCodes::Usage, *problem);
 
     const std::atomic<bool>& stopRequested = Interrupt::Install();
+    // Made before the session and gone after it, so that it sees every transfer.
+    std::optional<LineTrace::TTraceFile> trace;
+    if (!options.Trace.empty()) {
+        trace.emplace(options.Trace, "zur-cli");
+        if (!trace->IsOpen())
+            return out.Fail(ExitCodes::Usage, options.Trace + ": " + std::strerror(errno));
+    }
     std::optional<Session::TSession> session;
     if (options.NeedsPort()) {
         try {
-            session.emplace(options, stopRequested);
+            session.emplace(options, stopRequested, trace ? &*trace : nullptr);
         } catch (const MyCOMM::ECommError& e) {
             std::string line = std::string("Невозможно открыть порт. ") + e.what() + ": " + e.Reason();
             if (e.PermissionDenied())

@@ -15,11 +15,14 @@ constexpr int32_t kTimerMs = 1000;
 
 } // namespace
 
-TSession::TSession(const Options::TOptions& Options, const std::atomic<bool>& StopRequested)
+TSession::TSession(const Options::TOptions& Options, const std::atomic<bool>& StopRequested,
+                   LineTrace::TLineTap* Tap)
     : stopRequested(StopRequested),
       port(std::make_unique<LinePort::TLinePort>(Options.Port, Options.Speed, Options.Fast, &StopRequested)),
       commands(std::make_unique<PtnLL::TPtnLL>(Options.Address, *port)),
-      engine(std::make_unique<uDispenser::TDispenserLL>(kLinkAddress, kNozzles, *port, kTimerMs)) {}
+      engine(std::make_unique<uDispenser::TDispenserLL>(kLinkAddress, kNozzles, *port, kTimerMs)) {
+    port->Tap = Tap;
+}
 
 TSession::~TSession() {
     engine.reset();

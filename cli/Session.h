@@ -7,6 +7,9 @@
 
 #include "cli/Options.h"
 
+namespace LineTrace {
+class TLineTap;
+}
 namespace LinePort {
 class TLinePort;
 }
@@ -22,8 +25,9 @@ namespace Session {
 class TSession {
 public:
     // Opens the port; throws MyCOMM::ECommError when it cannot be opened. Once StopRequested is
-    // set nothing more is written to the line.
-    TSession(const Options::TOptions& Options, const std::atomic<bool>& StopRequested);
+    // set nothing more is written to the line. Tap, when given, is told every transfer.
+    TSession(const Options::TOptions& Options, const std::atomic<bool>& StopRequested,
+             LineTrace::TLineTap* Tap);
     ~TSession();
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(command_answer link_reply firmware_image port_names)
+[ ${#targets[@]} -eq 0 ] && targets=(command_answer link_reply firmware_image port_names trace_decode)
 
 build=build-fuzz
 launcher=()

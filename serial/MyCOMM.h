@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "serial/CommPort.h"
+#include "serial/LineTap.h"
 
 namespace MyCOMM {
 
@@ -53,6 +54,8 @@ public:
 
     bool PurgeOnWrite = false;
     const std::string PortName;
+    // When set, told every write and read after it returns; not owned. Unset, it costs one test.
+    LineTrace::TLineTap* Tap = nullptr;
 
 private:
     struct Line;

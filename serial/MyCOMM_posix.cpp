@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <utility>
 
@@ -260,6 +261,9 @@ int TZMyComm::Write(const void* Buffer, int Count) {
         tcflush(fd, TCOFLUSH);
         written -= std::min(queued, written);
     }
+    if (Tap)
+        Tap->Record(LineTrace::TDirection::Tx, std::span(bytes, static_cast<size_t>(written)),
+                    written < Count ? LineTrace::TEnd::Failed : LineTrace::TEnd::None);
     return written;
 }
 
@@ -308,6 +312,12 @@ int TZMyComm::Read(void* Buffer, int Count) {
             break;
         if (ready & (POLLERR | POLLHUP | POLLNVAL))
             hungUp = true; // take what is still queued, then end
+    }
+    if (Tap) {
+        const Clock::time_point now = Clock::now();
+        const bool silent = lastByte && interval.count() > 0 && now >= *lastByte + interval;
+        Tap->Record(LineTrace::TDirection::Rx, std::span(bytes, static_cast<size_t>(got)),
+                    LineTrace::ReadEnd(got, Count, silent, total && now >= *total));
     }
     return got;
 }

@@ -7,6 +7,7 @@
 #include "serial/RegistryPorts.h"
 #include "serial/SystemPath.h"
 
+#include <span>
 #include <string>
 
 #include <windows.h>
@@ -20,6 +21,9 @@ constexpr const char* kDevicePrefix = "\\\\?\\";
 
 // PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR: abort transfers, empty both queues.
 constexpr DWORD kPurgeAll = 0x0F;
+
+// The resolution of the system's timer that ends a read.
+constexpr uint64_t kTimerTickUs = 15600;
 
 // Where the flag bits of the device-control block sit in its 32-bit flag word.
 constexpr int kBitBinary = 0, kBitParity = 1, kBitOutxCtsFlow = 2, kBitOutxDsrFlow = 3, kBitDtrControl = 4,
@@ -73,6 +77,8 @@ struct TZMyComm::Line {
     Line& operator=(const Line&) = delete;
 
     HANDLE handle = INVALID_HANDLE_VALUE;
+    // The read limit, for telling the tap why a read ended.
+    uint32_t readTotalMultiplier = 0, readTotalConstant = 0;
 };
 
 TZMyComm::TZMyComm(const std::string& Name, uint32_t BaudRate, uint32_t InQueueSize, uint32_t OutQueueSize,
@@ -109,6 +115,8 @@ void TZMyComm::SetTimeouts(uint32_t ReadInterval, uint32_t ReadTotalMultiplier, 
                           .WriteTotalTimeoutMultiplier = WriteTotalMultiplier,
                           .WriteTotalTimeoutConstant = WriteTotalConstant};
     SetCommTimeouts(line->handle, &timeouts);
+    line->readTotalMultiplier = ReadTotalMultiplier;
+    line->readTotalConstant = ReadTotalConstant;
 }
 
 bool TZMyComm::WriteAll(const void* Buffer, int Count) {
@@ -127,6 +135,9 @@ int TZMyComm::Write(const void* Buffer, int Count) {
         return 0;
     DWORD written = 0;
     WriteFile(line->handle, Buffer, static_cast<DWORD>(Count), &written, nullptr);
+    if (Tap)
+        Tap->Record(LineTrace::TDirection::Tx, std::span(static_cast<const uint8_t*>(Buffer), written),
+                    written < static_cast<DWORD>(Count) ? LineTrace::TEnd::Failed : LineTrace::TEnd::None);
     return static_cast<int>(written);
 }
 
@@ -134,7 +145,20 @@ int TZMyComm::Read(void* Buffer, int Count) {
     if (Count <= 0)
         return 0;
     DWORD got = 0;
-    ReadFile(line->handle, Buffer, static_cast<DWORD>(Count), &got, nullptr);
+    const uint64_t startUs = Tap ? LineTrace::NowUs() : 0;
+    const bool done = ReadFile(line->handle, Buffer, static_cast<DWORD>(Count), &got, nullptr);
+    if (Tap) {
+        // ReadFile does not say which limit ended it: a read short of the total limit was ended by
+        // the silence rule. The system's timer ticks every 15.6 ms, so the limit is allowed one tick.
+        const uint64_t limitUs =
+            (uint64_t{line->readTotalMultiplier} * static_cast<uint64_t>(Count) + line->readTotalConstant) *
+            1000;
+        const bool totalPassed = limitUs > 0 && LineTrace::NowUs() - startUs + kTimerTickUs >= limitUs;
+        Tap->Record(
+            LineTrace::TDirection::Rx, std::span(static_cast<const uint8_t*>(Buffer), got),
+            done ? LineTrace::ReadEnd(static_cast<int>(got), Count, !totalPassed, totalPassed || got == 0)
+                 : LineTrace::TEnd::Failed);
+    }
     return static_cast<int>(got);
 }
 

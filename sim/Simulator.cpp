@@ -102,6 +102,9 @@ struct Simulator::Impl {
                 return false;
             const auto n = ::write(fd, bytes.data(), bytes.size());
             if (n > 0) {
+                if (options.Tap)
+                    options.Tap->Record(LineTrace::TDirection::Rx, bytes.first(static_cast<size_t>(n)),
+                                        LineTrace::TEnd::None);
                 bytes = bytes.subspan(static_cast<size_t>(n));
                 continue;
             }
@@ -220,6 +223,9 @@ struct Simulator::Impl {
         uint8_t chunk[kReadChunk];
         const auto n = ::read(pty.Master(), chunk, sizeof chunk);
         if (n > 0) {
+            if (options.Tap)
+                options.Tap->Record(LineTrace::TDirection::Tx, std::span(chunk, static_cast<size_t>(n)),
+                                    LineTrace::TEnd::None);
             pending.insert(pending.end(), chunk, chunk + n);
             lastByte = Clock::now();
             Serve();

@@ -37,6 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/LineTap.h"
+
 namespace sim {
 
 struct ControllerConfig {
@@ -122,6 +124,9 @@ struct Options {
     // request's own wire time and each of its bytes takes its time.
     uint32_t PaceBitsPerSecond = 0;
     std::string LinkPath; // when set, a symlink to the port is made there (replacing one)
+    // When set, told every chunk the simulator reads from the line (as TX, the tool's direction)
+    // and every chunk it writes (as RX); not owned, must outlive the simulator.
+    LineTrace::TLineTap* Tap = nullptr;
     // Called on the simulator's thread when the last body byte of an update has come.
     std::function<void(const ReceivedImage&)> OnImageComplete;
 };

@@ -1,6 +1,7 @@
 // zur-sim: the simulated controller as a program, for working without a dispenser.
 
 #include "ZurVersion.h"
+#include "serial/TraceFile.h"
 #include "sim/SimImage.h"
 #include "sim/Simulator.h"
 
@@ -32,6 +33,8 @@ until interrupted (Ctrl+C).
   --delay MS                delay every answer by MS milliseconds
   --split AFTER:MS          pause MS milliseconds after the first AFTER bytes of every answer
   --stop-from-param ID      answer no GetParam from parameter ID on
+  --stray HEX               send these bytes in front of every answer (hex digits, e.g. 0055)
+  --trace FILE              write the line trace of this end to FILE (the format of zur-cli --trace)
   --make-image FILE SIZE    write a valid firmware image with a SIZE-byte body and exit
 )";
 
@@ -58,6 +61,14 @@ std::optional<long> Number(std::string_view text, long lowest, long highest) {
     return value;
 }
 
+std::optional<uint8_t> Number16(std::string_view text) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (ec != std::errc() || end != text.data() + text.size() || value > 0xFF)
+        return std::nullopt;
+    return static_cast<uint8_t>(value);
+}
+
 // NAME[:FROM[-TO]]
 std::optional<sim::Rule> FaultRule(const std::string& text) {
     const auto colon = text.find(':');
@@ -77,6 +88,20 @@ std::optional<sim::Rule> FaultRule(const std::string& text) {
         return std::nullopt;
     rule.First = static_cast<int>(*first);
     rule.Last = static_cast<int>(*last);
+    return rule;
+}
+
+// Hex digit pairs, at least one.
+std::optional<sim::Rule> StrayRule(const std::string& text) {
+    if (text.empty() || text.size() % 2 != 0)
+        return std::nullopt;
+    sim::Rule rule;
+    for (size_t at = 0; at < text.size(); at += 2) {
+        const auto byte = Number16(text.substr(at, 2));
+        if (!byte)
+            return std::nullopt;
+        rule.StrayBefore.push_back(*byte);
+    }
     return rule;
 }
 
@@ -122,6 +147,7 @@ int main(int argc, char** argv) {
     sim::Options options;
     std::vector<sim::Rule> rules;
     int stopFromParam = 0;
+    std::string tracePath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -159,6 +185,10 @@ int main(int argc, char** argv) {
             ;
         else if (arg == "--split" && (rule = SplitRule(value)))
             ;
+        else if (arg == "--stray" && (rule = StrayRule(value)))
+            ;
+        else if (arg == "--trace")
+            tracePath = value;
         else
             return Usage(("bad option or value: " + arg + " " + value).c_str());
         if (rule)
@@ -177,6 +207,15 @@ int main(int argc, char** argv) {
                     image.Body.size(), image.BlockSizes.size(), image.Value32, image.Value16);
         std::fflush(stdout);
     };
+    std::optional<LineTrace::TTraceFile> trace;
+    if (!tracePath.empty()) {
+        trace.emplace(tracePath, "zur-sim");
+        if (!trace->IsOpen()) {
+            std::perror(tracePath.c_str());
+            return 1;
+        }
+        options.Tap = &*trace;
+    }
     sim::Simulator simulator(options);
     for (const auto& rule : rules)
         simulator.AddRule(rule);

@@ -185,11 +185,29 @@ TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
     EXPECT_EQ(sim.Config().MinVoltage, 77);
 }
 
+// The trace of a run, decoded later without a port, shows the fault the controller brought.
+TEST(CliTraceTest, TraceOfARunDecodesWithoutAPort) {
+    sim::Simulator sim;
+    sim::Rule rule;
+    rule.First = rule.Last = 1;
+    rule.fault = sim::Fault::WrongAddress;
+    sim.AddRule(rule);
+    const std::string path = testing::TempDir() + Own("cli-line.trace");
+    ASSERT_EQ(RunCli(On(sim, {"--trace", path, "state"})).Exit, kNoAnswer);
+    const auto decoded = RunCli({"decode", path});
+    ASSERT_EQ(decoded.Exit, 0) << decoded.Err;
+    EXPECT_NE(decoded.Out.find("command request to 1, GetState (01); checksum"), std::string::npos) << decoded.Out;
+    EXPECT_NE(decoded.Out.find("the tool: rejected, answer from address 2, the request went to 1"),
+              std::string::npos)
+        << decoded.Out;
+}
+
 TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
     sim::Simulator sim;
     EXPECT_EQ(RunCli({"--bogus", "state"}).Exit, kUsage);
     EXPECT_EQ(RunCli({"state"}).Exit, kUsage); // no --port
-    EXPECT_EQ(RunCli(On(sim, {"--trace", "line.txt", "state"})).Exit, kUsage);
+    EXPECT_EQ(RunCli(On(sim, {"--trace", "/nonexistent/line.trace", "state"})).Exit, kUsage);
+    EXPECT_EQ(RunCli({"decode", "/nonexistent/line.trace"}).Exit, kUsage);
     EXPECT_EQ(RunCli(On(sim, {"update", "/nonexistent/image.bin"})).Exit, kUsage);
 
     const auto missing = RunCli({"--port", "/nonexistent/tty", "state"});

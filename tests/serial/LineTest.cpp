@@ -248,6 +248,38 @@ TEST_F(LineTest, HungUpLineEndsTransfersAtOnce) {
     EXPECT_LT(MsSince(writeStart), 1000);
 }
 
+// Keeps what the port tells it.
+struct RecordingTap final : LineTrace::TLineTap {
+    void Record(LineTrace::TDirection Direction, std::span<const uint8_t> Data,
+                LineTrace::TEnd End) override {
+        chunks.push_back({.Direction = Direction, .Bytes = {Data.begin(), Data.end()}, .End = End});
+    }
+    std::vector<LineTrace::TChunk> chunks;
+};
+
+TEST_F(LineTest, TapIsToldEveryTransferAndWhyEachReadEnded) {
+    using LineTrace::TDirection;
+    using LineTrace::TEnd;
+    RecordingTap tap;
+    port->Tap = &tap;
+    const Bytes frame{0x01, 0x0F, 0x01, 0x01, 0xF1, 0xAF, 0x03, 0xFF};
+    ASSERT_FALSE(port->WriteAll(frame.data(), static_cast<int>(frame.size())));
+    peer.Send({1, 2, 3});
+    ReadOnce(*port);
+    ReadOnce(*port);
+    peer.Send(Pattern(20));
+    ReadOnce(*port, 20);
+    port->Tap = nullptr;
+    ReadOnce(*port, 1);
+    const std::vector<LineTrace::TChunk> expected{
+        {.Direction = TDirection::Tx, .Bytes = frame, .End = TEnd::None},
+        {.Direction = TDirection::Rx, .Bytes = {1, 2, 3}, .End = TEnd::Silence},
+        {.Direction = TDirection::Rx, .Bytes = {}, .End = TEnd::Timeout},
+        {.Direction = TDirection::Rx, .Bytes = Pattern(20), .End = TEnd::Count},
+    };
+    EXPECT_EQ(tap.chunks, expected);
+}
+
 TEST_F(LineTest, DtrAndRtsAreOffAfterOpening) {
     // A second descriptor on the same terminal; root passes TIOCEXCL, others are refused.
     const int fd = open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -1,0 +1,21 @@
+#pragma once
+// What the port tells about every transfer when a tap is set on it: the bytes that went out or
+// came in, and for a read why it ended (a write: Failed when not every byte went out). The port
+// calls it on the thread of the transfer, after the transfer.
+
+#include <cstdint>
+#include <span>
+
+#include "serial/LineTrace.h"
+
+namespace LineTrace {
+
+class TLineTap {
+public:
+    virtual void Record(TDirection Direction, std::span<const uint8_t> Bytes, TEnd End) = 0;
+
+protected:
+    ~TLineTap() = default;
+};
+
+} // namespace LineTrace

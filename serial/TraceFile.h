@@ -1,0 +1,30 @@
+#pragma once
+// A tap that writes the trace to a file, a line per chunk, each line flushed as it is written so
+// that a trace survives a crash of the program that writes it. Safe to call from several threads.
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "serial/LineTap.h"
+
+namespace LineTrace {
+
+class TTraceFile final : public TLineTap {
+public:
+    // Creates or empties Path and writes the header naming Writer. Check IsOpen.
+    TTraceFile(const std::string& Path, const std::string& Writer);
+
+    bool IsOpen() const { return file != nullptr; }
+    void Record(TDirection Direction, std::span<const uint8_t> Bytes, TEnd End) override;
+
+private:
+    struct Closer {
+        void operator()(std::FILE* File) const { std::fclose(File); }
+    };
+    std::mutex mutex;
+    std::unique_ptr<std::FILE, Closer> file;
+};
+
+} // namespace LineTrace

@@ -1,0 +1,294 @@
+#include "trace/FrameText.h"
+
+#include "link/LinkFrame.h"
+#include "protocol/PackedDecimal.h"
+#include "protocol/crc16c.h"
+#include "trace/WireFrames.h"
+
+#include <cstdio>
+
+namespace FrameText {
+
+namespace {
+
+constexpr uint8_t kGetState = 0x01, kGetAmount = 0x04, kGetSumm = 0x06, kGetParam = 0x0F, kSetParam = 0x10,
+                  kEnterUpdateMode = 0xA5, kGetAddresses = 0x85;
+constexpr uint8_t kFwVersionId = 100, kSerialNoId = 101;
+constexpr std::size_t kTrailerSize = 2;
+constexpr std::size_t kCrcSize = 2;
+constexpr std::size_t kTextBytes = 5; // packed digits of the version and the serial number
+// Link transactions.
+constexpr uint8_t kStatus = 0x01, kValues = 0x02, kNozzle = 0x03, kIdentity = 0x09, kTotals = 0x65,
+                  kConfig = 0x80, kUpdateStart = 0xB6, kBlock = 0xC7, kD8 = 0xD8;
+
+std::string Number(unsigned Value) {
+    return std::to_string(Value);
+}
+
+std::string Named(uint8_t Code, const std::string& Name) {
+    return (Name.empty() ? "unknown command" : Name) + " (" + Hex(std::span(&Code, 1)) + ")";
+}
+
+std::string Checksum(uint16_t Received, uint16_t Computed) {
+    if (Received == Computed)
+        return "checksum " + Hex16(Received) + " good";
+    return "checksum BAD: received " + Hex16(Received) + ", computed " + Hex16(Computed);
+}
+
+std::string Text(std::span<const uint8_t> Data) {
+    return "\"" + PackedDecimal::BcdToText(Data.data(), static_cast<int>(Data.size())) + "\"";
+}
+
+std::string Bcd(std::span<const uint8_t> Data) {
+    return std::to_string(PackedDecimal::BcdToInt(Data.data(), static_cast<int>(Data.size())));
+}
+
+std::string ParameterValue(uint8_t Id, std::span<const uint8_t> Value) {
+    std::string text = "parameter " + Number(Id);
+    const std::string name = ParameterName(Id);
+    if (!name.empty())
+        text += " " + name;
+    if (Value.empty())
+        return text;
+    if (Id == kFwVersionId || Id == kSerialNoId)
+        return text + " = " + Text(Value.first(std::min(Value.size(), kTextBytes)));
+    return text + " = " + Number(Value[0]);
+}
+
+// The fields of a request body after address and command.
+std::string RequestFields(uint8_t Command, std::span<const uint8_t> Data) {
+    if (Command == kGetParam && Data.size() >= 2)
+        return ParameterValue(Data[1], {});
+    if (Command == kSetParam && Data.size() >= 2)
+        return ParameterValue(Data[1], Data.subspan(2)) + (Data.size() < 3 ? ", no value byte" : "");
+    if (Command == kEnterUpdateMode && Data.size() >= 2)
+        return "address " + Number(Data[1]) + ", serial number " + Text(Data.subspan(2));
+    if (Data.empty())
+        return "";
+    return "data " + Hex(Data);
+}
+
+// The fields of an answer's data as the tool decodes them.
+std::string AnswerFields(uint8_t Command, std::span<const uint8_t> Data) {
+    if (Command == kGetParam && Data.size() >= 1)
+        return ParameterValue(Data[0], Data.subspan(1));
+    if (Command == kGetState && Data.size() >= 3)
+        return "state " + Number(Data[0]) + ", ready " + Number(Data[1] & 1) + ", errors " +
+               Hex(Data.subspan(2, 1));
+    if (Command == kGetAddresses && Data.size() >= 2)
+        return "side addresses " + Number(Data[0]) + " and " + Number(Data[1]);
+    if ((Command == kGetAmount || Command == kGetSumm) && !Data.empty())
+        return "data " + Hex(Data);
+    if (Data.empty())
+        return "no data";
+    return "data " + Hex(Data);
+}
+
+std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromController) {
+    const std::string head = "  transaction " + Hex(std::span(&Trans, 1)) + " LNG " +
+                             Number(static_cast<unsigned>(Data.size())) + ": ";
+    switch (Trans) {
+    case kStatus:
+        if (!Data.empty())
+            return head + "status " + Number(Data[0]);
+        break;
+    case kValues:
+        if (Data.size() >= 8)
+            return head + "values " + Bcd(Data.first(4)) + " and " + Bcd(Data.subspan(4, 4));
+        break;
+    case kNozzle:
+        if (Data.size() >= 4)
+            return head + "price " + Bcd(Data.first(3)) + ", nozzle " + Number(Data[3] & 0x0F) +
+                   ((Data[3] & 0x10) ? " out" : " in");
+        break;
+    case kIdentity:
+        if (Data.size() >= 5)
+            return head + "identity " + Text(Data.first(5));
+        break;
+    case kTotals:
+        if (Data.size() >= 11)
+            return head + "totals " + Bcd(Data.subspan(1, 5)) + " and " + Bcd(Data.subspan(6, 5));
+        break;
+    case kConfig:
+        if (!FromController)
+            return head + "configuration request";
+        if (Data.size() == 26 || Data.size() == 27 || Data.size() == 29 || Data.size() == 30)
+            return head + "configuration record";
+        return head + "configuration record of an unknown length (the tool rejects it)";
+    case kUpdateStart:
+        if (Data.size() >= 6) {
+            const uint32_t value32 =
+                Data[0] | Data[1] << 8 | Data[2] << 16 | static_cast<uint32_t>(Data[3]) << 24;
+            return head + "update start, length " + Number(value32) + ", value " +
+                   Hex16(static_cast<uint16_t>(Data[4] | Data[5] << 8));
+        }
+        break;
+    case kBlock:
+        return head + "firmware block of " + Number(static_cast<unsigned>(Data.size())) + " bytes";
+    case kD8:
+        return head + "command D8 " + Hex(Data);
+    default:
+        return head + "unknown, " + Hex(Data);
+    }
+    return head + "too short to decode, " + Hex(Data);
+}
+
+} // namespace
+
+std::string Hex(std::span<const uint8_t> Bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const uint8_t byte : Bytes) {
+        if (!text.empty())
+            text += ' ';
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
+std::string Hex16(uint16_t Value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", Value);
+    return text;
+}
+
+std::string CommandName(uint8_t Code) {
+    switch (Code) {
+    case 0x01:
+        return "GetState";
+    case 0x02:
+        return "Auth";
+    case 0x03:
+        return "Stop";
+    case 0x04:
+        return "GetAmount";
+    case 0x06:
+        return "GetSumm";
+    case 0x08:
+        return "Reset";
+    case 0x0F:
+        return "GetParam";
+    case 0x10:
+        return "SetParam";
+    case 0xA5:
+        return "EnterUpdateMode";
+    case 0x85:
+        return "GetAddresses";
+    default:
+        return "";
+    }
+}
+
+std::string ParameterName(uint8_t Id) {
+    static constexpr const char* kNames[] = {"",          "Addr1",    "Addr2",      "NoFillTO1",
+                                             "NoFillTO2", "NoMaster", "MinVoltage", "PricePoint",
+                                             "AmoPoint",  "Recalc",   "ElType"};
+    if (Id < std::size(kNames))
+        return kNames[Id];
+    if (Id == kFwVersionId)
+        return "FwVersion";
+    if (Id == kSerialNoId)
+        return "SerialNo";
+    return "";
+}
+
+std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
+    std::vector<std::string> lines;
+    const bool trailerOk = Raw.size() >= kTrailerSize && Raw[Raw.size() - 2] == 0x03 && Raw.back() == 0xFF;
+    const WireFrames::TCommandBody unstuffed =
+        WireFrames::UnstuffCommand(Raw.first(Raw.size() - std::min(Raw.size(), kTrailerSize)));
+    const std::vector<uint8_t>& body = unstuffed.Body;
+    const std::string kind = Answer ? "command answer from " : "command request to ";
+    if (body.size() < 2 + kCrcSize) {
+        lines.push_back(kind + "? too short for a command frame: " + Hex(Raw));
+        return lines;
+    }
+    const std::size_t covered = body.size() - kCrcSize;
+    const uint16_t received = static_cast<uint16_t>(body[covered] | body[covered + 1] << 8);
+    const uint16_t computed = crc16c::Crc16(0, body.data(), static_cast<int32_t>(covered));
+    const std::span<const uint8_t> fields = std::span(body).first(covered);
+    std::string line = kind + Number(fields[0]) + ", " + Named(fields[1], CommandName(fields[1]));
+    if (Answer) {
+        if (fields.size() < 3) {
+            line += ", no length byte";
+        } else {
+            const std::size_t length = fields[2];
+            const std::span<const uint8_t> data = fields.subspan(3);
+            line += ", length " + Number(fields[2]);
+            if (data.size() != length)
+                line += " but " + Number(static_cast<unsigned>(data.size())) + " data bytes";
+            line += ": " + AnswerFields(fields[1], data.first(std::min(length, data.size())));
+        }
+    } else {
+        const std::string text = RequestFields(fields[1], fields.subspan(2));
+        if (!text.empty())
+            line += ": " + text;
+    }
+    lines.push_back(line + "; " + Checksum(received, computed));
+    for (const std::size_t at : unstuffed.StuffingErrors)
+        lines.push_back("  stuffing error: 10 FF at byte " + Number(static_cast<unsigned>(at - 1)) +
+                        " lacks its second 10");
+    if (!trailerOk)
+        lines.push_back("  trailer " + Hex(Raw.last(std::min(Raw.size(), kTrailerSize))) + ", not 03 FF");
+    return lines;
+}
+
+std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController) {
+    std::vector<std::string> lines;
+    const std::string way = FromController ? " from " : " to ";
+    if (Raw.size() < LinkFrame::kControlFrameSize) {
+        lines.push_back("link frame? too short: " + Hex(Raw));
+        return lines;
+    }
+    const uint8_t adr = Raw[0], control = Raw[1];
+    const uint8_t kind = LinkFrame::Kind(control), tx = LinkFrame::Tx(control);
+    const std::string where = way + Hex(Raw.first(1));
+    if (Raw.size() == LinkFrame::kControlFrameSize) {
+        const char* name = kind == LinkFrame::kPoll   ? "POLL"
+                           : kind == LinkFrame::kAck  ? "ACK"
+                           : kind == LinkFrame::kNak  ? "NAK"
+                           : kind == LinkFrame::kEot  ? "EOT"
+                           : kind == LinkFrame::kData ? "DATA (too short)"
+                                                      : nullptr;
+        std::string line = name ? std::string("link ") + name + where + ", TX " + Number(tx)
+                                : "link frame" + where + " of unknown kind " + Hex(Raw.subspan(1, 1));
+        if (Raw[2] != LinkFrame::kSF)
+            line += ", ends " + Hex(Raw.last(1)) + " instead of FA";
+        lines.push_back(line);
+        return lines;
+    }
+    if (kind != LinkFrame::kData) {
+        lines.push_back("link frame" + where + " of kind " + Hex(Raw.subspan(1, 1)) + ", " +
+                        Number(static_cast<unsigned>(Raw.size())) + " bytes: not a DATA frame");
+        return lines;
+    }
+    if (Raw.size() < LinkFrame::kShortestDataFrame || Raw[Raw.size() - 2] != LinkFrame::kETX) {
+        lines.push_back("link DATA" + where + ", TX " + Number(tx) +
+                        ": no ETX before the stop flag (cut short, or an FA sent without its 10)");
+        return lines;
+    }
+    std::vector<uint8_t> body{adr, control};
+    const std::vector<uint8_t> rest = LinkFrame::Unstuff(Raw.subspan(2, Raw.size() - 4));
+    body.insert(body.end(), rest.begin(), rest.end());
+    if (body.size() < 2 + kCrcSize) {
+        lines.push_back("link DATA" + where + ", TX " + Number(tx) + ": too short for its CRC");
+        return lines;
+    }
+    const std::size_t crcAt = body.size() - kCrcSize;
+    const uint16_t received = static_cast<uint16_t>(body[crcAt] | body[crcAt + 1] << 8);
+    const uint16_t computed = crc16c::Crc16(0, body.data(), static_cast<int32_t>(crcAt));
+    lines.push_back("link DATA" + where + ", TX " + Number(tx) + "; " + Checksum(received, computed));
+    const std::span<const uint8_t> payload = std::span(body).subspan(2, crcAt - 2);
+    std::size_t walked = 0;
+    LinkFrame::WalkPayload(payload, [&](uint8_t Trans, std::span<const uint8_t> Data) {
+        lines.push_back(Transaction(Trans, Data, FromController));
+        walked += 2 + Data.size();
+    });
+    if (walked < payload.size())
+        lines.push_back("  " + Number(static_cast<unsigned>(payload.size() - walked)) +
+                        " bytes left over that make no whole transaction: " + Hex(payload.subspan(walked)));
+    return lines;
+}
+
+} // namespace FrameText

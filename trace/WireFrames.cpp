@@ -1,0 +1,118 @@
+#include "trace/WireFrames.h"
+
+#include "link/LinkFrame.h"
+#include "protocol/CommandFrame.h"
+#include "protocol/crc16c.h"
+
+#include <optional>
+
+namespace WireFrames {
+
+namespace {
+
+constexpr uint8_t kEtx = 0x03;          // first trailer byte of a command frame
+constexpr uint8_t kCommandEnd = 0xFF;   // last trailer byte of a command frame
+constexpr uint8_t kEscape = 0x10;       // stuffing prefix of both protocols
+constexpr std::size_t kTrailerSize = 2; // 03 FF
+constexpr std::size_t kCrcSize = 2;
+constexpr std::size_t kShortestRequest = 6; // address, command, checksum, trailer
+// A frame's data may hold 03 FF too, but hardly more than a few times; noise full of them would
+// otherwise cost a checksum per pair.
+constexpr int kTrailersTried = 8;
+// Address, command and length come before an answer's data.
+constexpr std::size_t kAnswerHeader = CommandFrame::kHeaderSize;
+
+bool TrailerAt(std::span<const uint8_t> Bytes, std::size_t At) {
+    return At + 1 < Bytes.size() && Bytes[At] == kEtx && Bytes[At + 1] == kCommandEnd;
+}
+
+bool CommandCrcHolds(std::span<const uint8_t> Frame) {
+    const std::vector<uint8_t> body = UnstuffCommand(Frame.first(Frame.size() - kTrailerSize)).Body;
+    if (body.size() < kCrcSize + 2)
+        return false;
+    const std::size_t covered = body.size() - kCrcSize;
+    const uint16_t sent = static_cast<uint16_t>(body[covered] | body[covered + 1] << 8);
+    return crc16c::Crc16(0, body.data(), static_cast<int32_t>(covered)) == sent;
+}
+
+// The raw length that an answer's length byte gives, once enough bytes are there to tell.
+std::optional<std::size_t> LengthByteEnd(std::span<const uint8_t> Bytes) {
+    std::vector<uint8_t> kept;
+    for (std::size_t i = 0; i < Bytes.size(); ++i) {
+        if (Bytes[i] == kCommandEnd && !kept.empty() && kept.back() == kEscape)
+            kept.pop_back();
+        kept.push_back(Bytes[i]);
+        if (kept.size() > kAnswerHeader && kept.size() == kAnswerHeader + kept[2] + kCrcSize)
+            return i + 1 + kTrailerSize;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed) {
+    TCommandBody out;
+    for (std::size_t i = 0; i < Stuffed.size(); ++i) {
+        const uint8_t byte = Stuffed[i];
+        if (byte == kCommandEnd && !out.Body.empty() && out.Body.back() == kEscape) {
+            // The sender doubles the 0x10 in front of a 0xFF; a single one means a lost byte.
+            if (i < 2 || Stuffed[i - 2] != kEscape)
+                out.StuffingErrors.push_back(i);
+            out.Body.pop_back();
+        }
+        out.Body.push_back(byte);
+    }
+    return out;
+}
+
+TCut CutCommand(std::span<const uint8_t> Bytes, bool Answer) {
+    std::optional<std::size_t> firstTrailerEnd;
+    int tried = 0;
+    for (std::size_t at = kShortestRequest - kTrailerSize; at + 1 < Bytes.size() && tried < kTrailersTried;
+         ++at) {
+        if (!TrailerAt(Bytes, at))
+            continue;
+        ++tried;
+        if (CommandCrcHolds(Bytes.first(at + kTrailerSize)))
+            return {TFit::Frame, at + kTrailerSize};
+        if (!firstTrailerEnd)
+            firstTrailerEnd = at + kTrailerSize;
+    }
+    if (Answer) {
+        // A damaged answer still ends where its length byte says, whatever its trailer.
+        const auto end = LengthByteEnd(Bytes);
+        if (end && *end <= Bytes.size() && (!firstTrailerEnd || *end <= *firstTrailerEnd))
+            return {TFit::Frame, *end};
+    }
+    if (firstTrailerEnd)
+        return {TFit::Frame, *firstTrailerEnd};
+    return {};
+}
+
+TCut CutLink(std::span<const uint8_t> Bytes) {
+    for (std::size_t i = 0; i < Bytes.size(); ++i) {
+        // ADR and the control byte are never escaped; inside the body a 0x10 escapes the 0xFA.
+        if (Bytes[i] == LinkFrame::kSF && !(i >= 3 && Bytes[i - 1] == LinkFrame::kDLE))
+            return {TFit::Frame, i + 1};
+    }
+    return {};
+}
+
+bool IsIntact(TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer, uint8_t LinkAddress) {
+    if (Protocol == TProtocol::Command) {
+        if (Frame.size() < kShortestRequest || !TrailerAt(Frame, Frame.size() - kTrailerSize))
+            return false;
+        return CommandCrcHolds(Frame);
+    }
+    if (Frame.empty() || Frame[0] != LinkAddress || Frame.back() != LinkFrame::kSF)
+        return false;
+    if (Frame.size() == LinkFrame::kControlFrameSize) {
+        const uint8_t kind = LinkFrame::Kind(Frame[1]);
+        return Answer
+                   ? (kind == LinkFrame::kAck || kind == LinkFrame::kNak || kind == LinkFrame::kEot)
+                   : (kind == LinkFrame::kAck || (kind == LinkFrame::kPoll && LinkFrame::Tx(Frame[1]) == 0));
+    }
+    return LinkFrame::AcceptData(Frame, LinkAddress).Status == LinkFrame::TDataStatus::Accepted;
+}
+
+} // namespace WireFrames

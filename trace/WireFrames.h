@@ -1,0 +1,42 @@
+#pragma once
+// Finding frames of either protocol in bytes as they came off the line, however the reads cut
+// them: where a frame that starts at the front ends, and whether it is intact.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace WireFrames {
+
+enum class TProtocol { Command, Link };
+
+enum class TFit {
+    Frame,    // a frame ends within the bytes
+    NeedMore, // the bytes may be the start of a frame
+};
+
+struct TCut {
+    TFit Fit = TFit::NeedMore;
+    std::size_t Length = 0; // raw bytes of the frame, when Fit is Frame
+};
+
+// Command protocol. An answer carries a length byte; a request need not, so a request ends at
+// the first trailer after which the checksum holds, or else at the first trailer.
+TCut CutCommand(std::span<const uint8_t> Bytes, bool Answer);
+// Link protocol: a frame ends at the first 0xFA that no 0x10 escapes.
+TCut CutLink(std::span<const uint8_t> Bytes);
+
+// The bytes before the trailer with the stuffing undone, and where a 0x10 0xFF pair came without
+// its second 0x10 (raw positions of the 0xFF).
+struct TCommandBody {
+    std::vector<uint8_t> Body;
+    std::vector<std::size_t> StuffingErrors;
+};
+TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed);
+
+// A whole frame whose checksum holds and whose end is right; a link control frame (it carries no
+// checksum) must come from LinkAddress and be of a known kind.
+bool IsIntact(TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer, uint8_t LinkAddress);
+
+} // namespace WireFrames

@@ -4,11 +4,12 @@
 #include <cstring>
 #include <fstream>
 
-#include "protocol/ConfigPage.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
+#include "protocol/ConfigPage.h"
 #include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
+#include "serial/SystemPath.h"
 
 namespace ConfigCommands {
 
@@ -18,7 +19,7 @@ int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TComma
         return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::ReadFailureMessage(commands.Errors));
     const std::string text = ConfigFile::Encode(commands.Cfg);
     if (!Command.File.empty()) {
-        std::ofstream file(Command.File, std::ios::binary | std::ios::trunc);
+        std::ofstream file(SystemPath::Native(Command.File), std::ios::binary | std::ios::trunc);
         file << text << '\n';
         if (!file.flush())
             return Out.Fail(ExitCodes::Usage, Command.File + ": " + std::strerror(errno));

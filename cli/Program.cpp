@@ -16,6 +16,7 @@
 #include "cli/Session.h"
 #include "cli/UpdateCommand.h"
 #include "serial/MyCOMM.h"
+#include "serial/SystemPath.h"
 #include "serial/TraceFile.h"
 
 namespace Program {
@@ -32,7 +33,7 @@ struct TFiles {
 };
 
 std::optional<std::string> ReadText(const std::string& Path, std::string& Text) {
-    std::ifstream file(Path, std::ios::binary);
+    std::ifstream file(SystemPath::Native(Path), std::ios::binary);
     if (!file)
         return Path + ": " + std::strerror(errno);
     std::ostringstream text;

@@ -14,4 +14,8 @@ int OpenForReading(const std::string& Utf8Path) {
     return ::open(Native(Utf8Path).c_str(), O_RDONLY | O_CLOEXEC);
 }
 
+std::FILE* OpenForWriting(const std::string& Utf8Path) {
+    return std::fopen(Native(Utf8Path).c_str(), "we");
+}
+
 } // namespace SystemPath

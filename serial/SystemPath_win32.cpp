@@ -26,4 +26,9 @@ int OpenForReading(const std::string& Utf8Path) {
     return ::_wopen(Native(Utf8Path).c_str(), _O_RDONLY | _O_BINARY);
 }
 
+std::FILE* OpenForWriting(const std::string& Utf8Path) {
+    // Binary, so that a file written here reads the same on Linux.
+    return ::_wfopen(Native(Utf8Path).c_str(), L"wb");
+}
+
 } // namespace SystemPath

@@ -1,9 +1,11 @@
 #include "serial/TraceFile.h"
 
+#include "serial/SystemPath.h"
+
 namespace LineTrace {
 
 TTraceFile::TTraceFile(const std::string& Path, const std::string& Writer)
-    : file(std::fopen(Path.c_str(), "w")) {
+    : file(SystemPath::OpenForWriting(Path)) {
     if (file) {
         std::fprintf(file.get(), "%s\n# written by %s\n", kHeader, Writer.c_str());
         std::fflush(file.get());

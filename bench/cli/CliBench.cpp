@@ -57,7 +57,7 @@ void BM_ConfigRead(benchmark::State& state) {
     simOptions.PaceBitsPerSecond = pace;
     sim::Simulator simulator(simOptions);
     const std::atomic<bool> stop{false};
-    Session::TSession session(LineOptions(simulator, pace, fast), stop);
+    Session::TSession session(LineOptions(simulator, pace, fast), stop, nullptr);
     double seconds = 0, wire = 0;
     for (auto _ : state) {
         simulator.ClearReceived();
@@ -97,7 +97,7 @@ void BM_Update64KiB(benchmark::State& state) {
         simOptions.PaceBitsPerSecond = pace;
         sim::Simulator simulator(simOptions);
         const std::atomic<bool> stop{false};
-        Session::TSession session(LineOptions(simulator, pace, fast), stop);
+        Session::TSession session(LineOptions(simulator, pace, fast), stop, nullptr);
         FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
         TTimedWindow window(&session, kBodyBytes);
         const auto start = Clock::now();

@@ -36,7 +36,10 @@ std::string Checksum(uint16_t Received, uint16_t Computed) {
 }
 
 std::string Text(std::span<const uint8_t> Data) {
-    return "\"" + PackedDecimal::BcdToText(Data.data(), static_cast<int>(Data.size())) + "\"";
+    std::string quoted(1, '"');
+    quoted += PackedDecimal::BcdToText(Data.data(), static_cast<int>(Data.size()));
+    quoted += '"';
+    return quoted;
 }
 
 std::string Bcd(std::span<const uint8_t> Data) {

@@ -33,10 +33,6 @@ namespace fMain {
 namespace {
 
 using namespace LineSettings;
-// The link engine: the firmware loader's station address, one nozzle, a timer that never runs.
-constexpr uint8_t kLinkAddress = 255;
-constexpr int32_t kNozzles = 1;
-constexpr int32_t kTimerMs = 1000;
 
 // The traffic window keeps this many of the latest writes and reads: a firmware update of 64 KiB
 // makes about 4000.
@@ -310,7 +306,8 @@ void TForm1::bOpenCloseClick() {
         CommPort->Tap = TrafficLog.get();
         Commands = std::make_unique<PtnLL::TPtnLL>(ui->vTRKAddr->Value(), *CommPort);
         Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
-        Engine = std::make_unique<uDispenser::TDispenserLL>(kLinkAddress, kNozzles, *CommPort, kTimerMs);
+        Engine = std::make_unique<uDispenser::TDispenserLL>(
+            uDispenser::kLoaderAddress, uDispenser::kLoaderNozzles, *CommPort, uDispenser::kLoaderTimerMs);
         Engine->OnCrcMismatch = [](const std::string& Text) { ShowOwnerlessBox(Text, "", MbOk); };
     } catch (...) {
         Engine.reset();

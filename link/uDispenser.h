@@ -79,6 +79,12 @@ enum class TDecodeOutcome {
 // Decodes one transaction into State. A record shorter than its decoder reads changes nothing.
 TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::span<const uint8_t> Data);
 
+// How the service tools make the engine: the firmware loader's station address, one nozzle, a
+// timer that never runs.
+constexpr uint8_t kLoaderAddress = 255;
+constexpr int32_t kLoaderNozzles = 1;
+constexpr int32_t kLoaderTimerMs = 1000;
+
 class TDispenserLL {
 public:
     // Error flag bits: why the last exchange failed.

@@ -69,14 +69,23 @@ std::optional<Clock::time_point> Deadline(Clock::time_point Start, uint32_t Mult
     return Start + Milliseconds(std::min(limitMs, kLongestLimitMs));
 }
 
-// Waits until Fd is ready for Events or Limit has come (no limit: waits as long as it takes); a
-// negative Fd only waits for the time. Returns the events seen, 0 when the limit came first, -1 on
-// failure. The limit goes to ppoll() to the nanosecond: poll() takes whole milliseconds, and
-// rounding up to them would end a wait up to one late.
+// A long sleep wakes later than a short one: the processor has gone deeper into idle, and under a
+// hypervisor the host adds its own delay (measured: about 150 us after 25 ms, 40 us after 1 ms).
+// So a wait whose limit lies further ahead than this first sleeps until this much before it; the
+// caller then looks at the line again and waits out the rest.
+constexpr Nanoseconds kWakeAhead = std::chrono::milliseconds(1);
+
+// Waits until Fd is ready for Events or Limit has come, or, for a limit further ahead than
+// kWakeAhead, until shortly before it (no limit: waits as long as it takes); a negative Fd only
+// waits for the time. Returns the events seen, 0 when the time came first, -1 on failure. The
+// time goes to ppoll() to the nanosecond: poll() takes whole milliseconds, and rounding up to
+// them would end a wait up to one late.
 int WaitFor(int Fd, short Events, std::optional<Clock::time_point> Limit) {
     timespec left{};
     if (Limit) {
-        const auto ns = std::max(std::chrono::ceil<Nanoseconds>(*Limit - Clock::now()), Nanoseconds::zero());
+        auto ns = std::max(std::chrono::ceil<Nanoseconds>(*Limit - Clock::now()), Nanoseconds::zero());
+        if (ns > 2 * kWakeAhead)
+            ns -= kWakeAhead;
         left.tv_sec = static_cast<time_t>(ns.count() / 1'000'000'000);
         left.tv_nsec = static_cast<long>(ns.count() % 1'000'000'000);
     }

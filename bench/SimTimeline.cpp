@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <iterator>
 
 namespace SimTimeline {
 
@@ -39,6 +40,27 @@ double ThreadCpuUs() {
 
 double ProcessCpuUs() {
     return Us(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+void TWriteStamps::Record(LineTrace::TDirection Direction, std::span<const uint8_t>, LineTrace::TEnd) {
+    if (Direction == LineTrace::TDirection::Tx)
+        Ends.push_back(std::chrono::steady_clock::now());
+}
+
+std::vector<double> HandOverUs(const std::vector<sim::FrameTiming>& Timings, const TWriteStamps& Writes) {
+    std::vector<double> handOvers;
+    if (Writes.Ends.empty())
+        return handOvers;
+    for (const sim::FrameTiming& t : Timings) {
+        // The request's write is the one whose end lies nearest its arrival: the simulator may
+        // read it before the tool's write call has returned, and then it took no hand-over time.
+        const auto after = std::lower_bound(Writes.Ends.begin(), Writes.Ends.end(), t.Received);
+        auto nearest = after == Writes.Ends.end() ? std::prev(after) : after;
+        if (after != Writes.Ends.begin() && t.Received - *std::prev(after) < *nearest - t.Received)
+            nearest = std::prev(after);
+        handOvers.push_back(std::max(Microseconds(t.Received - *nearest), 0.0));
+    }
+    return handOvers;
 }
 
 } // namespace SimTimeline

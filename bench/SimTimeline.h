@@ -8,6 +8,7 @@
 #include <chrono>
 #include <vector>
 
+#include "serial/LineTap.h"
 #include "sim/Simulator.h"
 
 namespace SimTimeline {
@@ -31,6 +32,16 @@ double Microseconds(std::chrono::steady_clock::duration Span);
 // (the simulator's thread too).
 double ThreadCpuUs();
 double ProcessCpuUs();
+
+// Set on the tool's port: when each of its writes ended.
+class TWriteStamps : public LineTrace::TLineTap {
+public:
+    void Record(LineTrace::TDirection Direction, std::span<const uint8_t>, LineTrace::TEnd) override;
+    std::vector<std::chrono::steady_clock::time_point> Ends;
+};
+
+// Per received frame, the time from the end of the tool's write that sent it to its arrival.
+std::vector<double> HandOverUs(const std::vector<sim::FrameTiming>& Timings, const TWriteStamps& Writes);
 
 // Over the answered frames with Select(index) true; the tool's time needs the frame that follows.
 template <typename Select>

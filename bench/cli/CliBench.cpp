@@ -3,13 +3,18 @@
 // Counters, in seconds: the operation (for the update, the block transfer alone, and the
 // preparation before it, whose 1000 ms pause and unanswered probe are fixed costs), and the wire
 // time of what it moved (requests and answers at 11 bits a byte), with the share above it.
-// The paced simulator answers as soon as a request has arrived, so the wire time is the floor.
+// The floor read off the simulator's clock is the wire time plus the controller's answer time:
+// per exchange, from the request's arrival to the answer's last byte leaving (the paced simulator
+// waits the request's own wire time before it answers), plus the 25 ms of silence that ends a
+// standard read. Above it stands the tool's time per exchange, in microseconds, which also holds
+// the pseudo-terminal's hand-over both ways (the request's is given apart).
 
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <chrono>
 
+#include "bench/SimTimeline.h"
 #include "cli/CliWindow.h"
 #include "cli/Options.h"
 #include "cli/Session.h"
@@ -25,6 +30,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr double kBitsPerByte = 11; // start, 8 data, parity, stop
+constexpr double kSilenceUs = 25'000; // the read interval that ends a standard read
 constexpr uint32_t kBodyBytes = 64 * 1024;
 constexpr uint8_t kUpdateBlock = 0xC7;
 constexpr double kAckBytes = 3;
@@ -44,10 +50,22 @@ Options::TOptions LineOptions(const sim::Simulator& Sim, uint32_t Pace, bool Fas
     return options;
 }
 
-void Report(benchmark::State& State, double Seconds, double WireSeconds) {
+template <typename Select>
+void Report(benchmark::State& State, double Seconds, double WireSeconds, const sim::Simulator& Sim,
+            const SimTimeline::TWriteStamps& Writes, bool Fast, Select select) {
+    const auto timings = Sim.Timings();
+    const auto exchanges = SimTimeline::Measure(timings, Fast ? 0 : kSilenceUs, select);
+    const auto handOver = SimTimeline::Summarise(SimTimeline::HandOverUs(timings, Writes));
+    const double floor = exchanges.SimulatorSeconds + (Fast ? 0 : exchanges.Answered * kSilenceUs / 1e6);
+    const auto tool = SimTimeline::Summarise(exchanges.ToolUs);
     State.counters["op_s"] = Seconds;
     State.counters["wire_s"] = WireSeconds;
     State.counters["over_wire_pct"] = (Seconds / WireSeconds - 1) * 100;
+    State.counters["floor_s"] = floor;
+    State.counters["over_floor_pct"] = (Seconds / floor - 1) * 100;
+    State.counters["tool_us_median"] = tool.MedianUs;
+    State.counters["tool_us_p99"] = tool.P99Us;
+    State.counters["handover_us_median"] = handOver.MedianUs;
 }
 
 void BM_ConfigRead(benchmark::State& state) {
@@ -57,7 +75,8 @@ void BM_ConfigRead(benchmark::State& state) {
     simOptions.PaceBitsPerSecond = pace;
     sim::Simulator simulator(simOptions);
     const std::atomic<bool> stop{false};
-    Session::TSession session(LineOptions(simulator, pace, fast), stop, nullptr);
+    SimTimeline::TWriteStamps writes;
+    Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);
     double seconds = 0, wire = 0;
     for (auto _ : state) {
         simulator.ClearReceived();
@@ -72,7 +91,7 @@ void BM_ConfigRead(benchmark::State& state) {
             requestBytes += static_cast<double>(frame.size());
         wire = (requestBytes + kByteAnswers + kTextAnswers) * kBitsPerByte / pace;
     }
-    Report(state, seconds, wire);
+    Report(state, seconds, wire, simulator, writes, fast, [](size_t) { return true; });
 }
 
 // Notes when the progress window opens: the preparation is over then.
@@ -91,13 +110,13 @@ void BM_Update64KiB(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
     const bool fast = state.range(1) != 0;
     const std::vector<uint8_t> file = SimImage::MakeImage(kBodyBytes, 0x1234, 64);
-    double preparation = 0, transfer = 0, wire = 0;
     for (auto _ : state) {
         sim::Options simOptions;
         simOptions.PaceBitsPerSecond = pace;
         sim::Simulator simulator(simOptions);
         const std::atomic<bool> stop{false};
-        Session::TSession session(LineOptions(simulator, pace, fast), stop, nullptr);
+        SimTimeline::TWriteStamps writes;
+        Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);
         FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
         TTimedWindow window(&session, kBodyBytes);
         const auto start = Clock::now();
@@ -107,18 +126,18 @@ void BM_Update64KiB(benchmark::State& state) {
             state.SkipWithError("the update did not complete");
             return;
         }
-        preparation = Seconds(window.TransferStart - start);
-        transfer = Seconds(end - window.TransferStart);
+        const auto frames = simulator.ReceivedFrames();
+        const auto isBlock = [&](size_t i) { return frames[i].size() > 2 && frames[i][2] == kUpdateBlock; };
         double blockBytes = 0, blocks = 0;
-        for (const auto& frame : simulator.ReceivedFrames())
-            if (frame.size() > 2 && frame[2] == kUpdateBlock) {
-                blockBytes += static_cast<double>(frame.size());
+        for (size_t i = 0; i < frames.size(); ++i)
+            if (isBlock(i)) {
+                blockBytes += static_cast<double>(frames[i].size());
                 ++blocks;
             }
-        wire = (blockBytes + blocks * kAckBytes) * kBitsPerByte / pace;
+        const double wire = (blockBytes + blocks * kAckBytes) * kBitsPerByte / pace;
+        state.counters["prep_s"] = Seconds(window.TransferStart - start);
+        Report(state, Seconds(end - window.TransferStart), wire, simulator, writes, fast, isBlock);
     }
-    state.counters["prep_s"] = preparation;
-    Report(state, transfer, wire);
 }
 
 BENCHMARK(BM_ConfigRead)

@@ -3,7 +3,8 @@
 // update start) and the block transfer, each in seconds; the transfer's floor, read off the
 // simulator's clock: per block what the simulator took (at a line speed, the block's and its ACK's
 // wire time) plus the 25 ms of silence that ends every read; the tool's time per block in
-// microseconds (median and 99th percentile); the simulator's lateness against the ideal time of
+// microseconds (median and 99th percentile), with each request's hand-over through the
+// pseudo-terminal measured apart; the simulator's lateness against the ideal time of
 // each ACK's last byte; and CPU time per block of the tool's thread and of the whole process.
 
 #include <chrono>
@@ -50,6 +51,7 @@ void BM_Update64KiB(benchmark::State& state) {
         ImageBytes::MakeImageFile(kBodyBytes, 0x1234, ImageBytes::PatternBody(kBodyBytes, 64));
     double preparation = 0, transfer = 0, floor = 0, threadCpu = 0, processCpu = 0;
     SimTimeline::Gaps blocks;
+    std::vector<double> handOvers;
     for (auto _ : state) {
         state.PauseTiming();
         sim::Options options;
@@ -57,6 +59,8 @@ void BM_Update64KiB(benchmark::State& state) {
         sim::Simulator simulator(options);
         MyCOMM::TZMyComm port(simulator.PortPath(), pace ? pace : 115200, 256, 256, 2, 1, 0, 8);
         port.SetTimeouts(25, 0, 500, 1, 200);
+        SimTimeline::TWriteStamps writes;
+        port.Tap = &writes;
         PtnLL::TPtnLL commands(1, port);
         uDispenser::TDispenserLL engine(255, 1, port, 1000);
         TTimedWindow window;
@@ -87,10 +91,12 @@ void BM_Update64KiB(benchmark::State& state) {
                    frames[i][2] == kUpdateBlock;
         });
         floor = blocks.SimulatorSeconds + blocks.Answered * kSilenceUs / 1e6;
+        handOvers = SimTimeline::HandOverUs(timings, writes);
         state.ResumeTiming();
     }
     const auto tool = SimTimeline::Summarise(blocks.ToolUs);
     const auto pacing = SimTimeline::Summarise(blocks.PacingErrUs);
+    const auto handOver = SimTimeline::Summarise(handOvers);
     const double count = blocks.Answered > 0 ? blocks.Answered : 1;
     state.counters["prep_s"] = preparation;
     state.counters["transfer_s"] = transfer;
@@ -98,6 +104,8 @@ void BM_Update64KiB(benchmark::State& state) {
     state.counters["over_floor_pct"] = floor > 0 ? (transfer / floor - 1) * 100 : 0;
     state.counters["tool_us_median"] = tool.MedianUs;
     state.counters["tool_us_p99"] = tool.P99Us;
+    state.counters["handover_us_median"] = handOver.MedianUs;
+    state.counters["handover_us_p99"] = handOver.P99Us;
     state.counters["sim_late_us_median"] = pacing.MedianUs;
     state.counters["sim_late_us_p99"] = pacing.P99Us;
     state.counters["tool_cpu_us"] = threadCpu / count;

@@ -1,8 +1,8 @@
 // Command exchanges against the simulated controller answering at once on a pseudo-terminal.
 // Every exchange's floor is the simulator's own time plus the 25 ms of silence that ends the read;
 // the rest, up to the next request's arrival, is the tool's. Counters, in microseconds per exchange:
-// the tool's time (median and 99th percentile), the simulator's lateness against when each answer
-// was due, and the CPU time of the tool's thread and of the whole process.
+// the tool's time (median and 99th percentile), the request's hand-over through the
+// pseudo-terminal, the simulator's lateness against when each answer was due, and the CPU time of the tool's thread and of the whole process.
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +21,8 @@ void RunExchanges(benchmark::State& state, int ExchangesPerCommand, Command comm
     sim::Simulator simulator;
     MyCOMM::TZMyComm port(simulator.PortPath(), 9600, 256, 256, 2, 1, 0, 8);
     port.SetTimeouts(25, 0, 500, 1, 200);
+    SimTimeline::TWriteStamps writes;
+    port.Tap = &writes;
     PtnLL::TPtnLL commands(1, port);
 
     const double threadCpuStart = SimTimeline::ThreadCpuUs();
@@ -36,11 +38,15 @@ void RunExchanges(benchmark::State& state, int ExchangesPerCommand, Command comm
     state.counters["tool_cpu_us"] = (SimTimeline::ThreadCpuUs() - threadCpuStart) / exchanges;
     state.counters["process_cpu_us"] = (SimTimeline::ProcessCpuUs() - processCpuStart) / exchanges;
 
-    const auto gaps = SimTimeline::Measure(simulator.Timings(), kSilenceUs, [](size_t) { return true; });
+    const auto timings = simulator.Timings();
+    const auto gaps = SimTimeline::Measure(timings, kSilenceUs, [](size_t) { return true; });
+    const auto handOver = SimTimeline::Summarise(SimTimeline::HandOverUs(timings, writes));
     const auto tool = SimTimeline::Summarise(gaps.ToolUs);
     const auto pacing = SimTimeline::Summarise(gaps.PacingErrUs);
     state.counters["tool_us_median"] = tool.MedianUs;
     state.counters["tool_us_p99"] = tool.P99Us;
+    state.counters["handover_us_median"] = handOver.MedianUs;
+    state.counters["handover_us_p99"] = handOver.P99Us;
     state.counters["sim_late_us_median"] = pacing.MedianUs;
     state.counters["sim_late_us_p99"] = pacing.P99Us;
 }

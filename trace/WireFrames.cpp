@@ -4,6 +4,7 @@
 #include "protocol/CommandFrame.h"
 #include "protocol/crc16c.h"
 
+#include <array>
 #include <optional>
 
 namespace WireFrames {
@@ -26,23 +27,47 @@ bool TrailerAt(std::span<const uint8_t> Bytes, std::size_t At) {
     return At + 1 < Bytes.size() && Bytes[At] == kEtx && Bytes[At + 1] == kCommandEnd;
 }
 
+// Unstuffing drops each 0x10 that a 0xFF follows and keeps every other byte as it is; the scans
+// below undo it on the fly, since they run at every byte of a noisy line and must not allocate.
+bool DroppedByUnstuffing(std::span<const uint8_t> Stuffed, std::size_t At) {
+    return Stuffed[At] == kEscape && At + 1 < Stuffed.size() && Stuffed[At + 1] == kCommandEnd;
+}
+
 bool CommandCrcHolds(std::span<const uint8_t> Frame) {
-    const std::vector<uint8_t> body = UnstuffCommand(Frame.first(Frame.size() - kTrailerSize)).Body;
-    if (body.size() < kCrcSize + 2)
+    const auto stuffed = Frame.first(Frame.size() - kTrailerSize);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < stuffed.size(); ++i)
+        kept += DroppedByUnstuffing(stuffed, i) ? 0 : 1;
+    if (kept < kCrcSize + 2)
         return false;
-    const std::size_t covered = body.size() - kCrcSize;
-    const uint16_t sent = static_cast<uint16_t>(body[covered] | body[covered + 1] << 8);
-    return crc16c::Crc16(0, body.data(), static_cast<int32_t>(covered)) == sent;
+    const std::size_t covered = kept - kCrcSize;
+    uint16_t crc = 0;
+    std::array<uint8_t, kCrcSize> sent{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < stuffed.size(); ++i) {
+        if (DroppedByUnstuffing(stuffed, i))
+            continue;
+        if (at < covered)
+            crc = crc16c::Crc16(crc, &stuffed[i], 1);
+        else
+            sent[at - covered] = stuffed[i];
+        ++at;
+    }
+    return crc == static_cast<uint16_t>(sent[0] | sent[1] << 8);
 }
 
 // The raw length that an answer's length byte gives, once enough bytes are there to tell.
 std::optional<std::size_t> LengthByteEnd(std::span<const uint8_t> Bytes) {
-    std::vector<uint8_t> kept;
+    // How many bytes unstuffing has kept so far, and the first of them: the header.
+    std::size_t kept = 0;
+    std::array<uint8_t, kAnswerHeader> header{};
     for (std::size_t i = 0; i < Bytes.size(); ++i) {
-        if (Bytes[i] == kCommandEnd && !kept.empty() && kept.back() == kEscape)
-            kept.pop_back();
-        kept.push_back(Bytes[i]);
-        if (kept.size() > kAnswerHeader && kept.size() == kAnswerHeader + kept[2] + kCrcSize)
+        if (i > 0 && DroppedByUnstuffing(Bytes, i - 1))
+            --kept;
+        if (kept < header.size())
+            header[kept] = Bytes[i];
+        ++kept;
+        if (kept > kAnswerHeader && kept == kAnswerHeader + header[2] + kCrcSize)
             return i + 1 + kTrailerSize;
     }
     return std::nullopt;

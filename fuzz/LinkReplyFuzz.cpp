@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
@@ -18,7 +19,7 @@
 namespace {
 
 using FuzzCheck::Require;
-using FuzzInput::Bytes;
+using FuzzInput::Piece;
 
 // The link address the service application uses.
 constexpr uint8_t kAddress = 0xFF;
@@ -58,7 +59,7 @@ void WalkAndDecode(std::span<const uint8_t> Payload, uDispenser::TControllerStat
     CheckState(State);
 }
 
-void CheckReply(const Bytes& Reply, uDispenser::TControllerState& State) {
+void CheckReply(Piece Reply, uDispenser::TControllerState& State) {
     LinkFrame::TControlReply control;
     if (LinkFrame::AcceptControl(Reply, Reply.empty() ? kAddress : Reply[0], control)) {
         Require(Reply.size() == LinkFrame::kControlFrameSize, "a control reply has three bytes");
@@ -73,13 +74,14 @@ void CheckReply(const Bytes& Reply, uDispenser::TControllerState& State) {
     // The reply's bytes as a payload of their own, so every decoder sees every length.
     WalkAndDecode(Reply, State);
 
-    Require(LinkFrame::Unstuff(LinkFrame::Stuff(Reply)) == Reply, "unstuffing undoes stuffing");
+    Require(std::ranges::equal(LinkFrame::Unstuff(LinkFrame::Stuff(Reply)), Reply),
+            "unstuffing undoes stuffing");
     // The reply taken as transactions: a frame built around them is accepted with them.
     const std::vector<uint8_t> frame =
         LinkFrame::DataFrame(kAddress, static_cast<uint8_t>(Reply.size() & 0x0F), Reply);
     if (frame.size() <= LinkFrame::kLongestFrame) {
         const LinkFrame::TDataReply back = LinkFrame::AcceptData(frame, kAddress);
-        Require(back.Status == LinkFrame::TDataStatus::Accepted && back.Payload == Reply,
+        Require(back.Status == LinkFrame::TDataStatus::Accepted && std::ranges::equal(back.Payload, Reply),
                 "a built frame is accepted with its payload");
     }
 }
@@ -109,8 +111,8 @@ bool AcknowledgedFirst(const ScriptedLine::TScriptedLine& Line, std::size_t Writ
     if (writes.size() <= Writes || reads.size() <= Reads) {
         return false;
     }
-    const Bytes& frame = writes[Writes];
-    const Bytes& reply = reads[Reads];
+    const Piece frame = writes[Writes];
+    const Piece reply = reads[Reads];
     return frame.size() >= LinkFrame::kShortestDataFrame && reply.size() == LinkFrame::kControlFrameSize &&
            reply[0] == kAddress && reply[1] == (LinkFrame::kAck | LinkFrame::Tx(frame[1])) &&
            reply[2] == LinkFrame::kSF;
@@ -119,14 +121,16 @@ bool AcknowledgedFirst(const ScriptedLine::TScriptedLine& Line, std::size_t Writ
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
-    ScriptedLine::TScriptedLine line;
+    // Kept from input to input: Script resets the line, and the replies are refilled.
+    static ScriptedLine::TScriptedLine line;
+    static std::vector<Piece> replies;
 
     FuzzInput::TReader input(std::span(Data, Size));
     const uint8_t setup = input.Byte();
-    const std::vector<Bytes> replies = input.Answers();
+    input.Answers(replies);
 
     uDispenser::TControllerState state;
-    for (const Bytes& reply : replies) {
+    for (const Piece reply : replies) {
         CheckReply(reply, state);
     }
 

@@ -22,7 +22,7 @@ using FuzzCheck::Require;
 
 constexpr uint64_t kStepUs = 25'000; // apart, as the tool's reads are
 
-LineTrace::TChunk Chunk(const FuzzInput::Bytes& Piece, std::size_t Index) {
+LineTrace::TChunk Chunk(FuzzInput::Piece Piece, std::size_t Index) {
     LineTrace::TChunk chunk;
     chunk.TimeUs = Index * kStepUs;
     if (Piece.empty())
@@ -39,8 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
     const std::span input(Data, Size);
     TraceDecoder::DecodeText(std::string_view(reinterpret_cast<const char*>(Data), Size));
 
-    FuzzInput::TReader reader(input);
-    const std::vector<FuzzInput::Bytes> pieces = reader.Answers();
+    // Kept from input to input, refilled each time.
+    static std::vector<FuzzInput::Piece> pieces;
+    FuzzInput::TReader(input).Answers(pieces);
     TraceDecoder::TDecoder decoder;
     std::vector<std::string> direct;
     std::string text = std::string(LineTrace::kHeader) + "\n";

@@ -59,11 +59,20 @@ struct TFound {
 TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
                  std::optional<uint8_t> CommandAddress, uint8_t LinkAddress) {
     const TProtocol order[] = {Hint, Other(Hint)};
+    // Each cut below scans to the end; where no intact frame can start, it is not made.
+    const std::optional<std::size_t> lastTrailerEnd = WireFrames::LastCommandTrailerEnd(Bytes);
+    const auto mayStartIntact = [&](TProtocol Protocol, std::size_t At) {
+        return Protocol == TProtocol::Link
+                   ? Bytes[At] == LinkAddress
+                   : lastTrailerEnd && *lastTrailerEnd >= At + WireFrames::kShortestCommandFrame;
+    };
     for (std::size_t at = 0; at < Bytes.size(); ++at) {
         // Looking for a frame at every byte of a noisy line would cost a checksum per byte and trailer.
         if (at > 0 && Bytes[at] != LinkAddress && CommandAddress && Bytes[at] != *CommandAddress)
             continue;
         for (const TProtocol protocol : order) {
+            if (!mayStartIntact(protocol, at))
+                continue;
             const auto rest = Bytes.subspan(at);
             const WireFrames::TCut cut = Cut(protocol, rest, Answer);
             if (cut.Fit == WireFrames::TFit::Frame &&

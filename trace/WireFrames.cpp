@@ -16,7 +16,6 @@ constexpr uint8_t kCommandEnd = 0xFF;   // last trailer byte of a command frame
 constexpr uint8_t kEscape = 0x10;       // stuffing prefix of both protocols
 constexpr std::size_t kTrailerSize = 2; // 03 FF
 constexpr std::size_t kCrcSize = 2;
-constexpr std::size_t kShortestRequest = 6; // address, command, checksum, trailer
 // A frame's data may hold 03 FF too, but hardly more than a few times; noise full of them would
 // otherwise cost a checksum per pair.
 constexpr int kTrailersTried = 8;
@@ -93,8 +92,8 @@ TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed) {
 TCut CutCommand(std::span<const uint8_t> Bytes, bool Answer) {
     std::optional<std::size_t> firstTrailerEnd;
     int tried = 0;
-    for (std::size_t at = kShortestRequest - kTrailerSize; at + 1 < Bytes.size() && tried < kTrailersTried;
-         ++at) {
+    for (std::size_t at = kShortestCommandFrame - kTrailerSize;
+         at + 1 < Bytes.size() && tried < kTrailersTried; ++at) {
         if (!TrailerAt(Bytes, at))
             continue;
         ++tried;
@@ -123,9 +122,17 @@ TCut CutLink(std::span<const uint8_t> Bytes) {
     return {};
 }
 
+std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes) {
+    for (std::size_t at = Bytes.size(); at >= kTrailerSize; --at) {
+        if (TrailerAt(Bytes, at - kTrailerSize))
+            return at;
+    }
+    return std::nullopt;
+}
+
 bool IsIntact(TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer, uint8_t LinkAddress) {
     if (Protocol == TProtocol::Command) {
-        if (Frame.size() < kShortestRequest || !TrailerAt(Frame, Frame.size() - kTrailerSize))
+        if (Frame.size() < kShortestCommandFrame || !TrailerAt(Frame, Frame.size() - kTrailerSize))
             return false;
         return CommandCrcHolds(Frame);
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,12 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
         const std::string line = LineTrace::Format(chunk);
         Require(LineTrace::Parse(line) == chunk, "a chunk reads back as written");
         text += line + "\n";
-        const std::vector<std::string> lines = decoder.Feed(chunk);
+        std::vector<std::string> lines = decoder.Feed(chunk);
         Require(!lines.empty(), "every chunk has its line");
-        direct.insert(direct.end(), lines.begin(), lines.end());
+        direct.insert(direct.end(), std::make_move_iterator(lines.begin()),
+                      std::make_move_iterator(lines.end()));
     }
-    const std::vector<std::string> rest = decoder.Finish();
-    direct.insert(direct.end(), rest.begin(), rest.end());
+    std::vector<std::string> rest = decoder.Finish();
+    direct.insert(direct.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
     Require(TraceDecoder::DecodeText(text) == direct, "a saved trace decodes as it did live");
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "trace/FrameText.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace TraceDecoder {
 
@@ -223,11 +224,12 @@ std::vector<std::string> DecodeText(std::string_view Text) {
             lines.push_back("line " + std::to_string(number) + " is not a trace line: " + std::string(line));
             continue;
         }
-        const std::vector<std::string> decoded = decoder.Feed(*chunk);
-        lines.insert(lines.end(), decoded.begin(), decoded.end());
+        std::vector<std::string> decoded = decoder.Feed(*chunk);
+        lines.insert(lines.end(), std::make_move_iterator(decoded.begin()),
+                     std::make_move_iterator(decoded.end()));
     }
-    const std::vector<std::string> rest = decoder.Finish();
-    lines.insert(lines.end(), rest.begin(), rest.end());
+    std::vector<std::string> rest = decoder.Finish();
+    lines.insert(lines.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
     return lines;
 }
 

@@ -34,25 +34,31 @@ bool DroppedByUnstuffing(std::span<const uint8_t> Stuffed, std::size_t At) {
 
 bool CommandCrcHolds(std::span<const uint8_t> Frame) {
     const auto stuffed = Frame.first(Frame.size() - kTrailerSize);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < stuffed.size(); ++i)
-        kept += DroppedByUnstuffing(stuffed, i) ? 0 : 1;
-    if (kept < kCrcSize + 2)
+    const std::size_t n = stuffed.size();
+    if (n < kCrcSize)
         return false;
-    const std::size_t covered = kept - kCrcSize;
+    // The checksum is the last two bytes kept. The last is never dropped, as nothing follows it; when
+    // the one before it is, the byte in front of that is followed by a 0x10 and so is kept.
+    const bool droppedBeforeLast = DroppedByUnstuffing(stuffed, n - 2);
+    if (droppedBeforeLast && n < kCrcSize + 1)
+        return false;
+    const std::size_t low = droppedBeforeLast ? n - 3 : n - 2;
+    // The bytes before it, in runs between the dropped ones.
     uint16_t crc = 0;
-    std::array<uint8_t, kCrcSize> sent{};
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < stuffed.size(); ++i) {
-        if (DroppedByUnstuffing(stuffed, i))
-            continue;
-        if (at < covered)
-            crc = crc16c::Crc16(crc, &stuffed[i], 1);
-        else
-            sent[at - covered] = stuffed[i];
-        ++at;
+    std::size_t kept = 0, run = 0;
+    for (std::size_t i = 0; i < low; ++i) {
+        if (DroppedByUnstuffing(stuffed, i)) {
+            crc = crc16c::Crc16(crc, stuffed.data() + run, static_cast<int32_t>(i - run));
+            run = i + 1;
+        } else {
+            ++kept;
+        }
     }
-    return crc == static_cast<uint16_t>(sent[0] | sent[1] << 8);
+    crc = crc16c::Crc16(crc, stuffed.data() + run, static_cast<int32_t>(low - run));
+    // Address and command at least, in front of the checksum.
+    if (kept < 2)
+        return false;
+    return crc == static_cast<uint16_t>(stuffed[low] | stuffed[n - 1] << 8);
 }
 
 // The raw length that an answer's length byte gives, once enough bytes are there to tell.

@@ -3,6 +3,7 @@
 // Input: an operation byte, an address byte, two argument bytes, then the answers the line gives.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -18,7 +19,7 @@
 namespace {
 
 using FuzzCheck::Require;
-using FuzzInput::Bytes;
+using FuzzInput::Piece;
 
 // Ten characters once a text parameter was read; empty before.
 constexpr std::size_t kTextLength = 10;
@@ -42,7 +43,7 @@ enum class TOperation {
     Count
 };
 
-CommandFrame::Area AreaOf(std::span<const uint8_t> Content) {
+CommandFrame::Area AreaOf(Piece Content) {
     CommandFrame::Area area{};
     const std::size_t count = std::min(Content.size(), area.size() - 1);
     area[0] = static_cast<uint8_t>(count);
@@ -51,7 +52,7 @@ CommandFrame::Area AreaOf(std::span<const uint8_t> Content) {
 }
 
 // The framing functions on one answer, and both round trips through them.
-void CheckFraming(const Bytes& Answer) {
+void CheckFraming(Piece Answer) {
     CommandFrame::Area scratch{};
     if (Answer.size() <= CommandFrame::kLongestFrame) {
         CommandFrame::Area rx = AreaOf(Answer);
@@ -61,8 +62,8 @@ void CheckFraming(const Bytes& Answer) {
     }
 
     // Stuffing adds at most one byte for every byte it keeps.
-    std::vector<uint8_t> stuffed(2 * Answer.size()), unstuffed(stuffed.size());
-    const auto length = CommandFrame::Stuff(Answer, stuffed);
+    std::array<uint8_t, 2 * FuzzInput::kLongestAnswer> stuffed, unstuffed;
+    const auto length = CommandFrame::Stuff(Answer, std::span(stuffed).first(2 * Answer.size()));
     Require(length.has_value(), "stuffing at most doubles the length");
     const std::size_t back = CommandFrame::Unstuff(std::span(stuffed).first(*length), unstuffed);
     Require(std::ranges::equal(Answer, std::span(unstuffed).first(back)), "unstuffing undoes stuffing");
@@ -80,7 +81,7 @@ void CheckFraming(const Bytes& Answer) {
     }
 }
 
-bool WellFormed(const Bytes& Answer) {
+bool WellFormed(Piece Answer) {
     CommandFrame::Area scratch{};
     CommandFrame::Area rx = AreaOf(Answer);
     return !Answer.empty() && Answer.size() <= CommandFrame::kLongestFrame &&
@@ -127,14 +128,16 @@ void Run(PtnLL::TPtnLL& Commands, TOperation Operation, uint8_t First, uint8_t S
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
-    ScriptedLine::TScriptedLine line;
+    // Kept from input to input: Script resets the line, and the answers are refilled.
+    static ScriptedLine::TScriptedLine line;
+    static std::vector<Piece> answers;
 
     FuzzInput::TReader input(std::span(Data, Size));
     const auto operation = static_cast<TOperation>(input.Byte() % static_cast<int>(TOperation::Count));
     const uint8_t address = input.Byte();
     const uint8_t first = input.Byte();
     const uint8_t second = input.Byte();
-    const std::vector<Bytes> answers = input.Answers();
+    input.Answers(answers);
     std::ranges::for_each(answers, CheckFraming);
 
     line.Script(answers);
@@ -154,8 +157,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
     }
     // Nothing counts as a success unless every answer it read was a well-formed frame.
     const auto& reads = line.Reads();
-    Require(!commands.Ok || (!reads.empty() && std::ranges::all_of(reads, WellFormed)),
-            "success on a malformed or missing answer");
+    bool allWellFormed = true;
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        allWellFormed = allWellFormed && WellFormed(reads[i]);
+    }
+    Require(!commands.Ok || (!reads.empty() && allWellFormed), "success on a malformed or missing answer");
     Require(reads.size() == line.Writes().size(), "one read for every request");
     if (commands.Ok && operation == TOperation::GetConfig) {
         Require(reads.size() == kConfigReads, "a configuration read takes twelve exchanges");

@@ -18,18 +18,17 @@ uint8_t TReader::Byte() {
     return b;
 }
 
-std::vector<Bytes> TReader::Answers() {
-    std::vector<Bytes> answers;
+void TReader::Answers(std::vector<Piece>& Out) {
+    Out.clear();
     while (!rest.empty()) {
         std::size_t length = Byte();
         if (length == kExtendedLength) {
             length += Byte();
         }
         const std::size_t taken = std::min(length, rest.size());
-        answers.emplace_back(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(taken));
+        Out.push_back(rest.first(taken));
         rest = rest.subspan(taken);
     }
-    return answers;
 }
 
 } // namespace FuzzInput

@@ -4,27 +4,41 @@
 
 namespace ScriptedLine {
 
-void TScriptedLine::Script(std::vector<Bytes> Answers) {
-    answers.assign(std::make_move_iterator(Answers.begin()), std::make_move_iterator(Answers.end()));
+void TRecord::Clear() {
+    bytes.clear();
+    ends.clear();
+}
+
+void TRecord::Add(Piece Bytes) {
+    bytes.insert(bytes.end(), Bytes.begin(), Bytes.end());
+    ends.push_back(bytes.size());
+}
+
+Piece TRecord::operator[](std::size_t Index) const {
+    const std::size_t start = Index == 0 ? 0 : ends[Index - 1];
+    return Piece(bytes).subspan(start, ends[Index] - start);
+}
+
+void TScriptedLine::Script(std::span<const Piece> Answers) {
+    answers = Answers;
     pending.clear();
-    writes.clear();
-    reads.clear();
+    writes.Clear();
+    reads.Clear();
 }
 
 bool TScriptedLine::WriteAll(const void* Buffer, int Count) {
-    const auto* bytes = static_cast<const uint8_t*>(Buffer);
-    writes.emplace_back(bytes, bytes + std::max(Count, 0));
+    writes.Add(Piece(static_cast<const uint8_t*>(Buffer), static_cast<std::size_t>(std::max(Count, 0))));
     return false;
 }
 
 int TScriptedLine::Read(void* Buffer, int Count) {
     if (!answers.empty()) {
         pending.insert(pending.end(), answers.front().begin(), answers.front().end());
-        answers.pop_front();
+        answers = answers.subspan(1);
     }
     const auto taken = static_cast<std::ptrdiff_t>(std::min<std::size_t>(pending.size(), std::max(Count, 0)));
     std::copy_n(pending.begin(), taken, static_cast<uint8_t*>(Buffer));
-    reads.emplace_back(pending.begin(), pending.begin() + taken);
+    reads.Add(Piece(pending).first(static_cast<std::size_t>(taken)));
     pending.erase(pending.begin(), pending.begin() + taken);
     return static_cast<int>(taken);
 }

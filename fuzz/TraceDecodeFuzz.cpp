@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,7 +23,7 @@ using FuzzCheck::Require;
 
 constexpr uint64_t kStepUs = 25'000; // apart, as the tool's reads are
 
-LineTrace::TChunk Chunk(const FuzzInput::Bytes& Piece, std::size_t Index) {
+LineTrace::TChunk Chunk(FuzzInput::Piece Piece, std::size_t Index) {
     LineTrace::TChunk chunk;
     chunk.TimeUs = Index * kStepUs;
     if (Piece.empty())
@@ -39,8 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
     const std::span input(Data, Size);
     TraceDecoder::DecodeText(std::string_view(reinterpret_cast<const char*>(Data), Size));
 
-    FuzzInput::TReader reader(input);
-    const std::vector<FuzzInput::Bytes> pieces = reader.Answers();
+    // Kept from input to input, refilled each time.
+    static std::vector<FuzzInput::Piece> pieces;
+    FuzzInput::TReader(input).Answers(pieces);
     TraceDecoder::TDecoder decoder;
     std::vector<std::string> direct;
     std::string text = std::string(LineTrace::kHeader) + "\n";
@@ -49,12 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
         const std::string line = LineTrace::Format(chunk);
         Require(LineTrace::Parse(line) == chunk, "a chunk reads back as written");
         text += line + "\n";
-        const std::vector<std::string> lines = decoder.Feed(chunk);
+        std::vector<std::string> lines = decoder.Feed(chunk);
         Require(!lines.empty(), "every chunk has its line");
-        direct.insert(direct.end(), lines.begin(), lines.end());
+        direct.insert(direct.end(), std::make_move_iterator(lines.begin()),
+                      std::make_move_iterator(lines.end()));
     }
-    const std::vector<std::string> rest = decoder.Finish();
-    direct.insert(direct.end(), rest.begin(), rest.end());
+    std::vector<std::string> rest = decoder.Finish();
+    direct.insert(direct.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
     Require(TraceDecoder::DecodeText(text) == direct, "a saved trace decodes as it did live");
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "link/LinkFrame.h"
 
+#include <utility>
+
 #include "protocol/crc16c.h"
 
 namespace LinkFrame {
@@ -12,6 +14,16 @@ constexpr size_t kRecordHeaderSize = 2; // TRANS and LNG
 
 uint16_t CrcOf(std::span<const uint8_t> Bytes) {
     return crc16c::Crc16(0, Bytes.data(), static_cast<int32_t>(Bytes.size()));
+}
+
+// A 0x10 in front of every 0xFA: byte by byte, so a frame may be stuffed in pieces.
+void AppendStuffed(std::vector<uint8_t>& Out, std::span<const uint8_t> Bytes) {
+    for (const uint8_t byte : Bytes) {
+        if (byte == kSF) {
+            Out.push_back(kDLE);
+        }
+        Out.push_back(byte);
+    }
 }
 
 } // namespace
@@ -27,12 +39,7 @@ std::array<uint8_t, kControlFrameSize> AckFrame(uint8_t Adr, uint8_t Tx) {
 std::vector<uint8_t> Stuff(std::span<const uint8_t> Body) {
     std::vector<uint8_t> out;
     out.reserve(Body.size() * 2);
-    for (const uint8_t byte : Body) {
-        if (byte == kSF) {
-            out.push_back(kDLE);
-        }
-        out.push_back(byte);
-    }
+    AppendStuffed(out, Body);
     return out;
 }
 
@@ -50,12 +57,17 @@ std::vector<uint8_t> Unstuff(std::span<const uint8_t> Bytes) {
 }
 
 std::vector<uint8_t> DataFrame(uint8_t Adr, uint8_t Tx, std::span<const uint8_t> Transactions) {
-    std::vector<uint8_t> body{Adr, static_cast<uint8_t>(kData | LinkFrame::Tx(Tx))};
-    body.insert(body.end(), Transactions.begin(), Transactions.end());
-    const uint16_t crc = CrcOf(body);
-    body.push_back(static_cast<uint8_t>(crc & 0xFF));
-    body.push_back(static_cast<uint8_t>(crc >> 8));
-    std::vector<uint8_t> frame = Stuff(body);
+    const std::array<uint8_t, kHeaderSize> header{Adr, static_cast<uint8_t>(kData | LinkFrame::Tx(Tx))};
+    const uint16_t crc =
+        crc16c::Crc16(CrcOf(header), Transactions.data(), static_cast<int32_t>(Transactions.size()));
+    const std::array<uint8_t, kCrcSize> crcBytes{static_cast<uint8_t>(crc & 0xFF),
+                                                 static_cast<uint8_t>(crc >> 8)};
+    // One buffer for the whole frame: every byte may take a 0x10 in front, then ETX and SF.
+    std::vector<uint8_t> frame;
+    frame.reserve(2 * (header.size() + Transactions.size() + crcBytes.size()) + 2);
+    AppendStuffed(frame, header);
+    AppendStuffed(frame, Transactions);
+    AppendStuffed(frame, crcBytes);
     frame.push_back(kETX);
     frame.push_back(kSF);
     return frame;
@@ -82,22 +94,23 @@ TDataReply AcceptData(std::span<const uint8_t> Reply, uint8_t Adr) {
     if (Kind(Reply[1]) != kData || n < kShortestDataFrame || Reply[n - 2] != kETX) {
         return out;
     }
-    std::vector<uint8_t> body(Reply.begin(), Reply.begin() + kHeaderSize);
-    const std::vector<uint8_t> rest = Unstuff(Reply.subspan(kHeaderSize, n - kHeaderSize - 2));
-    body.insert(body.end(), rest.begin(), rest.end());
-    // Unstuffing may have left fewer bytes than a header and a CRC.
-    if (body.size() < kHeaderSize + kCrcSize) {
+    // Unstuffed straight into what becomes the payload once the CRC behind it is cut off.
+    std::vector<uint8_t> rest = Unstuff(Reply.subspan(kHeaderSize, n - kHeaderSize - 2));
+    // Unstuffing may have left fewer bytes than a CRC.
+    if (rest.size() < kCrcSize) {
         return out;
     }
-    const size_t crcAt = body.size() - kCrcSize;
+    const size_t crcAt = rest.size() - kCrcSize;
     out.Tx = Tx(Reply[1]);
-    out.ReceivedCrc = static_cast<uint16_t>(body[crcAt] | (body[crcAt + 1] << 8));
-    out.ComputedCrc = CrcOf(std::span(body).first(crcAt));
+    out.ReceivedCrc = static_cast<uint16_t>(rest[crcAt] | (rest[crcAt + 1] << 8));
+    out.ComputedCrc =
+        crc16c::Crc16(CrcOf(Reply.first(kHeaderSize)), rest.data(), static_cast<int32_t>(crcAt));
     if (out.ReceivedCrc != out.ComputedCrc) {
         out.Status = TDataStatus::BadCrc;
         return out;
     }
-    out.Payload.assign(body.begin() + kHeaderSize, body.begin() + static_cast<std::ptrdiff_t>(crcAt));
+    rest.resize(crcAt);
+    out.Payload = std::move(rest);
     out.Status = TDataStatus::Accepted;
     return out;
 }

@@ -217,14 +217,14 @@ TDispenserLL::TBuild TDispenserLL::BuildFrame() {
     std::vector<uint8_t> frame;
     // Whole transactions, in queue order, as long as the stuffed frame stays within its limit.
     while (!Outgoing.empty()) {
-        std::vector<uint8_t> more = transactions;
+        const std::size_t taken = transactions.size();
         const std::span<const uint8_t> next = Outgoing.front().Bytes();
-        more.insert(more.end(), next.begin(), next.end());
-        std::vector<uint8_t> candidate = LinkFrame::DataFrame(Address, tx, more);
+        transactions.insert(transactions.end(), next.begin(), next.end());
+        std::vector<uint8_t> candidate = LinkFrame::DataFrame(Address, tx, transactions);
         if (candidate.size() > LinkFrame::kLongestFrame) {
+            transactions.resize(taken);
             break;
         }
-        transactions = std::move(more);
         frame = std::move(candidate);
         Outgoing.pop_front();
     }

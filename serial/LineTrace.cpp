@@ -1,5 +1,6 @@
 #include "serial/LineTrace.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
@@ -32,6 +33,8 @@ std::optional<TEnd> EndNamed(std::string_view Name) {
 // Blank-separated tokens of a line.
 std::vector<std::string_view> Tokens(std::string_view Line) {
     std::vector<std::string_view> tokens;
+    // One allocation for the tokens of a line its writer made: one per blank.
+    tokens.reserve(static_cast<size_t>(std::ranges::count(Line, ' ')) + 1);
     size_t at = 0;
     while (at < Line.size()) {
         const size_t start = Line.find_first_not_of(" \t\r", at);
@@ -54,6 +57,7 @@ uint64_t NowUs() {
 
 std::string Format(const TChunk& Chunk) {
     std::string line = std::to_string(Chunk.TimeUs);
+    line.reserve(line.size() + 3 * Chunk.Bytes.size() + 16);
     line += Chunk.Direction == TDirection::Tx ? " TX" : " RX";
     if (Chunk.Bytes.empty())
         line += " -";
@@ -88,6 +92,7 @@ std::optional<TChunk> Parse(std::string_view Line) {
     if (tokens[next] == "-") {
         ++next;
     } else {
+        chunk.Bytes.reserve(tokens.size() - next);
         for (; next < tokens.size(); ++next) {
             const auto byte = HexByte(tokens[next]);
             if (!byte)

@@ -141,6 +141,7 @@ std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromC
 std::string Hex(std::span<const uint8_t> Bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
+    text.reserve(3 * Bytes.size());
     for (const uint8_t byte : Bytes) {
         if (!text.empty())
             text += ' ';

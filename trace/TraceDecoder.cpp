@@ -4,6 +4,7 @@
 #include "trace/FrameText.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace TraceDecoder {
 
@@ -59,11 +60,20 @@ struct TFound {
 TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
                  std::optional<uint8_t> CommandAddress, uint8_t LinkAddress) {
     const TProtocol order[] = {Hint, Other(Hint)};
+    // Each cut below scans to the end; where no intact frame can start, it is not made.
+    const std::optional<std::size_t> lastTrailerEnd = WireFrames::LastCommandTrailerEnd(Bytes);
+    const auto mayStartIntact = [&](TProtocol Protocol, std::size_t At) {
+        return Protocol == TProtocol::Link
+                   ? Bytes[At] == LinkAddress
+                   : lastTrailerEnd && *lastTrailerEnd >= At + WireFrames::kShortestCommandFrame;
+    };
     for (std::size_t at = 0; at < Bytes.size(); ++at) {
         // Looking for a frame at every byte of a noisy line would cost a checksum per byte and trailer.
         if (at > 0 && Bytes[at] != LinkAddress && CommandAddress && Bytes[at] != *CommandAddress)
             continue;
         for (const TProtocol protocol : order) {
+            if (!mayStartIntact(protocol, at))
+                continue;
             const auto rest = Bytes.subspan(at);
             const WireFrames::TCut cut = Cut(protocol, rest, Answer);
             if (cut.Fit == WireFrames::TFit::Frame &&
@@ -214,11 +224,12 @@ std::vector<std::string> DecodeText(std::string_view Text) {
             lines.push_back("line " + std::to_string(number) + " is not a trace line: " + std::string(line));
             continue;
         }
-        const std::vector<std::string> decoded = decoder.Feed(*chunk);
-        lines.insert(lines.end(), decoded.begin(), decoded.end());
+        std::vector<std::string> decoded = decoder.Feed(*chunk);
+        lines.insert(lines.end(), std::make_move_iterator(decoded.begin()),
+                     std::make_move_iterator(decoded.end()));
     }
-    const std::vector<std::string> rest = decoder.Finish();
-    lines.insert(lines.end(), rest.begin(), rest.end());
+    std::vector<std::string> rest = decoder.Finish();
+    lines.insert(lines.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
     return lines;
 }
 

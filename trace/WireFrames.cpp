@@ -4,6 +4,7 @@
 #include "protocol/CommandFrame.h"
 #include "protocol/crc16c.h"
 
+#include <array>
 #include <optional>
 
 namespace WireFrames {
@@ -15,7 +16,6 @@ constexpr uint8_t kCommandEnd = 0xFF;   // last trailer byte of a command frame
 constexpr uint8_t kEscape = 0x10;       // stuffing prefix of both protocols
 constexpr std::size_t kTrailerSize = 2; // 03 FF
 constexpr std::size_t kCrcSize = 2;
-constexpr std::size_t kShortestRequest = 6; // address, command, checksum, trailer
 // A frame's data may hold 03 FF too, but hardly more than a few times; noise full of them would
 // otherwise cost a checksum per pair.
 constexpr int kTrailersTried = 8;
@@ -26,23 +26,53 @@ bool TrailerAt(std::span<const uint8_t> Bytes, std::size_t At) {
     return At + 1 < Bytes.size() && Bytes[At] == kEtx && Bytes[At + 1] == kCommandEnd;
 }
 
+// Unstuffing drops each 0x10 that a 0xFF follows and keeps every other byte as it is; the scans
+// below undo it on the fly, since they run at every byte of a noisy line and must not allocate.
+bool DroppedByUnstuffing(std::span<const uint8_t> Stuffed, std::size_t At) {
+    return Stuffed[At] == kEscape && At + 1 < Stuffed.size() && Stuffed[At + 1] == kCommandEnd;
+}
+
 bool CommandCrcHolds(std::span<const uint8_t> Frame) {
-    const std::vector<uint8_t> body = UnstuffCommand(Frame.first(Frame.size() - kTrailerSize)).Body;
-    if (body.size() < kCrcSize + 2)
+    const auto stuffed = Frame.first(Frame.size() - kTrailerSize);
+    const std::size_t n = stuffed.size();
+    if (n < kCrcSize)
         return false;
-    const std::size_t covered = body.size() - kCrcSize;
-    const uint16_t sent = static_cast<uint16_t>(body[covered] | body[covered + 1] << 8);
-    return crc16c::Crc16(0, body.data(), static_cast<int32_t>(covered)) == sent;
+    // The checksum is the last two bytes kept. The last is never dropped, as nothing follows it; when
+    // the one before it is, the byte in front of that is followed by a 0x10 and so is kept.
+    const bool droppedBeforeLast = DroppedByUnstuffing(stuffed, n - 2);
+    if (droppedBeforeLast && n < kCrcSize + 1)
+        return false;
+    const std::size_t low = droppedBeforeLast ? n - 3 : n - 2;
+    // The bytes before it, in runs between the dropped ones.
+    uint16_t crc = 0;
+    std::size_t kept = 0, run = 0;
+    for (std::size_t i = 0; i < low; ++i) {
+        if (DroppedByUnstuffing(stuffed, i)) {
+            crc = crc16c::Crc16(crc, stuffed.data() + run, static_cast<int32_t>(i - run));
+            run = i + 1;
+        } else {
+            ++kept;
+        }
+    }
+    crc = crc16c::Crc16(crc, stuffed.data() + run, static_cast<int32_t>(low - run));
+    // Address and command at least, in front of the checksum.
+    if (kept < 2)
+        return false;
+    return crc == static_cast<uint16_t>(stuffed[low] | stuffed[n - 1] << 8);
 }
 
 // The raw length that an answer's length byte gives, once enough bytes are there to tell.
 std::optional<std::size_t> LengthByteEnd(std::span<const uint8_t> Bytes) {
-    std::vector<uint8_t> kept;
+    // How many bytes unstuffing has kept so far, and the first of them: the header.
+    std::size_t kept = 0;
+    std::array<uint8_t, kAnswerHeader> header{};
     for (std::size_t i = 0; i < Bytes.size(); ++i) {
-        if (Bytes[i] == kCommandEnd && !kept.empty() && kept.back() == kEscape)
-            kept.pop_back();
-        kept.push_back(Bytes[i]);
-        if (kept.size() > kAnswerHeader && kept.size() == kAnswerHeader + kept[2] + kCrcSize)
+        if (i > 0 && DroppedByUnstuffing(Bytes, i - 1))
+            --kept;
+        if (kept < header.size())
+            header[kept] = Bytes[i];
+        ++kept;
+        if (kept > kAnswerHeader && kept == kAnswerHeader + header[2] + kCrcSize)
             return i + 1 + kTrailerSize;
     }
     return std::nullopt;
@@ -68,8 +98,8 @@ TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed) {
 TCut CutCommand(std::span<const uint8_t> Bytes, bool Answer) {
     std::optional<std::size_t> firstTrailerEnd;
     int tried = 0;
-    for (std::size_t at = kShortestRequest - kTrailerSize; at + 1 < Bytes.size() && tried < kTrailersTried;
-         ++at) {
+    for (std::size_t at = kShortestCommandFrame - kTrailerSize;
+         at + 1 < Bytes.size() && tried < kTrailersTried; ++at) {
         if (!TrailerAt(Bytes, at))
             continue;
         ++tried;
@@ -98,9 +128,17 @@ TCut CutLink(std::span<const uint8_t> Bytes) {
     return {};
 }
 
+std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes) {
+    for (std::size_t at = Bytes.size(); at >= kTrailerSize; --at) {
+        if (TrailerAt(Bytes, at - kTrailerSize))
+            return at;
+    }
+    return std::nullopt;
+}
+
 bool IsIntact(TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer, uint8_t LinkAddress) {
     if (Protocol == TProtocol::Command) {
-        if (Frame.size() < kShortestRequest || !TrailerAt(Frame, Frame.size() - kTrailerSize))
+        if (Frame.size() < kShortestCommandFrame || !TrailerAt(Frame, Frame.size() - kTrailerSize))
             return false;
         return CommandCrcHolds(Frame);
     }

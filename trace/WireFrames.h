@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -34,6 +35,11 @@ struct TCommandBody {
     std::vector<std::size_t> StuffingErrors;
 };
 TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed);
+
+// Where the last command trailer in Bytes ends; nothing when there is none. An intact command
+// frame ends at one, so a frame starting later than kShortestCommandFrame before it is not intact.
+inline constexpr std::size_t kShortestCommandFrame = 6; // address, command, checksum, trailer
+std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes);
 
 // A whole frame whose checksum holds and whose end is right; a link control frame (it carries no
 // checksum) must come from LinkAddress and be of a known kind.

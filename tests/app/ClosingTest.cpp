@@ -10,7 +10,7 @@
 
 #include "app/app_wait.h"
 #include "serial/MyCOMM.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 #include "tests/support/ImageBytes.h"
 
 namespace {
@@ -27,7 +27,7 @@ void PrintTo(const TOperation& Operation, std::ostream* Out) {
     *Out << Operation.Button;
 }
 
-class ClosingTest : public AppFixture::WindowTest, public testing::WithParamInterface<TOperation> {
+class ClosingTest : public WindowFixture::WindowTest, public testing::WithParamInterface<TOperation> {
 protected:
     bool WaitShown() const {
         for (const auto* wait : Form->findChildren<app_wait::TWaitForm*>()) {
@@ -77,8 +77,8 @@ TEST_P(ClosingTest, RefusedWhileBlockedThenEndsTheProgram) {
         }
         ++blockedTurns;
         greyedTurns += Form->isEnabled() ? 0 : 1;
-        AppFixture::ClickThroughWindowSystem(openClose);
-        AppFixture::RequestClose(Form.get());
+        WindowFixture::ClickThroughWindowSystem(openClose);
+        WindowFixture::RequestClose(Form.get());
         closedWhileBlocked += Form->isVisible() ? 0 : 1;
         if (box) {
             shown.push_back(box->text().toStdString());
@@ -89,7 +89,7 @@ TEST_P(ClosingTest, RefusedWhileBlockedThenEndsTheProgram) {
         engineer.start(0);
         Click(operation.Button);
         engineer.stop();
-        AppFixture::RequestClose(Form.get());
+        WindowFixture::RequestClose(Form.get());
     });
     QTimer deadline;
     deadline.setSingleShot(true);

@@ -10,8 +10,8 @@
 
 #include "app/app_wait.h"
 #include "serial/MyCOMM.h"
+#include "sim/SimImage.h"
 #include "tests/support/WindowFixture.h"
-#include "tests/support/ImageBytes.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ protected:
     QString WriteImage() {
         const std::vector<uint8_t> body(100, 0x5A);
         const std::vector<uint8_t> bytes =
-            ImageBytes::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body);
+            SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body);
         QFile file(Dir.filePath(QStringLiteral("image.bin")));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));

@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "sim/SimImage.h"
 #include "tests/support/WindowFixture.h"
-#include "tests/support/ImageBytes.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ using WindowFixture::TBox;
 
 // The simulator takes the 32-bit header value as the body's length.
 std::vector<uint8_t> ImageFile(const std::vector<uint8_t>& Body, uint16_t Value16) {
-    return ImageBytes::MakeImageFile(static_cast<uint32_t>(Body.size()), Value16, Body);
+    return SimImage::MakeImageFile(static_cast<uint32_t>(Body.size()), Value16, Body);
 }
 
 class FirmwarePageTest : public WindowFixture::WindowTest {

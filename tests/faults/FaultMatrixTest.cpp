@@ -26,8 +26,9 @@
 #include <vector>
 
 #include "app/app_wait.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
+#include "tests/support/TempFile.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {
@@ -260,10 +261,10 @@ class FaultMatrixTest : public WindowFixture::WindowTest, public testing::WithPa
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        Body = ImageBytes::PatternBody(kBlocks * kBlockBytes, 7);
-        Image = std::make_unique<ImageBytes::TTempFile>(
+        Body = SimImage::PatternBody(kBlocks * kBlockBytes, 7);
+        Image = std::make_unique<TempFile::TTempFile>(
             "faults-" + std::to_string(getpid()) + ".bin",
-            ImageBytes::MakeImageFile(static_cast<uint32_t>(Body.size()), 0x1234, Body));
+            SimImage::MakeImageFile(static_cast<uint32_t>(Body.size()), 0x1234, Body));
     }
 
     std::optional<sim::Options> SimOptions() const override {
@@ -319,7 +320,7 @@ protected:
     const std::filesystem::path Port =
         std::filesystem::temp_directory_path() / ("zur-faults-" + std::to_string(getpid()));
     std::vector<uint8_t> Body;
-    std::unique_ptr<ImageBytes::TTempFile> Image;
+    std::unique_ptr<TempFile::TTempFile> Image;
 };
 
 TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {

@@ -9,8 +9,8 @@
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/ScriptedWindow.h"
 #include "tests/support/WindowFixture.h"
@@ -104,7 +104,7 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
         body[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9)); // every byte value, 0x10 and 0xFA included
     // The simulator takes the 32-bit header value as the body's length.
     const FirmwareImage::TLoaded loaded =
-        FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kImageBytes, 0xBEEF, body));
+        FirmwareImage::CheckImage(SimImage::MakeImageFile(kImageBytes, 0xBEEF, body));
     ASSERT_EQ(loaded.Result, FirmwareImage::TCheck::Accepted);
     FirmwareUpdate::TImageState image = loaded.Image;
 

@@ -10,6 +10,7 @@
 #include "serial/SysfsPorts.h"
 #include "serial/SystemPath.h"
 #include "serial/Termios2.h"
+#include "serial/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -43,22 +44,6 @@ constexpr Nanoseconds kLeastDrainWait = std::chrono::microseconds(100);
 // A product of two 32-bit time-out values can exceed what the clock holds; no transfer waits
 // longer than this (a year) anyway.
 constexpr uint64_t kLongestLimitMs = 365ull * 24 * 60 * 60 * 1000;
-
-// Owns one descriptor.
-class UniqueFd {
-public:
-    explicit UniqueFd(int Fd) : fd(Fd) {}
-    ~UniqueFd() {
-        if (fd >= 0)
-            close(fd);
-    }
-    UniqueFd(UniqueFd&& Other) noexcept : fd(std::exchange(Other.fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&&) = delete;
-    int Get() const { return fd; }
-
-private:
-    int fd;
-};
 
 // A time limit made of a per-byte and a constant part; both 0 means none, as with COMMTIMEOUTS.
 std::optional<Clock::time_point> Deadline(Clock::time_point Start, uint32_t Multiplier, uint32_t Constant,

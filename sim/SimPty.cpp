@@ -10,26 +10,6 @@
 
 namespace SimPty {
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        fd = other.Release();
-    }
-    return *this;
-}
-
-int UniqueFd::Release() {
-    const int released = fd;
-    fd = -1;
-    return released;
-}
-
-void UniqueFd::Reset() {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
 namespace {
 
 [[noreturn]] void Fail(const char* what) {
@@ -39,7 +19,7 @@ namespace {
 } // namespace
 
 Pty::Pty(const std::string& link) {
-    master = UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+    master = UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!master || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0)
         Fail("posix_openpt");
     const char* name = ::ptsname(master.Get());
@@ -51,7 +31,7 @@ Pty::Pty(const std::string& link) {
     ::tcgetattr(master.Get(), &tio);
     ::cfmakeraw(&tio);
     ::tcsetattr(master.Get(), TCSANOW, &tio);
-    slave = UniqueFd(::open(slavePath.c_str(), O_RDWR | O_NOCTTY));
+    slave = UniqueFd(::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!slave)
         Fail("open pseudo-terminal");
     if (!link.empty()) {

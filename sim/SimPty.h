@@ -1,27 +1,13 @@
 #pragma once
-// The simulator's end of a pseudo-terminal in raw mode. It also holds the other end open so that
-// the master sees no hang-up while the tool closes and reopens the port.
+// A pseudo-terminal in raw mode, the far end of a line for the simulator and the tests. It also
+// holds the other end open so that the master sees no hang-up while the tool closes and reopens
+// the port.
 
 #include <string>
 
+#include "serial/UniqueFd.h"
+
 namespace SimPty {
-
-// Owns one descriptor.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int owned) : fd(owned) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    int Get() const { return fd; }
-    explicit operator bool() const { return fd >= 0; }
-    int Release();
-    void Reset();
-
-private:
-    int fd = -1;
-};
 
 class Pty {
 public:

@@ -264,7 +264,7 @@ struct Simulator::Impl {
 
     const Options options;
     SimPty::Pty pty;
-    SimPty::UniqueFd wake;
+    UniqueFd wake;
 
     mutable std::mutex m; // guards what follows up to the worker's own state
     mutable std::condition_variable changed;

@@ -125,7 +125,8 @@ int MakeImage(const std::string& path, const std::string& size) {
         std::fprintf(stderr, "zur-sim: bad image size %s\n", size.c_str());
         return 2;
     }
-    const auto image = SimImage::MakeImage(static_cast<uint32_t>(*bodySize), 0x5A5A, 1);
+    const auto image = SimImage::MakeImageFile(static_cast<uint32_t>(*bodySize), 0x5A5A,
+                                               SimImage::PatternBody(static_cast<size_t>(*bodySize), 1));
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     if (!file.flush()) {

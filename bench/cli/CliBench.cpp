@@ -109,7 +109,8 @@ public:
 void BM_Update64KiB(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
     const bool fast = state.range(1) != 0;
-    const std::vector<uint8_t> file = SimImage::MakeImage(kBodyBytes, 0x1234, 64);
+    const std::vector<uint8_t> file =
+        SimImage::MakeImageFile(kBodyBytes, 0x1234, SimImage::PatternBody(kBodyBytes, 64));
     for (auto _ : state) {
         sim::Options simOptions;
         simOptions.PaceBitsPerSecond = pace;

@@ -18,8 +18,8 @@
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
 #include "tests/support/ScriptedWindow.h"
 
 namespace {
@@ -48,7 +48,7 @@ double Seconds(Clock::duration Span) {
 void BM_Update64KiB(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
     const std::vector<uint8_t> file =
-        ImageBytes::MakeImageFile(kBodyBytes, 0x1234, ImageBytes::PatternBody(kBodyBytes, 64));
+        SimImage::MakeImageFile(kBodyBytes, 0x1234, SimImage::PatternBody(kBodyBytes, 64));
     double preparation = 0, transfer = 0, floor = 0, threadCpu = 0, processCpu = 0;
     SimTimeline::Gaps blocks;
     std::vector<double> handOvers;

@@ -10,8 +10,8 @@
 
 #include "app/app_wait.h"
 #include "serial/MyCOMM.h"
-#include "tests/app/AppFixture.h"
-#include "tests/support/ImageBytes.h"
+#include "sim/SimImage.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ void PrintTo(const TOperation& Operation, std::ostream* Out) {
     *Out << Operation.Button;
 }
 
-class ClosingTest : public AppFixture::WindowTest, public testing::WithParamInterface<TOperation> {
+class ClosingTest : public WindowFixture::WindowTest, public testing::WithParamInterface<TOperation> {
 protected:
     bool WaitShown() const {
         for (const auto* wait : Form->findChildren<app_wait::TWaitForm*>()) {
@@ -40,7 +40,7 @@ protected:
     QString WriteImage() {
         const std::vector<uint8_t> body(100, 0x5A);
         const std::vector<uint8_t> bytes =
-            ImageBytes::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body);
+            SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body);
         QFile file(Dir.filePath(QStringLiteral("image.bin")));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
@@ -77,8 +77,8 @@ TEST_P(ClosingTest, RefusedWhileBlockedThenEndsTheProgram) {
         }
         ++blockedTurns;
         greyedTurns += Form->isEnabled() ? 0 : 1;
-        AppFixture::ClickThroughWindowSystem(openClose);
-        AppFixture::RequestClose(Form.get());
+        WindowFixture::ClickThroughWindowSystem(openClose);
+        WindowFixture::RequestClose(Form.get());
         closedWhileBlocked += Form->isVisible() ? 0 : 1;
         if (box) {
             shown.push_back(box->text().toStdString());
@@ -89,7 +89,7 @@ TEST_P(ClosingTest, RefusedWhileBlockedThenEndsTheProgram) {
         engineer.start(0);
         Click(operation.Button);
         engineer.stop();
-        AppFixture::RequestClose(Form.get());
+        WindowFixture::RequestClose(Form.get());
     });
     QTimer deadline;
     deadline.setSingleShot(true);

@@ -5,18 +5,18 @@
 #include <QPlainTextEdit>
 #include <climits>
 
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
-using AppFixture::TBox;
+using WindowFixture::TBox;
 
 const TBox kReadDone{"Конфигурация успешно получена", "СООБЩЕНИЕ", 0};
 const TBox kSaveDone{"Конфигурация успешно сохранена!", "СООБЩЕНИЕ", 0};
 const TBox kQuestion{"Данная команда работает только если к линии подключен ОДНА ТРК! Выполнить команду?",
                      "ВОПРОС", 1};
 
-class ConfigurationTest : public AppFixture::WindowTest {
+class ConfigurationTest : public WindowFixture::WindowTest {
 protected:
     // The controller stops answering from exchange First on (the next one by default).
     void Silence(int First = 0, int Last = INT_MAX) {

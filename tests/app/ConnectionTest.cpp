@@ -7,13 +7,13 @@
 #include <unistd.h>
 
 #include "serial/MyCOMM.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
-using AppFixture::TBox;
+using WindowFixture::TBox;
 
-class ConnectionTest : public AppFixture::WindowTest {
+class ConnectionTest : public WindowFixture::WindowTest {
 protected:
     void ExpectClosed() {
         EXPECT_FALSE(Form->IsConnected());

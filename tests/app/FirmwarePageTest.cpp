@@ -4,19 +4,19 @@
 #include <QTemporaryDir>
 #include <fstream>
 
-#include "tests/app/AppFixture.h"
-#include "tests/support/ImageBytes.h"
+#include "sim/SimImage.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
-using AppFixture::TBox;
+using WindowFixture::TBox;
 
 // The simulator takes the 32-bit header value as the body's length.
 std::vector<uint8_t> ImageFile(const std::vector<uint8_t>& Body, uint16_t Value16) {
-    return ImageBytes::MakeImageFile(static_cast<uint32_t>(Body.size()), Value16, Body);
+    return SimImage::MakeImageFile(static_cast<uint32_t>(Body.size()), Value16, Body);
 }
 
-class FirmwarePageTest : public AppFixture::WindowTest {
+class FirmwarePageTest : public WindowFixture::WindowTest {
 protected:
     QString Write(const char* Name, const std::vector<uint8_t>& Bytes) {
         const QString path = Dir.filePath(QString::fromLatin1(Name));

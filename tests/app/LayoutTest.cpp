@@ -18,7 +18,7 @@
 
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest, testing::ValuesIn(kControls),
                          });
 
 TEST(WindowLayoutTest, WindowListsPagesItemsAndTabOrder) {
-    AppFixture::TScriptedBoxes boxes;
+    WindowFixture::TScriptedBoxes boxes;
     fMain::TForm1 form;
     form.show();
     form.FormActivate();

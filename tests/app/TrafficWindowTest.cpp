@@ -8,14 +8,14 @@
 #include <QTest>
 
 #include "app/TrafficWindow.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 #include "trace/TraceDecoder.h"
 
 namespace {
 
 using TrafficWindow::TTrafficWindow;
 
-class TrafficWindowTest : public AppFixture::WindowTest {
+class TrafficWindowTest : public WindowFixture::WindowTest {
 protected:
     TTrafficWindow* OpenTraffic() {
         Click("bTraffic");

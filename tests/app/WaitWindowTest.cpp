@@ -13,7 +13,7 @@
 
 #include "app/app_wait.h"
 #include "app/fMain.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST_F(WaitWindowTest, CentredOnOwnerWhichTakesNoInputWhileShown) {
         wait.SetState(QStringLiteral("Идет выполнение операции..."), 0);
         app_wait::TWaitForm* form = wait.Window();
         EXPECT_TRUE(form->isVisible());
-        AppFixture::ClickThroughWindowSystem(Button);
+        WindowFixture::ClickThroughWindowSystem(Button);
         EXPECT_EQ(Clicks, 0);
         EXPECT_TRUE(Button->isEnabled()); // it keeps its look
         const QRect owner = Owner.frameGeometry();
@@ -46,7 +46,7 @@ TEST_F(WaitWindowTest, CentredOnOwnerWhichTakesNoInputWhileShown) {
         EXPECT_FALSE(form->findChild<QProgressBar*>("PBar")->isVisibleTo(form));
         EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
     }
-    AppFixture::ClickThroughWindowSystem(Button);
+    WindowFixture::ClickThroughWindowSystem(Button);
     EXPECT_EQ(Clicks, 1);
 }
 
@@ -74,8 +74,8 @@ TEST_F(WaitWindowTest, AltF4AndCloseRequestsLeaveItOpen) {
     QTest::keyClick(form, Qt::Key_F4, Qt::AltModifier);
     wait.ProcessMessages();
     EXPECT_TRUE(form->isVisible());
-    AppFixture::RequestClose(form);
-    AppFixture::RequestClose(&Owner);
+    WindowFixture::RequestClose(form);
+    WindowFixture::RequestClose(&Owner);
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(Owner.isVisible());
 }
@@ -100,7 +100,7 @@ TEST_F(WaitWindowTest, OwnerUsableAgainWhenOperationThrows) {
             throw std::runtime_error("failure");
         },
         std::runtime_error);
-    AppFixture::ClickThroughWindowSystem(Button);
+    WindowFixture::ClickThroughWindowSystem(Button);
     EXPECT_EQ(Clicks, 1);
     ASSERT_TRUE(form);
     EXPECT_FALSE(form->isVisible());
@@ -121,15 +121,15 @@ TEST(MessageBoxTest, OtherWindowsTakeNoInputWhileShownAndKeepTheirLook) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         otherGreyed = !other.isEnabled();
-        AppFixture::ClickThroughWindowSystem(button);
-        AppFixture::RequestClose(&other);
+        WindowFixture::ClickThroughWindowSystem(button);
+        WindowFixture::RequestClose(&other);
         box->button(QMessageBox::Cancel)->click();
     });
     EXPECT_EQ(fMain::ShowMessageBox("Текст", "СООБЩЕНИЕ", fMain::MbOkCancel), fMain::IdCancel);
     EXPECT_FALSE(otherGreyed);
     EXPECT_EQ(clicks, 0);
     EXPECT_TRUE(other.isVisible());
-    AppFixture::ClickThroughWindowSystem(button);
+    WindowFixture::ClickThroughWindowSystem(button);
     EXPECT_EQ(clicks, 1);
 }
 

@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "serial/MyCOMM.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
 #include "tests/cli/CliProcess.h"
-#include "tests/support/ImageBytes.h"
+#include "tests/support/TempFile.h"
 
 namespace {
 
@@ -100,9 +101,9 @@ TEST_P(CliModeTest, ConfigurationGoesThroughAFileAndBack) {
 
 TEST_P(CliModeTest, UpdateDeliversTheImageByteForByte) {
     sim::Simulator sim;
-    const std::vector<uint8_t> body = ImageBytes::PatternBody(40 * kBlockBytes + 7, 13);
-    const ImageBytes::TTempFile image(Own("cli-image.bin"), ImageBytes::MakeImageFile(
-                                                           static_cast<uint32_t>(body.size()), 0xBEEF, body));
+    const std::vector<uint8_t> body = SimImage::PatternBody(40 * kBlockBytes + 7, 13);
+    const TempFile::TTempFile image(
+        Own("cli-image.bin"), SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 0xBEEF, body));
     const auto update = RunCli(On(sim, {"--json", "update", image.Path()}, GetParam()));
     ASSERT_EQ(update.Exit, 0) << update.Err;
     const sim::ReceivedImage received = sim.Image();
@@ -235,9 +236,9 @@ TEST(CliExitTest, AnUpdateTheControllerRefusesIsNotAFailureToAnswer) {
     nak.fault = sim::Fault::Nak;
     nak.First = 15;
     sim.AddRule(nak);
-    const std::vector<uint8_t> body = ImageBytes::PatternBody(kBlockBytes, 3);
-    const ImageBytes::TTempFile image(Own("cli-refused.bin"),
-                                      ImageBytes::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
+    const std::vector<uint8_t> body = SimImage::PatternBody(kBlockBytes, 3);
+    const TempFile::TTempFile image(Own("cli-refused.bin"),
+                                    SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
     const auto update = RunCli(On(sim, {"update", image.Path()}));
     EXPECT_EQ(update.Exit, kRefused);
     EXPECT_EQ(update.Err, "zur-cli: Неудалось обновить микрокод.\n");
@@ -264,9 +265,9 @@ TEST(CliExitTest, AddressesApplyToTheFollowingCommandOnly) {
 
 TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
     sim::Simulator sim;
-    const std::vector<uint8_t> body = ImageBytes::PatternBody(300 * kBlockBytes, 5);
-    const ImageBytes::TTempFile image(Own("cli-interrupted.bin"),
-                                      ImageBytes::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
+    const std::vector<uint8_t> body = SimImage::PatternBody(300 * kBlockBytes, 5);
+    const TempFile::TTempFile image(Own("cli-interrupted.bin"),
+                                    SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
     CliProcess::TCliProcess update(On(sim, {"update", image.Path()}));
     // The probe, twelve parameters, enter-update-mode, the update start, then ten blocks.
     constexpr size_t kFramesBeforeBlocks = 15;

@@ -19,19 +19,21 @@
 #include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "app/app_wait.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
-#include "tests/support/WindowDriver.h"
+#include "tests/support/TempFile.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
-using WindowDriver::TBox;
+using WindowFixture::TBox;
 using Clock = std::chrono::steady_clock;
 
 // The line time-outs the window sets when it opens the port.
@@ -255,71 +257,77 @@ bool IsFirmware(Operation Op) {
     return Op == Operation::Preparation || Op == Operation::UpdateStart || Op == Operation::MiddleBlock;
 }
 
-class FaultMatrixTest : public testing::TestWithParam<TRow> {
+class FaultMatrixTest : public WindowFixture::WindowTest, public testing::WithParamInterface<TRow> {
 protected:
     void SetUp() override {
-        // A fixed port name, as an adapter that is plugged in again comes back under its name.
-        Port = std::filesystem::temp_directory_path() / ("zur-faults-" + std::to_string(getpid()));
-        Plug(Describe(GetParam().Op).ControllerInUpdateMode);
-        Body = ImageBytes::PatternBody(kBlocks * kBlockBytes, 7);
-        Image = std::make_unique<ImageBytes::TTempFile>(
+        WindowTest::SetUp();
+        Body = SimImage::PatternBody(kBlocks * kBlockBytes, 7);
+        Image = std::make_unique<TempFile::TTempFile>(
             "faults-" + std::to_string(getpid()) + ".bin",
-            ImageBytes::MakeImageFile(static_cast<uint32_t>(Body.size()), 0x1234, Body));
+            SimImage::MakeImageFile(static_cast<uint32_t>(Body.size()), 0x1234, Body));
+    }
+
+    std::optional<sim::Options> SimOptions() const override {
+        return Plugged(Describe(GetParam().Op).ControllerInUpdateMode);
+    }
+
+    sim::Options Plugged(bool UpdateMode) const {
+        sim::Options options;
+        options.UpdateMode = UpdateMode;
+        options.LinkPath = Port.string();
+        return options;
     }
 
     void Plug(bool UpdateMode) {
         Sim.reset();
-        sim::Options options;
-        options.UpdateMode = UpdateMode;
-        options.LinkPath = Port.string();
-        Sim = std::make_unique<sim::Simulator>(options);
+        Sim = std::make_unique<sim::Simulator>(Plugged(UpdateMode));
     }
 
     void Open() {
-        Window.SetPort(Port.string());
-        Window.Click("bOpenClose");
-        ASSERT_EQ(Window.OpenCloseCaption(), "Закрыть");
+        SetPort(Port.string());
+        Click("bOpenClose");
+        ASSERT_EQ(OpenCloseCaption(), "Закрыть");
     }
 
     // Brings the window to where the operation starts; the boxes so far are forgotten.
     void Prepare(Operation Op) {
         Open();
         if (Op == Operation::WriteConfig) {
-            Window.Click("bGetConfig");
-            ASSERT_TRUE(Window.Form().IsConfigRead());
+            Click("bGetConfig");
+            ASSERT_TRUE(Form->IsConfigRead());
         }
         if (IsFirmware(Op))
-            Window.ChooseImage(Image->Path());
-        Window.Boxes().clear();
+            Choose(QString::fromStdString(Image->Path()));
+        Boxes->Boxes.clear();
     }
 
     void Start(Operation Op) {
         switch (Op) {
         case Operation::ReadConfig:
-            return Window.Click("bGetConfig");
+            return Click("bGetConfig");
         case Operation::WriteConfig:
-            return Window.Click("vSetConfig");
+            return Click("vSetConfig");
         case Operation::AddressQuery:
-            return Window.Click("Button10");
+            return Click("Button10");
         case Operation::Preparation:
         case Operation::UpdateStart:
         case Operation::MiddleBlock:
-            return Window.Click("Button4");
+            return Click("Button4");
         }
     }
 
-    std::filesystem::path Port;
-    std::unique_ptr<sim::Simulator> Sim;
-    WindowDriver::TDriver Window;
+    // A fixed port name, as an adapter that is plugged in again comes back under its name.
+    const std::filesystem::path Port =
+        std::filesystem::temp_directory_path() / ("zur-faults-" + std::to_string(getpid()));
     std::vector<uint8_t> Body;
-    std::unique_ptr<ImageBytes::TTempFile> Image;
+    std::unique_ptr<TempFile::TTempFile> Image;
 };
 
 TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {
     const TRow& row = GetParam();
     const TOperation op = Describe(row.Op);
     ASSERT_NO_FATAL_FAILURE(Prepare(row.Op));
-    const int addressBefore = Window.TrkAddr();
+    const int addressBefore = TrkAddr();
 
     const int before = Sim->ExchangeCount();
     sim::Rule rule = row.Fault.Rule;
@@ -334,10 +342,10 @@ TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {
     const int exchanges = Sim->ExchangeCount() - before;
     const bool unplugged = row.Fault.Rule.fault == sim::Fault::CloseLine;
 
-    EXPECT_EQ(Window.Boxes(), row.Sees);
+    EXPECT_EQ(Boxes->Boxes, row.Sees);
     for (const TBox& success : {kReadDone, kWriteDone, kUpdateDone})
-        EXPECT_EQ(std::count(Window.Boxes().begin(), Window.Boxes().end(), success), 0);
-    const auto waitWindows = Window.Form().findChildren<app_wait::TWaitForm*>();
+        EXPECT_EQ(std::count(Boxes->Boxes.begin(), Boxes->Boxes.end(), success), 0);
+    const auto waitWindows = Form->findChildren<app_wait::TWaitForm*>();
     EXPECT_TRUE(std::none_of(waitWindows.begin(), waitWindows.end(),
                              [](const app_wait::TWaitForm* wait) { return wait->isVisible(); }));
 
@@ -351,10 +359,10 @@ TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {
 
     switch (row.Op) {
     case Operation::ReadConfig:
-        EXPECT_FALSE(Window.Form().IsConfigRead());
+        EXPECT_FALSE(Form->IsConfigRead());
         break;
     case Operation::AddressQuery:
-        EXPECT_EQ(Window.TrkAddr(), addressBefore);
+        EXPECT_EQ(TrkAddr(), addressBefore);
         break;
     case Operation::MiddleBlock: {
         // Four blocks went through; the fifth is never repeated and nothing follows it.
@@ -363,7 +371,7 @@ TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {
         EXPECT_LT(image.Body.size(), Body.size());
         EXPECT_GE(image.Body.size(), 4u * kBlockBytes);
         EXPECT_TRUE(std::equal(image.Body.begin(), image.Body.end(), Body.begin()));
-        EXPECT_EQ(Window.Form().FirmwareState().TransferPos, 6);
+        EXPECT_EQ(Form->FirmwareState().TransferPos, 6);
         break;
     }
     default:
@@ -372,16 +380,16 @@ TEST_P(FaultMatrixTest, EngineerSeesTheFailureAndTheLineRecovers) {
 
     // Close, plug the adapter back in if it was pulled, reopen and read cleanly.
     Sim->ClearRules();
-    Window.Click("bOpenClose");
-    ASSERT_EQ(Window.OpenCloseCaption(), "Открыть");
+    Click("bOpenClose");
+    ASSERT_EQ(OpenCloseCaption(), "Открыть");
     if (unplugged)
         Plug(false);
     ASSERT_NO_FATAL_FAILURE(Open());
-    Window.Boxes().clear();
-    Window.Click("bGetConfig");
-    EXPECT_EQ(Window.Boxes(), std::vector<TBox>{kReadDone});
-    EXPECT_TRUE(Window.Form().IsConfigRead());
-    Window.Click("bOpenClose");
+    Boxes->Boxes.clear();
+    Click("bGetConfig");
+    EXPECT_EQ(Boxes->Boxes, std::vector<TBox>{kReadDone});
+    EXPECT_TRUE(Form->IsConfigRead());
+    Click("bOpenClose");
 }
 
 std::string RowName(const testing::TestParamInfo<TRow>& Info) {

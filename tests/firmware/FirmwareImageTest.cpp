@@ -8,14 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "firmware/FirmwareImage.h"
-#include "tests/support/ImageBytes.h"
+#include "sim/SimImage.h"
 #include "tests/support/ScriptedWindow.h"
 
 namespace {
 
 using FirmwareImage::TCheck;
-using ImageBytes::MakeImageFile;
-using ImageBytes::PatternBody;
+using SimImage::MakeImageFile;
+using SimImage::PatternBody;
 
 constexpr size_t kLargestImage = INT32_MAX / 100; // header and body, as the transfer counts them
 

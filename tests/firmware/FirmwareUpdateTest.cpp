@@ -11,16 +11,17 @@
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
 #include "tests/support/ScriptedWindow.h"
+#include "tests/support/TempFile.h"
 
 namespace {
 
-using ImageBytes::MakeImageFile;
-using ImageBytes::PatternBody;
 using ScriptedWindow::TEvent;
 using ScriptedWindow::TMessage;
+using SimImage::MakeImageFile;
+using SimImage::PatternBody;
 using Kind = TEvent::Kind;
 
 constexpr uint8_t kLinkAddress = 255;
@@ -85,10 +86,10 @@ protected:
 
 TEST_F(FirmwareUpdateTest, WholeImageArrivesByteForByteAfterARejectedFile) {
     const std::vector<uint8_t> body = PatternBody(4000, 11); // 121 blocks of 33 and one of 7
-    const ImageBytes::TTempFile good("whole-good.bin", MakeImageFile(4000, 0x5AA5, body));
+    const TempFile::TTempFile good("whole-good.bin", MakeImageFile(4000, 0x5AA5, body));
     auto bad = MakeImageFile(4000, 0x5AA5, PatternBody(4000, 12));
     bad[100] ^= 0x40;
-    const ImageBytes::TTempFile rejected("whole-bad.bin", bad);
+    const TempFile::TTempFile rejected("whole-bad.bin", bad);
     FirmwareUpdate::TImageState image;
     ASSERT_TRUE(FirmwareImage::AcceptImageFile(good.Path(), image, *window));
     ASSERT_FALSE(FirmwareImage::AcceptImageFile(rejected.Path(), image, *window));

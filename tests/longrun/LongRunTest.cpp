@@ -9,15 +9,15 @@
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/ScriptedWindow.h"
-#include "tests/support/WindowDriver.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 
-using WindowDriver::TBox;
+using WindowFixture::TBox;
 
 constexpr int kOpenings = 1000;
 // The reads are shared among programs that ctest runs side by side: each read waits out twelve
@@ -26,66 +26,63 @@ constexpr int kReadShards = 8;
 constexpr int kReadsPerShard = 1000 / kReadShards;
 constexpr size_t kImageBytes = 1 << 20;
 
-class LongRunTest : public testing::Test {
+class LongRunTest : public WindowFixture::WindowTest {
 protected:
     void Open() {
-        Window.SetPort(Sim.PortPath());
-        Window.Click("bOpenClose");
+        SetPort(Sim->PortPath());
+        Click("bOpenClose");
     }
-
-    sim::Simulator Sim;
-    WindowDriver::TDriver Window;
 };
 
 TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
     Open(); // the window's first opening sets up what it keeps for good
-    Window.Click("bOpenClose");
+    Click("bOpenClose");
     const int descriptors = ProcessCounts::OpenDescriptors();
     const int threads = ProcessCounts::Threads();
 
     for (int i = 0; i < kOpenings; ++i) {
         Open();
-        ASSERT_EQ(Window.OpenCloseCaption(), "Закрыть") << "opening " << i;
-        ASSERT_TRUE(Window.PagesEnabled());
-        Window.Click("bOpenClose");
-        ASSERT_EQ(Window.OpenCloseCaption(), "Открыть") << "closing " << i;
-        ASSERT_FALSE(Window.PagesEnabled());
+        ASSERT_EQ(OpenCloseCaption(), "Закрыть") << "opening " << i;
+        ASSERT_TRUE(PagesEnabled());
+        Click("bOpenClose");
+        ASSERT_EQ(OpenCloseCaption(), "Открыть") << "closing " << i;
+        ASSERT_FALSE(PagesEnabled());
     }
 
-    EXPECT_TRUE(Window.Boxes().empty());
+    EXPECT_TRUE(Boxes->Boxes.empty());
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
     EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_EQ(ProcessCounts::Threads(), threads);
     // The port is free again: the last closing let go of it.
     Open();
-    EXPECT_TRUE(Window.Form().IsConnected());
+    EXPECT_TRUE(Form->IsConnected());
 }
 
 class ConfigReadsTest : public LongRunTest, public testing::WithParamInterface<int> {};
 
 TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     Open();
-    Window.Click("bGetConfig"); // the first wait window and box set up what the window keeps
-    Window.Boxes().clear();
+    Click("bGetConfig"); // the first wait window and box set up what the window keeps
+    Boxes->Boxes.clear();
     const int descriptors = ProcessCounts::OpenDescriptors();
     const int threads = ProcessCounts::Threads();
 
     for (int i = 0; i < kReadsPerShard; ++i) {
-        Window.Click("bGetConfig");
-        ASSERT_EQ(Window.Boxes().size(), 1u) << "read " << i;
-        ASSERT_EQ(Window.Boxes().front(), (TBox{"Конфигурация успешно получена", "СООБЩЕНИЕ", 0}))
+        Click("bGetConfig");
+        ASSERT_EQ(Boxes->Boxes.size(), 1u) << "read " << i;
+        ASSERT_EQ(Boxes->Boxes.front(), (TBox{"Конфигурация успешно получена", "СООБЩЕНИЕ", 0}))
             << "read " << i;
-        Window.Boxes().clear();
+        Boxes->Boxes.clear();
     }
 
     // Twelve parameters a read, and not a single repeat.
-    EXPECT_EQ(Sim.ExchangeCount(), 12 * (kReadsPerShard + 1));
+    EXPECT_EQ(Sim->ExchangeCount(), 12 * (kReadsPerShard + 1));
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
     EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_EQ(ProcessCounts::Threads(), threads);
-    Window.Click("bOpenClose");
+    Click("bOpenClose");
 }
 
 INSTANTIATE_TEST_SUITE_P(Shard, ConfigReadsTest, testing::Range(0, kReadShards));
@@ -107,7 +104,7 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
         body[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9)); // every byte value, 0x10 and 0xFA included
     // The simulator takes the 32-bit header value as the body's length.
     const FirmwareImage::TLoaded loaded =
-        FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kImageBytes, 0xBEEF, body));
+        FirmwareImage::CheckImage(SimImage::MakeImageFile(kImageBytes, 0xBEEF, body));
     ASSERT_EQ(loaded.Result, FirmwareImage::TCheck::Accepted);
     FirmwareUpdate::TImageState image = loaded.Image;
 

@@ -7,20 +7,15 @@
 
 TFileTail::TFileTail(std::string Path) : path(std::move(Path)) {}
 
-TFileTail::~TFileTail() {
-    if (fd >= 0)
-        close(fd);
-}
-
 std::vector<std::string> TFileTail::NewLines() {
-    if (fd < 0)
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (!fd)
+        fd = UniqueFd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     std::vector<std::string> lines;
-    if (fd < 0)
+    if (!fd)
         return lines;
     char chunk[4096];
     ssize_t n = 0;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0) {
+    while ((n = read(fd.Get(), chunk, sizeof chunk)) > 0) {
         for (ssize_t i = 0; i < n; ++i) {
             if (chunk[i] != '\n') {
                 partial += chunk[i];

@@ -4,18 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "serial/UniqueFd.h"
+
 class TFileTail {
 public:
     explicit TFileTail(std::string Path);
-    ~TFileTail();
-    TFileTail(const TFileTail&) = delete;
-    TFileTail& operator=(const TFileTail&) = delete;
 
     // The whole lines added since the last call; none while the file does not exist yet.
     std::vector<std::string> NewLines();
 
 private:
     std::string path;
-    int fd = -1;
+    UniqueFd fd;
     std::string partial;
 };

@@ -4,9 +4,9 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
+#include "sim/SimImage.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
-#include "tests/support/ImageBytes.h"
 #include "tests/support/ScriptedWindow.h"
 
 #include <gtest/gtest.h>
@@ -72,9 +72,9 @@ TEST_P(ProtocolTest, FirmwareArrivesByteForByte) {
     uDispenser::TDispenserLL engine(kLinkAddress, 1, *port, 1000);
     ScriptedWindow::TScriptedWindow window;
     const uint32_t seed = line.Ftdi ? 2 : 1;
-    const auto body = ImageBytes::PatternBody(kBodyBytes, seed);
+    const auto body = SimImage::PatternBody(kBodyBytes, seed);
     FirmwareUpdate::TImageState image =
-        FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kBodyBytes, kValue16, body)).Image;
+        FirmwareImage::CheckImage(SimImage::MakeImageFile(kBodyBytes, kValue16, body)).Image;
 
     FirmwareUpdate::StartUpdate(image, commands, engine, window);
 

@@ -5,11 +5,10 @@
 #include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
+#include "sim/SimImage.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
-#include "tests/support/ImageBytes.h"
 #include "tests/support/ProcessCounts.h"
-#include "tests/support/PtyPeer.h"
 #include "tests/support/ScriptedWindow.h"
 
 #include <gtest/gtest.h>
@@ -50,9 +49,9 @@ TEST(UnplugTest, AdapterPulledDuringTransferEndsItAndTheOpenFails) {
         PtnLL::TPtnLL commands(1, *port);
         uDispenser::TDispenserLL engine(kLinkAddress, 1, *port, 1000);
         ScriptedWindow::TScriptedWindow window;
-        const auto body = ImageBytes::PatternBody(kBodyBytes, 3);
+        const auto body = SimImage::PatternBody(kBodyBytes, 3);
         FirmwareUpdate::TImageState image =
-            FirmwareImage::CheckImage(ImageBytes::MakeImageFile(kBodyBytes, 0x1234, body)).Image;
+            FirmwareImage::CheckImage(SimImage::MakeImageFile(kBodyBytes, 0x1234, body)).Image;
         ASSERT_EQ(HostLink::Ask("pull " + GuestLine::kAdapter.Far + " " + std::to_string(kPullAfterBytes)),
                   "armed");
 

@@ -1,7 +1,7 @@
 #include "tests/qemu/LaneRequests.h"
 
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
-#include "tests/support/ImageBytes.h"
 
 #include <algorithm>
 #include <sstream>
@@ -76,7 +76,7 @@ std::string TLaneRequests::Handle(const std::string& Request) {
 std::string TLaneRequests::CompareImage(const sim::Simulator& Simulator, size_t Size, unsigned Seed,
                                         unsigned Value16) const {
     const sim::ReceivedImage image = Simulator.Image();
-    const std::vector<uint8_t> body = ImageBytes::PatternBody(Size, Seed);
+    const std::vector<uint8_t> body = SimImage::PatternBody(Size, Seed);
     if (!image.Started)
         return "no update started";
     if (image.Value32 != Size || image.Value16 != Value16)

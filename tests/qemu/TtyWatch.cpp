@@ -16,21 +16,16 @@ constexpr auto kInputLookStep = std::chrono::milliseconds(2);
 TTtyWatch::TTtyWatch(const std::string& Device)
     : fd(open(Device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
 
-TTtyWatch::~TTtyWatch() {
-    if (fd >= 0)
-        close(fd);
-}
-
 std::string TTtyWatch::ModemLines() const {
     int bits = 0;
-    if (ioctl(fd, TIOCMGET, &bits) != 0)
+    if (ioctl(fd.Get(), TIOCMGET, &bits) != 0)
         return "unreadable";
     return std::string("dtr=") + (bits & TIOCM_DTR ? "1" : "0") + " rts=" + (bits & TIOCM_RTS ? "1" : "0");
 }
 
 int TTtyWatch::InputQueued() const {
     int count = 0;
-    if (ioctl(fd, TIOCINQ, &count) != 0)
+    if (ioctl(fd.Get(), TIOCINQ, &count) != 0)
         return -1;
     return count;
 }

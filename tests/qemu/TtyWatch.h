@@ -5,12 +5,11 @@
 
 #include <string>
 
+#include "serial/UniqueFd.h"
+
 class TTtyWatch {
 public:
     explicit TTtyWatch(const std::string& Device);
-    ~TTtyWatch();
-    TTtyWatch(const TTtyWatch&) = delete;
-    TTtyWatch& operator=(const TTtyWatch&) = delete;
 
     // "dtr=0 rts=0" and so on, as the driver holds them.
     std::string ModemLines() const;
@@ -20,5 +19,5 @@ public:
     bool WaitForInput(int Count) const;
 
 private:
-    int fd;
+    UniqueFd fd;
 };

@@ -2,6 +2,8 @@
 // byte, and how its knobs shape the answers in time.
 
 #include "sim/Simulator.h"
+
+#include "serial/UniqueFd.h"
 #include "sim/SimFrames.h"
 
 #include <gtest/gtest.h>
@@ -26,17 +28,16 @@ class RawLine {
 public:
     explicit RawLine(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
         termios tio{};
-        ::tcgetattr(fd, &tio);
+        ::tcgetattr(fd.Get(), &tio);
         ::cfmakeraw(&tio);
-        ::tcsetattr(fd, TCSANOW, &tio);
+        ::tcsetattr(fd.Get(), TCSANOW, &tio);
     }
-    ~RawLine() { ::close(fd); }
-    bool IsOpen() const { return fd >= 0; }
+    bool IsOpen() const { return static_cast<bool>(fd); }
 
-    int TryWrite(const Bytes& bytes) { return ::write(fd, bytes.data(), bytes.size()) < 0 ? errno : 0; }
+    int TryWrite(const Bytes& bytes) { return ::write(fd.Get(), bytes.data(), bytes.size()) < 0 ? errno : 0; }
 
     void Write(const Bytes& bytes) {
-        ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+        ASSERT_EQ(::write(fd.Get(), bytes.data(), bytes.size()), ssize_t(bytes.size()));
     }
 
     struct Arrival {
@@ -55,12 +56,12 @@ public:
             auto until = got.bytes.empty() ? deadline : std::min(deadline, got.at.back() + silence);
             if (now >= until)
                 return got;
-            pollfd p{fd, POLLIN, 0};
+            pollfd p{fd.Get(), POLLIN, 0};
             const auto waitMs = std::chrono::ceil<milliseconds>(until - now).count();
             if (::poll(&p, 1, static_cast<int>(waitMs)) <= 0)
                 continue;
             uint8_t chunk[512];
-            const auto n = ::read(fd, chunk, sizeof chunk);
+            const auto n = ::read(fd.Get(), chunk, sizeof chunk);
             if (n == 0) {
                 got.endOfFile = true;
                 return got;
@@ -85,7 +86,7 @@ public:
     }
 
 private:
-    int fd;
+    UniqueFd fd;
 };
 
 struct SimulatorFixture : ::testing::Test {

@@ -7,25 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "sim/SimPty.h"
+
 class PtyPeer {
 public:
-    PtyPeer();
-    ~PtyPeer();
-    PtyPeer(const PtyPeer&) = delete;
-    PtyPeer& operator=(const PtyPeer&) = delete;
+    PtyPeer() : pty("") {}
 
-    const std::string& SlavePath() const { return slavePath; }
-    int MasterFd() const { return master; }
+    const std::string& SlavePath() const { return pty.SlavePath(); }
+    int MasterFd() const { return pty.Master(); }
 
     // Writes all of Bytes, waiting for room as needed.
     void Send(const std::vector<uint8_t>& Bytes);
     // Reads until Count bytes came or nothing came for Quiet.
     std::vector<uint8_t> Receive(size_t Count,
                                  std::chrono::milliseconds Quiet = std::chrono::milliseconds(300));
-    // Closes the master: the slave is hung up.
-    void HangUp();
+    // Closes both sides: the port is hung up.
+    void HangUp() { pty.Close(); }
 
 private:
-    int master = -1;
-    std::string slavePath;
+    SimPty::Pty pty;
 };

@@ -1,8 +1,10 @@
-#include "tests/app/AppFixture.h"
+#include "tests/support/WindowFixture.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -10,7 +12,7 @@
 
 #include "app/app_wait.h"
 
-namespace AppFixture {
+namespace WindowFixture {
 
 void PrintTo(const TBox& Box, std::ostream* Out) {
     *Out << "{\"" << Box.Text << "\", \"" << Box.Caption << "\", " << Box.Flags << "}";
@@ -29,11 +31,11 @@ TScriptedBoxes::TScriptedBoxes(QWidget* Owner) {
                 }
             }
             Boxes.push_back(box);
-            if (Answers_.empty()) {
+            if (script.empty()) {
                 return fMain::IdOk;
             }
-            const int answer = Answers_.front();
-            Answers_.pop_front();
+            const int answer = script.front();
+            script.pop_front();
             return answer;
         });
 }
@@ -54,7 +56,9 @@ void ClickThroughWindowSystem(QWidget* Control) {
 }
 
 void WindowTest::SetUp() {
-    Sim = std::make_unique<sim::Simulator>(SimOptions());
+    if (const std::optional<sim::Options> options = SimOptions()) {
+        Sim = std::make_unique<sim::Simulator>(*options);
+    }
     Form = std::make_unique<fMain::TForm1>();
     Form->show();
     Boxes = std::make_unique<TScriptedBoxes>(Form.get());
@@ -66,8 +70,12 @@ void WindowTest::TearDown() {
     Sim.reset();
 }
 
+void WindowTest::SetPort(const std::string& Path) {
+    Find<QComboBox>("vCOMSelect")->setEditText(QString::fromStdString(Path));
+}
+
 void WindowTest::Open() {
-    Find<QComboBox>("vCOMSelect")->setEditText(QString::fromStdString(Sim->PortPath()));
+    SetPort(Sim->PortPath());
     Click("bOpenClose");
     ASSERT_TRUE(Form->IsConnected());
 }
@@ -82,6 +90,7 @@ void WindowTest::OpenAndRead() {
 
 void WindowTest::Choose(const QString& Path) {
     auto* dialog = Find<QFileDialog>("OpenDialog1");
+    // The dialog runs its own loop; it is answered from inside it.
     QTimer::singleShot(0, dialog, [dialog, Path] {
         if (Path.isEmpty()) {
             dialog->reject();
@@ -94,6 +103,18 @@ void WindowTest::Choose(const QString& Path) {
     Click("Button5");
 }
 
+std::string WindowTest::OpenCloseCaption() const {
+    return Find<QAbstractButton>("bOpenClose")->text().toStdString();
+}
+
+bool WindowTest::PagesEnabled() const {
+    return Find<QTabWidget>("vPages")->isEnabled();
+}
+
+int WindowTest::TrkAddr() const {
+    return Spin("vTRKAddr")->Value();
+}
+
 std::vector<int> WindowTest::FrameAddresses() const {
     std::vector<int> addresses;
     for (const auto& frame : Sim->ReceivedFrames()) {
@@ -102,4 +123,4 @@ std::vector<int> WindowTest::FrameAddresses() const {
     return addresses;
 }
 
-} // namespace AppFixture
+} // namespace WindowFixture

@@ -1,12 +1,13 @@
 #pragma once
-// The main window against the simulated controller on a pseudo-terminal, with the message boxes
-// replaced by a scripted answerer that records every box.
+// The main window on the offscreen platform, against the simulated controller on a pseudo-terminal,
+// driven the way the engineer drives it, with every message box answered from a script and recorded.
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@
 #include "app/fMain.h"
 #include "sim/Simulator.h"
 
-namespace AppFixture {
+class QWidget;
+
+namespace WindowFixture {
 
 struct TBox {
     std::string Text;
@@ -28,16 +31,21 @@ struct TBox {
 };
 void PrintTo(const TBox& Box, std::ostream* Out);
 
-// Answers boxes from a script (OK once the script is used up) and records them.
+// Takes the place of the modal box while it lives: answers from the script (OK once it is used up)
+// and records every box, with the wait windows of Owner as they stood.
 class TScriptedBoxes {
 public:
     explicit TScriptedBoxes(QWidget* Owner = nullptr);
     ~TScriptedBoxes();
-    void Answer(std::initializer_list<int> Answers) { Answers_.insert(Answers_.end(), Answers); }
+    TScriptedBoxes(const TScriptedBoxes&) = delete;
+    TScriptedBoxes& operator=(const TScriptedBoxes&) = delete;
+
+    void Answer(std::initializer_list<int> Answers) { script.insert(script.end(), Answers); }
+
     std::vector<TBox> Boxes;
 
 private:
-    std::deque<int> Answers_;
+    std::deque<int> script;
 };
 
 // What the window system delivers when the engineer acts on a window: a close request (the title
@@ -56,14 +64,21 @@ protected:
         EXPECT_NE(widget, nullptr) << Name;
         return widget;
     }
+    // Clicks a button of the window by its name; the click returns when the handler has.
     void Click(const char* Name) { Find<QAbstractButton>(Name)->click(); }
     SpinEdit::TSpinEdit* Spin(const char* Name) const { return Find<SpinEdit::TSpinEdit>(Name); }
+    // Types the port name into "Порт".
+    void SetPort(const std::string& Path);
     // Types the simulator's port into "Порт" and opens it.
     void Open();
     // Opens the port and reads the configuration, forgetting the boxes and frames so far.
     void OpenAndRead();
     // "Выбрать файл" with the dialog answered by Path, or cancelled when Path is empty.
     void Choose(const QString& Path);
+    // "Открыть" or "Закрыть".
+    std::string OpenCloseCaption() const;
+    bool PagesEnabled() const;
+    int TrkAddr() const;
     // The address byte of every frame the simulator received.
     std::vector<int> FrameAddresses() const;
 
@@ -71,7 +86,8 @@ protected:
     std::unique_ptr<fMain::TForm1> Form;
     std::unique_ptr<TScriptedBoxes> Boxes;
 
-    virtual sim::Options SimOptions() const { return {}; }
+    // The simulator the test starts with; none for a test that brings its own ends of the line.
+    virtual std::optional<sim::Options> SimOptions() const { return sim::Options{}; }
 };
 
-} // namespace AppFixture
+} // namespace WindowFixture

@@ -21,8 +21,11 @@ class TDecoder {
 public:
     // The lines for one more chunk, its own line first.
     std::vector<std::string> Feed(const LineTrace::TChunk& Chunk);
+    // The same lines, appended to Lines.
+    void Feed(const LineTrace::TChunk& Chunk, std::vector<std::string>& Lines);
     // The lines for bytes still waiting for the rest of a frame when the trace ends.
     std::vector<std::string> Finish();
+    void Finish(std::vector<std::string>& Lines);
 
 private:
     struct TStream {

@@ -67,9 +67,11 @@ struct TFound {
 // with an address the tool uses (what lies before it is stray), else a damaged one at the front.
 // Length 0 when the bytes may still grow into a frame.
 TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
-                 std::optional<uint8_t> CommandAddress, uint8_t LinkAddress) {
+                 std::optional<uint8_t> CommandAddress, uint8_t LinkAddress,
+                 std::vector<WireFrames::TCommandSearch>& Searches) {
+    Searches.resize(Bytes.size());
     const TProtocol order[] = {Hint, Other(Hint)};
-    // Each cut below scans to the end; where no intact frame can start, it is not made.
+    // A cut scans to the end; where no intact frame can start, it is not made.
     const std::optional<std::size_t> lastTrailerEnd = WireFrames::LastCommandTrailerEnd(Bytes);
     const auto mayStartIntact = [&](TProtocol Protocol, std::size_t At) {
         return Protocol == TProtocol::Link
@@ -84,7 +86,13 @@ TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
             if (!mayStartIntact(protocol, at))
                 continue;
             const auto rest = Bytes.subspan(at);
-            const WireFrames::TCut cut = Cut(protocol, rest, Answer);
+            if (protocol == TProtocol::Command) {
+                // Carries on where the last chunk's search from this byte stopped.
+                if (const auto length = WireFrames::IntactCommandLength(rest, Searches[at]))
+                    return {at, *length, protocol};
+                continue;
+            }
+            const WireFrames::TCut cut = WireFrames::CutLink(rest);
             if (cut.Fit == WireFrames::TFit::Frame &&
                 WireFrames::IsIntact(protocol, rest.first(cut.Length), Answer, LinkAddress))
                 return {at, cut.Length, protocol};
@@ -176,7 +184,7 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
         // Answers come from the address the request went to (0 for the address query).
         const std::optional<uint8_t> commandAddress =
             LastCommand ? std::optional<uint8_t>(LastCommand->Address) : std::nullopt;
-        TFound found = NextFrame(pending, Answer, hint, commandAddress, LinkAddress);
+        TFound found = NextFrame(pending, Answer, hint, commandAddress, LinkAddress, Stream.Searches);
         if (found.Length == 0) {
             if (!Final && pending.size() <= kLongestWait) {
                 std::string line = Indented(48 + 3 * pending.size());
@@ -207,6 +215,7 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
             ++frames;
         }
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(used));
+        Stream.Searches.clear();
     }
     Stream.Carried = 0;
     return frames;

@@ -31,6 +31,9 @@ private:
     struct TStream {
         std::vector<uint8_t> Pending;
         std::size_t Carried = 0; // pending bytes that came in earlier chunks
+        // For each pending byte, the search for an intact command frame starting there; valid
+        // while bytes are only added, emptied when any are taken.
+        std::vector<WireFrames::TCommandSearch> Searches;
     };
     // Returns how many frames it found.
     int Drain(TStream& Stream, bool Answers, bool Final, std::vector<std::string>& Lines);

@@ -128,6 +128,20 @@ TCut CutLink(std::span<const uint8_t> Bytes) {
     return {};
 }
 
+std::optional<std::size_t> IntactCommandLength(std::span<const uint8_t> Bytes, TCommandSearch& Search) {
+    // The trailers CutCommand tries, in its order; when none of them has a good checksum, what it
+    // cuts (the first trailer or the length byte's end, never further) is not intact either.
+    for (; Search.Next + 1 < Bytes.size() && Search.Tried < kTrailersTried; ++Search.Next) {
+        if (!TrailerAt(Bytes, Search.Next))
+            continue;
+        // Left as it is on success, so asking again gives the same answer.
+        if (CommandCrcHolds(Bytes.first(Search.Next + kTrailerSize)))
+            return Search.Next + kTrailerSize;
+        ++Search.Tried;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes) {
     for (std::size_t at = Bytes.size(); at >= kTrailerSize; --at) {
         if (TrailerAt(Bytes, at - kTrailerSize))

@@ -47,6 +47,11 @@ std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes)
 struct TCommandSearch {
     std::size_t Next = kShortestCommandFrame - 2; // first byte a trailer may start at
     int Tried = 0;
+    // The checksum over the bytes unstuffing keeps among the first Summed, and how many it keeps:
+    // each later trailer's checksum goes on from there.
+    std::size_t Summed = 0;
+    uint16_t Crc = 0;
+    std::size_t Kept = 0;
 };
 // The length of the intact command frame at the front of Bytes, as CutCommand cuts it when the
 // frame it cuts is intact; nothing while none is found.

@@ -30,22 +30,29 @@ std::optional<TEnd> EndNamed(std::string_view Name) {
     return std::nullopt;
 }
 
-// Blank-separated tokens of a line.
-std::vector<std::string_view> Tokens(std::string_view Line) {
-    std::vector<std::string_view> tokens;
-    // One allocation for the tokens of a line its writer made: one per blank.
-    tokens.reserve(static_cast<size_t>(std::ranges::count(Line, ' ')) + 1);
-    size_t at = 0;
-    while (at < Line.size()) {
-        const size_t start = Line.find_first_not_of(" \t\r", at);
-        if (start == std::string_view::npos)
-            break;
-        const size_t end = std::min(Line.find_first_of(" \t\r", start), Line.size());
-        tokens.push_back(Line.substr(start, end - start));
-        at = end;
+// The blank-separated tokens of a line, one at a time: reading a line keeps none of them.
+class TTokens {
+public:
+    explicit TTokens(std::string_view Line) : rest(Line) {}
+
+    // The next token; empty once none is left.
+    std::string_view Next() {
+        const size_t start = rest.find_first_not_of(" \t\r");
+        if (start == std::string_view::npos) {
+            rest = {};
+            return {};
+        }
+        const size_t end = std::min(rest.find_first_of(" \t\r", start), rest.size());
+        const std::string_view token = rest.substr(start, end - start);
+        rest.remove_prefix(end);
+        return token;
     }
-    return tokens;
-}
+    // At most this many two-character tokens (hex bytes) are left.
+    size_t MostPairsLeft() const { return (rest.size() + 1) / 3; }
+
+private:
+    std::string_view rest;
+};
 
 } // namespace
 
@@ -74,40 +81,40 @@ std::string Format(const TChunk& Chunk) {
 }
 
 std::optional<TChunk> Parse(std::string_view Line) {
-    const std::vector<std::string_view> tokens = Tokens(Line);
-    if (tokens.size() < 3 || tokens[0].starts_with('#'))
+    TTokens tokens(Line);
+    const std::string_view time = tokens.Next(), direction = tokens.Next();
+    std::string_view token = tokens.Next();
+    if (token.empty() || time.starts_with('#'))
         return std::nullopt;
     TChunk chunk;
-    const auto [end, ec] =
-        std::from_chars(tokens[0].data(), tokens[0].data() + tokens[0].size(), chunk.TimeUs);
-    if (ec != std::errc() || end != tokens[0].data() + tokens[0].size())
+    const auto [end, ec] = std::from_chars(time.data(), time.data() + time.size(), chunk.TimeUs);
+    if (ec != std::errc() || end != time.data() + time.size())
         return std::nullopt;
-    if (tokens[1] == "TX")
+    if (direction == "TX")
         chunk.Direction = TDirection::Tx;
-    else if (tokens[1] == "RX")
+    else if (direction == "RX")
         chunk.Direction = TDirection::Rx;
     else
         return std::nullopt;
-    size_t next = 2;
-    if (tokens[next] == "-") {
-        ++next;
+    if (token == "-") {
+        token = tokens.Next();
     } else {
-        chunk.Bytes.reserve(tokens.size() - next);
-        for (; next < tokens.size(); ++next) {
-            const auto byte = HexByte(tokens[next]);
+        chunk.Bytes.reserve(tokens.MostPairsLeft() + 1);
+        for (; !token.empty(); token = tokens.Next()) {
+            const auto byte = HexByte(token);
             if (!byte)
                 break;
             chunk.Bytes.push_back(*byte);
         }
     }
-    if (next < tokens.size()) {
-        const auto why = EndNamed(tokens[next]);
+    if (!token.empty()) {
+        const auto why = EndNamed(token);
         if (!why)
             return std::nullopt;
         chunk.End = *why;
-        ++next;
+        token = tokens.Next();
     }
-    if (next != tokens.size())
+    if (!token.empty())
         return std::nullopt;
     return chunk;
 }

@@ -139,16 +139,23 @@ std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromC
 } // namespace
 
 std::string Hex(std::span<const uint8_t> Bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
-    text.reserve(3 * Bytes.size());
-    for (const uint8_t byte : Bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
+    AppendHex(text, Bytes);
     return text;
+}
+
+void AppendHex(std::string& Out, std::span<const uint8_t> Bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (Bytes.empty())
+        return;
+    const std::size_t start = Out.size();
+    Out.resize(start + 3 * Bytes.size() - 1, ' ');
+    char* at = Out.data() + start;
+    for (const uint8_t byte : Bytes) {
+        at[0] = kDigits[byte >> 4];
+        at[1] = kDigits[byte & 0x0F];
+        at += 3;
+    }
 }
 
 std::string Hex16(uint16_t Value) {

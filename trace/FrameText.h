@@ -20,6 +20,8 @@ std::string ParameterName(uint8_t Id);
 
 // Bytes as upper-case hex pairs separated by blanks.
 std::string Hex(std::span<const uint8_t> Bytes);
+// The same, appended to Out: a line built in one string costs no temporary per dump.
+void AppendHex(std::string& Out, std::span<const uint8_t> Bytes);
 std::string Hex16(uint16_t Value);
 
 } // namespace FrameText

@@ -4,7 +4,7 @@
 #include "trace/FrameText.h"
 
 #include <cstdio>
-#include <iterator>
+#include <utility>
 
 namespace TraceDecoder {
 
@@ -17,10 +17,19 @@ using WireFrames::TProtocol;
 constexpr std::size_t kLongestWait = 600;
 constexpr const char* kIndent = "    ";
 
-std::string Ms(uint64_t Us) {
+// Milliseconds with three decimals, appended to Out.
+void AppendMs(std::string& Out, uint64_t Us) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(Us) / 1000.0);
-    return text;
+    const int n = std::snprintf(text, sizeof text, "%.3f", static_cast<double>(Us) / 1000.0);
+    Out.append(text, static_cast<std::size_t>(n));
+}
+
+// A line that starts with the indent under a chunk's own line.
+std::string Indented(std::size_t Reserve) {
+    std::string line;
+    line.reserve(Reserve + 4);
+    line = kIndent;
+    return line;
 }
 
 const char* EndName(LineTrace::TEnd End) {
@@ -58,9 +67,11 @@ struct TFound {
 // with an address the tool uses (what lies before it is stray), else a damaged one at the front.
 // Length 0 when the bytes may still grow into a frame.
 TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
-                 std::optional<uint8_t> CommandAddress, uint8_t LinkAddress) {
+                 std::optional<uint8_t> CommandAddress, uint8_t LinkAddress,
+                 std::vector<WireFrames::TCommandSearch>& Searches) {
+    Searches.resize(Bytes.size());
     const TProtocol order[] = {Hint, Other(Hint)};
-    // Each cut below scans to the end; where no intact frame can start, it is not made.
+    // A cut scans to the end; where no intact frame can start, it is not made.
     const std::optional<std::size_t> lastTrailerEnd = WireFrames::LastCommandTrailerEnd(Bytes);
     const auto mayStartIntact = [&](TProtocol Protocol, std::size_t At) {
         return Protocol == TProtocol::Link
@@ -75,7 +86,13 @@ TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
             if (!mayStartIntact(protocol, at))
                 continue;
             const auto rest = Bytes.subspan(at);
-            const WireFrames::TCut cut = Cut(protocol, rest, Answer);
+            if (protocol == TProtocol::Command) {
+                // Carries on where the last chunk's search from this byte stopped.
+                if (const auto length = WireFrames::IntactCommandLength(rest, Searches[at]))
+                    return {at, *length, protocol};
+                continue;
+            }
+            const WireFrames::TCut cut = WireFrames::CutLink(rest);
             if (cut.Fit == WireFrames::TFit::Frame &&
                 WireFrames::IsIntact(protocol, rest.first(cut.Length), Answer, LinkAddress))
                 return {at, cut.Length, protocol};
@@ -95,41 +112,68 @@ TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
 
 std::vector<std::string> TDecoder::Feed(const LineTrace::TChunk& Chunk) {
     std::vector<std::string> lines;
+    Feed(Chunk, lines);
+    return lines;
+}
+
+void TDecoder::Feed(const LineTrace::TChunk& Chunk, std::vector<std::string>& Lines) {
     if (!FirstUs)
         FirstUs = Chunk.TimeUs;
     const bool tx = Chunk.Direction == LineTrace::TDirection::Tx;
-    std::string head = Ms(Chunk.TimeUs >= *FirstUs ? Chunk.TimeUs - *FirstUs : 0) + " ms";
-    if (LastUs)
-        head += Chunk.TimeUs >= *LastUs ? "  +" + Ms(Chunk.TimeUs - *LastUs) + " ms" : "  (clock went back)";
+    std::string head;
+    head.reserve(96 + 3 * Chunk.Bytes.size());
+    AppendMs(head, Chunk.TimeUs >= *FirstUs ? Chunk.TimeUs - *FirstUs : 0);
+    head += " ms";
+    if (LastUs) {
+        if (Chunk.TimeUs >= *LastUs) {
+            head += "  +";
+            AppendMs(head, Chunk.TimeUs - *LastUs);
+            head += " ms";
+        } else {
+            head += "  (clock went back)";
+        }
+    }
     LastUs = Chunk.TimeUs;
     head += tx ? "  TX " : "  RX ";
-    head += Chunk.Bytes.empty() ? "nothing" : std::to_string(Chunk.Bytes.size()) + " bytes";
-    if (Chunk.End != LineTrace::TEnd::None)
-        head += std::string(", ") + (tx ? "not every byte went out" : EndName(Chunk.End));
-    if (!Chunk.Bytes.empty())
-        head += ": " + FrameText::Hex(Chunk.Bytes);
-    lines.push_back(head);
+    if (Chunk.Bytes.empty()) {
+        head += "nothing";
+    } else {
+        head += std::to_string(Chunk.Bytes.size());
+        head += " bytes";
+    }
+    if (Chunk.End != LineTrace::TEnd::None) {
+        head += ", ";
+        head += tx ? "not every byte went out" : EndName(Chunk.End);
+    }
+    if (!Chunk.Bytes.empty()) {
+        head += ": ";
+        FrameText::AppendHex(head, Chunk.Bytes);
+    }
+    Lines.push_back(std::move(head));
 
     TStream& stream = tx ? Requests : Answers;
     stream.Pending.insert(stream.Pending.end(), Chunk.Bytes.begin(), Chunk.Bytes.end());
-    const int frames = Drain(stream, !tx, false, lines);
+    const int frames = Drain(stream, !tx, false, Lines);
     // Only the tool's own reads say how they ended, and only they were checked by the tool.
     if (!tx && Chunk.End != LineTrace::TEnd::None) {
         if (frames > 1)
-            lines.push_back(kIndent + std::to_string(frames) +
+            Lines.push_back(kIndent + std::to_string(frames) +
                             " frames ended in this read; the tool takes a read as one answer");
         const std::string verdict = Verdict(Chunk.Bytes);
         if (!verdict.empty())
-            lines.push_back(kIndent + verdict);
+            Lines.push_back(kIndent + verdict);
     }
-    return lines;
 }
 
 std::vector<std::string> TDecoder::Finish() {
     std::vector<std::string> lines;
-    Drain(Requests, false, true, lines);
-    Drain(Answers, true, true, lines);
+    Finish(lines);
     return lines;
+}
+
+void TDecoder::Finish(std::vector<std::string>& Lines) {
+    Drain(Requests, false, true, Lines);
+    Drain(Answers, true, true, Lines);
 }
 
 int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::string>& Lines) {
@@ -140,11 +184,14 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
         // Answers come from the address the request went to (0 for the address query).
         const std::optional<uint8_t> commandAddress =
             LastCommand ? std::optional<uint8_t>(LastCommand->Address) : std::nullopt;
-        TFound found = NextFrame(pending, Answer, hint, commandAddress, LinkAddress);
+        TFound found = NextFrame(pending, Answer, hint, commandAddress, LinkAddress, Stream.Searches);
         if (found.Length == 0) {
             if (!Final && pending.size() <= kLongestWait) {
-                Lines.push_back(kIndent + std::to_string(pending.size()) +
-                                " bytes wait for the rest of a frame: " + FrameText::Hex(pending));
+                std::string line = Indented(48 + 3 * pending.size());
+                line += std::to_string(pending.size());
+                line += " bytes wait for the rest of a frame: ";
+                FrameText::AppendHex(line, pending);
+                Lines.push_back(std::move(line));
                 Stream.Carried = pending.size();
                 return frames;
             }
@@ -157,16 +204,18 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
             Stream.Carried -= std::min(Stream.Carried, used);
         }
         const std::span<const uint8_t> bytes(pending);
-        if (found.Stray > 0)
-            Lines.push_back(kIndent +
-                            std::string(found.Length > 0 ? "stray bytes before the frame: "
-                                                         : "unknown bytes, no frame: ") +
-                            FrameText::Hex(bytes.first(found.Stray)));
+        if (found.Stray > 0) {
+            std::string line = Indented(32 + 3 * found.Stray);
+            line += found.Length > 0 ? "stray bytes before the frame: " : "unknown bytes, no frame: ";
+            FrameText::AppendHex(line, bytes.first(found.Stray));
+            Lines.push_back(std::move(line));
+        }
         if (found.Length > 0) {
             Describe(found.Protocol, bytes.subspan(found.Stray, found.Length), Answer, Lines);
             ++frames;
         }
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(used));
+        Stream.Searches.clear();
     }
     Stream.Carried = 0;
     return frames;
@@ -176,8 +225,11 @@ void TDecoder::Describe(TProtocol Protocol, std::span<const uint8_t> Frame, bool
                         std::vector<std::string>& Lines) {
     const std::vector<std::string> text =
         Protocol == TProtocol::Command ? FrameText::Command(Frame, Answer) : FrameText::Link(Frame, Answer);
-    for (const std::string& line : text)
-        Lines.push_back(kIndent + line);
+    for (const std::string& line : text) {
+        std::string indented = Indented(line.size());
+        indented += line;
+        Lines.push_back(std::move(indented));
+    }
     if (Answer)
         return;
     // What the tool sent decides what it expects back.
@@ -221,15 +273,18 @@ std::vector<std::string> DecodeText(std::string_view Text) {
             continue;
         const auto chunk = LineTrace::Parse(line);
         if (!chunk) {
-            lines.push_back("line " + std::to_string(number) + " is not a trace line: " + std::string(line));
+            std::string text;
+            text.reserve(48 + line.size());
+            text += "line ";
+            text += std::to_string(number);
+            text += " is not a trace line: ";
+            text += line;
+            lines.push_back(std::move(text));
             continue;
         }
-        std::vector<std::string> decoded = decoder.Feed(*chunk);
-        lines.insert(lines.end(), std::make_move_iterator(decoded.begin()),
-                     std::make_move_iterator(decoded.end()));
+        decoder.Feed(*chunk, lines);
     }
-    std::vector<std::string> rest = decoder.Finish();
-    lines.insert(lines.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
+    decoder.Finish(lines);
     return lines;
 }
 

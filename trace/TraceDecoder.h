@@ -21,13 +21,19 @@ class TDecoder {
 public:
     // The lines for one more chunk, its own line first.
     std::vector<std::string> Feed(const LineTrace::TChunk& Chunk);
+    // The same lines, appended to Lines.
+    void Feed(const LineTrace::TChunk& Chunk, std::vector<std::string>& Lines);
     // The lines for bytes still waiting for the rest of a frame when the trace ends.
     std::vector<std::string> Finish();
+    void Finish(std::vector<std::string>& Lines);
 
 private:
     struct TStream {
         std::vector<uint8_t> Pending;
         std::size_t Carried = 0; // pending bytes that came in earlier chunks
+        // For each pending byte, the search for an intact command frame starting there; valid
+        // while bytes are only added, emptied when any are taken.
+        std::vector<WireFrames::TCommandSearch> Searches;
     };
     // Returns how many frames it found.
     int Drain(TStream& Stream, bool Answers, bool Final, std::vector<std::string>& Lines);

@@ -4,6 +4,7 @@
 #include "protocol/CommandFrame.h"
 #include "protocol/crc16c.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -59,6 +60,35 @@ bool CommandCrcHolds(std::span<const uint8_t> Frame) {
     if (kept < 2)
         return false;
     return crc == static_cast<uint16_t>(stuffed[low] | stuffed[n - 1] << 8);
+}
+
+// CommandCrcHolds for Bytes.first(End), summing only what Search has not summed yet. Which bytes
+// unstuffing drops in front of the checksum does not depend on where the frame ends, and each
+// later trailer's checksum starts further on, so the sum only grows.
+bool CommandCrcHoldsFrom(std::span<const uint8_t> Bytes, std::size_t End, TCommandSearch& Search) {
+    const auto stuffed = Bytes.first(End - kTrailerSize);
+    const std::size_t n = stuffed.size();
+    if (n < kCrcSize)
+        return false;
+    const bool droppedBeforeLast = DroppedByUnstuffing(stuffed, n - 2);
+    if (droppedBeforeLast && n < kCrcSize + 1)
+        return false;
+    const std::size_t low = droppedBeforeLast ? n - 3 : n - 2;
+    std::size_t run = Search.Summed;
+    for (std::size_t i = Search.Summed; i < low; ++i) {
+        if (DroppedByUnstuffing(stuffed, i)) {
+            Search.Crc = crc16c::Crc16(Search.Crc, stuffed.data() + run, static_cast<int32_t>(i - run));
+            run = i + 1;
+        } else {
+            ++Search.Kept;
+        }
+    }
+    if (low > run)
+        Search.Crc = crc16c::Crc16(Search.Crc, stuffed.data() + run, static_cast<int32_t>(low - run));
+    Search.Summed = std::max(Search.Summed, low);
+    if (Search.Kept < 2)
+        return false;
+    return Search.Crc == static_cast<uint16_t>(stuffed[low] | stuffed[n - 1] << 8);
 }
 
 // The raw length that an answer's length byte gives, once enough bytes are there to tell.
@@ -126,6 +156,20 @@ TCut CutLink(std::span<const uint8_t> Bytes) {
             return {TFit::Frame, i + 1};
     }
     return {};
+}
+
+std::optional<std::size_t> IntactCommandLength(std::span<const uint8_t> Bytes, TCommandSearch& Search) {
+    // The trailers CutCommand tries, in its order; when none of them has a good checksum, what it
+    // cuts (the first trailer or the length byte's end, never further) is not intact either.
+    for (; Search.Next + 1 < Bytes.size() && Search.Tried < kTrailersTried; ++Search.Next) {
+        if (!TrailerAt(Bytes, Search.Next))
+            continue;
+        // Left as it is on success, so asking again gives the same answer.
+        if (CommandCrcHoldsFrom(Bytes, Search.Next + kTrailerSize, Search))
+            return Search.Next + kTrailerSize;
+        ++Search.Tried;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes) {

@@ -41,6 +41,22 @@ TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed);
 inline constexpr std::size_t kShortestCommandFrame = 6; // address, command, checksum, trailer
 std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes);
 
+// The search for an intact command frame at the front of bytes that keep growing: where it goes on
+// and how many trailers it has tried. Bytes only added at the end leave what it found true, so a
+// caller keeps it between calls instead of checking the same trailers again.
+struct TCommandSearch {
+    std::size_t Next = kShortestCommandFrame - 2; // first byte a trailer may start at
+    int Tried = 0;
+    // The checksum over the bytes unstuffing keeps among the first Summed, and how many it keeps:
+    // each later trailer's checksum goes on from there.
+    std::size_t Summed = 0;
+    uint16_t Crc = 0;
+    std::size_t Kept = 0;
+};
+// The length of the intact command frame at the front of Bytes, as CutCommand cuts it when the
+// frame it cuts is intact; nothing while none is found.
+std::optional<std::size_t> IntactCommandLength(std::span<const uint8_t> Bytes, TCommandSearch& Search);
+
 // A whole frame whose checksum holds and whose end is right; a link control frame (it carries no
 // checksum) must come from LinkAddress and be of a known kind.
 bool IsIntact(TProtocol Protocol, std::span<const uint8_t> Frame, bool Answer, uint8_t LinkAddress);

@@ -78,9 +78,12 @@ TFound NextFrame(std::span<const uint8_t> Bytes, bool Answer, TProtocol Hint,
                    ? Bytes[At] == LinkAddress
                    : lastTrailerEnd && *lastTrailerEnd >= At + WireFrames::kShortestCommandFrame;
     };
+    // Any byte may start a command frame while the tool's command address is not known.
+    const bool anyCommandStart = !CommandAddress.has_value();
+    const uint8_t commandStart = CommandAddress.value_or(0);
     for (std::size_t at = 0; at < Bytes.size(); ++at) {
         // Looking for a frame at every byte of a noisy line would cost a checksum per byte and trailer.
-        if (at > 0 && Bytes[at] != LinkAddress && CommandAddress && Bytes[at] != *CommandAddress)
+        if (at > 0 && Bytes[at] != LinkAddress && !anyCommandStart && Bytes[at] != commandStart)
             continue;
         for (const TProtocol protocol : order) {
             if (!mayStartIntact(protocol, at))

@@ -33,8 +33,11 @@ bool DroppedByUnstuffing(std::span<const uint8_t> Stuffed, std::size_t At) {
     return Stuffed[At] == kEscape && At + 1 < Stuffed.size() && Stuffed[At + 1] == kCommandEnd;
 }
 
-bool CommandCrcHolds(std::span<const uint8_t> Frame) {
-    const auto stuffed = Frame.first(Frame.size() - kTrailerSize);
+// Whether the checksum of the command frame Bytes.first(End) holds, summing only what Search has
+// not summed yet. Which bytes unstuffing drops in front of the checksum does not depend on where
+// the frame ends, and each later trailer's checksum starts further on, so the sum only grows.
+bool CommandCrcHoldsFrom(std::span<const uint8_t> Bytes, std::size_t End, TCommandSearch& Search) {
+    const auto stuffed = Bytes.first(End - kTrailerSize);
     const std::size_t n = stuffed.size();
     if (n < kCrcSize)
         return false;
@@ -45,35 +48,6 @@ bool CommandCrcHolds(std::span<const uint8_t> Frame) {
         return false;
     const std::size_t low = droppedBeforeLast ? n - 3 : n - 2;
     // The bytes before it, in runs between the dropped ones.
-    uint16_t crc = 0;
-    std::size_t kept = 0, run = 0;
-    for (std::size_t i = 0; i < low; ++i) {
-        if (DroppedByUnstuffing(stuffed, i)) {
-            crc = crc16c::Crc16(crc, stuffed.data() + run, static_cast<int32_t>(i - run));
-            run = i + 1;
-        } else {
-            ++kept;
-        }
-    }
-    crc = crc16c::Crc16(crc, stuffed.data() + run, static_cast<int32_t>(low - run));
-    // Address and command at least, in front of the checksum.
-    if (kept < 2)
-        return false;
-    return crc == static_cast<uint16_t>(stuffed[low] | stuffed[n - 1] << 8);
-}
-
-// CommandCrcHolds for Bytes.first(End), summing only what Search has not summed yet. Which bytes
-// unstuffing drops in front of the checksum does not depend on where the frame ends, and each
-// later trailer's checksum starts further on, so the sum only grows.
-bool CommandCrcHoldsFrom(std::span<const uint8_t> Bytes, std::size_t End, TCommandSearch& Search) {
-    const auto stuffed = Bytes.first(End - kTrailerSize);
-    const std::size_t n = stuffed.size();
-    if (n < kCrcSize)
-        return false;
-    const bool droppedBeforeLast = DroppedByUnstuffing(stuffed, n - 2);
-    if (droppedBeforeLast && n < kCrcSize + 1)
-        return false;
-    const std::size_t low = droppedBeforeLast ? n - 3 : n - 2;
     std::size_t run = Search.Summed;
     for (std::size_t i = Search.Summed; i < low; ++i) {
         if (DroppedByUnstuffing(stuffed, i)) {
@@ -86,9 +60,15 @@ bool CommandCrcHoldsFrom(std::span<const uint8_t> Bytes, std::size_t End, TComma
     if (low > run)
         Search.Crc = crc16c::Crc16(Search.Crc, stuffed.data() + run, static_cast<int32_t>(low - run));
     Search.Summed = std::max(Search.Summed, low);
+    // Address and command at least, in front of the checksum.
     if (Search.Kept < 2)
         return false;
     return Search.Crc == static_cast<uint16_t>(stuffed[low] | stuffed[n - 1] << 8);
+}
+
+bool CommandCrcHolds(std::span<const uint8_t> Frame) {
+    TCommandSearch fresh;
+    return CommandCrcHoldsFrom(Frame, Frame.size(), fresh);
 }
 
 // The raw length that an answer's length byte gives, once enough bytes are there to tell.

@@ -42,6 +42,18 @@ double ProcessCpuUs() {
     return Us(CLOCK_PROCESS_CPUTIME_ID);
 }
 
+void ReportSpreads(benchmark::State& State, const Gaps& Exchanges, const std::vector<double>& HandOversUs) {
+    const Spread tool = Summarise(Exchanges.ToolUs);
+    const Spread handOver = Summarise(HandOversUs);
+    const Spread pacing = Summarise(Exchanges.PacingErrUs);
+    State.counters["tool_us_median"] = tool.MedianUs;
+    State.counters["tool_us_p99"] = tool.P99Us;
+    State.counters["handover_us_median"] = handOver.MedianUs;
+    State.counters["handover_us_p99"] = handOver.P99Us;
+    State.counters["sim_late_us_median"] = pacing.MedianUs;
+    State.counters["sim_late_us_p99"] = pacing.P99Us;
+}
+
 void TWriteStamps::Record(LineTrace::TDirection Direction, std::span<const uint8_t>, LineTrace::TEnd) {
     if (Direction == LineTrace::TDirection::Tx)
         Ends.push_back(std::chrono::steady_clock::now());

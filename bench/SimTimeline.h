@@ -6,7 +6,10 @@
 // clock on either side can split off.
 
 #include <chrono>
+#include <span>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 #include "serial/LineTap.h"
 #include "sim/Simulator.h"
@@ -42,6 +45,10 @@ public:
 
 // Per received frame, the time from the end of the tool's write that sent it to its arrival.
 std::vector<double> HandOverUs(const std::vector<sim::FrameTiming>& Timings, const TWriteStamps& Writes);
+
+// Sets the counters every line benchmark gives, each as median and 99th percentile in
+// microseconds: the tool's time, the requests' hand-over and the simulator's lateness.
+void ReportSpreads(benchmark::State& State, const Gaps& Exchanges, const std::vector<double>& HandOversUs);
 
 // Over the answered frames with Select(index) true; the tool's time needs the frame that follows.
 template <typename Select>

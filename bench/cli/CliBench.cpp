@@ -42,6 +42,12 @@ double Seconds(Clock::duration Span) {
     return std::chrono::duration<double>(Span).count();
 }
 
+sim::Options Paced(uint32_t Pace) {
+    sim::Options options;
+    options.PaceBitsPerSecond = Pace;
+    return options;
+}
+
 Options::TOptions LineOptions(const sim::Simulator& Sim, uint32_t Pace, bool Fast) {
     Options::TOptions options;
     options.Port = Sim.PortPath();
@@ -55,25 +61,19 @@ void Report(benchmark::State& State, double Seconds, double WireSeconds, const s
             const SimTimeline::TWriteStamps& Writes, bool Fast, Select select) {
     const auto timings = Sim.Timings();
     const auto exchanges = SimTimeline::Measure(timings, Fast ? 0 : kSilenceUs, select);
-    const auto handOver = SimTimeline::Summarise(SimTimeline::HandOverUs(timings, Writes));
     const double floor = exchanges.SimulatorSeconds + (Fast ? 0 : exchanges.Answered * kSilenceUs / 1e6);
-    const auto tool = SimTimeline::Summarise(exchanges.ToolUs);
     State.counters["op_s"] = Seconds;
     State.counters["wire_s"] = WireSeconds;
     State.counters["over_wire_pct"] = (Seconds / WireSeconds - 1) * 100;
     State.counters["floor_s"] = floor;
     State.counters["over_floor_pct"] = (Seconds / floor - 1) * 100;
-    State.counters["tool_us_median"] = tool.MedianUs;
-    State.counters["tool_us_p99"] = tool.P99Us;
-    State.counters["handover_us_median"] = handOver.MedianUs;
+    SimTimeline::ReportSpreads(State, exchanges, SimTimeline::HandOverUs(timings, Writes));
 }
 
 void BM_ConfigRead(benchmark::State& state) {
     const auto pace = static_cast<uint32_t>(state.range(0));
     const bool fast = state.range(1) != 0;
-    sim::Options simOptions;
-    simOptions.PaceBitsPerSecond = pace;
-    sim::Simulator simulator(simOptions);
+    sim::Simulator simulator(Paced(pace));
     const std::atomic<bool> stop{false};
     SimTimeline::TWriteStamps writes;
     Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);
@@ -112,9 +112,7 @@ void BM_Update64KiB(benchmark::State& state) {
     const std::vector<uint8_t> file =
         SimImage::MakeImageFile(kBodyBytes, 0x1234, SimImage::PatternBody(kBodyBytes, 64));
     for (auto _ : state) {
-        sim::Options simOptions;
-        simOptions.PaceBitsPerSecond = pace;
-        sim::Simulator simulator(simOptions);
+        sim::Simulator simulator(Paced(pace));
         const std::atomic<bool> stop{false};
         SimTimeline::TWriteStamps writes;
         Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);

@@ -94,20 +94,12 @@ void BM_Update64KiB(benchmark::State& state) {
         handOvers = SimTimeline::HandOverUs(timings, writes);
         state.ResumeTiming();
     }
-    const auto tool = SimTimeline::Summarise(blocks.ToolUs);
-    const auto pacing = SimTimeline::Summarise(blocks.PacingErrUs);
-    const auto handOver = SimTimeline::Summarise(handOvers);
     const double count = blocks.Answered > 0 ? blocks.Answered : 1;
     state.counters["prep_s"] = preparation;
     state.counters["transfer_s"] = transfer;
     state.counters["floor_s"] = floor;
     state.counters["over_floor_pct"] = floor > 0 ? (transfer / floor - 1) * 100 : 0;
-    state.counters["tool_us_median"] = tool.MedianUs;
-    state.counters["tool_us_p99"] = tool.P99Us;
-    state.counters["handover_us_median"] = handOver.MedianUs;
-    state.counters["handover_us_p99"] = handOver.P99Us;
-    state.counters["sim_late_us_median"] = pacing.MedianUs;
-    state.counters["sim_late_us_p99"] = pacing.P99Us;
+    SimTimeline::ReportSpreads(state, blocks, handOvers);
     state.counters["tool_cpu_us"] = threadCpu / count;
     state.counters["process_cpu_us"] = processCpu / count;
 }

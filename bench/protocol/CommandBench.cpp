@@ -40,15 +40,7 @@ void RunExchanges(benchmark::State& state, int ExchangesPerCommand, Command comm
 
     const auto timings = simulator.Timings();
     const auto gaps = SimTimeline::Measure(timings, kSilenceUs, [](size_t) { return true; });
-    const auto handOver = SimTimeline::Summarise(SimTimeline::HandOverUs(timings, writes));
-    const auto tool = SimTimeline::Summarise(gaps.ToolUs);
-    const auto pacing = SimTimeline::Summarise(gaps.PacingErrUs);
-    state.counters["tool_us_median"] = tool.MedianUs;
-    state.counters["tool_us_p99"] = tool.P99Us;
-    state.counters["handover_us_median"] = handOver.MedianUs;
-    state.counters["handover_us_p99"] = handOver.P99Us;
-    state.counters["sim_late_us_median"] = pacing.MedianUs;
-    state.counters["sim_late_us_p99"] = pacing.P99Us;
+    SimTimeline::ReportSpreads(state, gaps, SimTimeline::HandOverUs(timings, writes));
 }
 
 void GetParamExchange(benchmark::State& state) {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "protocol/ConfigPage.h"
 #include "firmware/FirmwareUpdate.h"
+#include "protocol/ConfigPage.h"
 
 class QFileDialog;
 

@@ -5,8 +5,8 @@
 #include <iostream>
 #include <thread>
 
-#include "protocol/ConfigPage.h"
 #include "cli/Progress.h"
+#include "protocol/ConfigPage.h"
 #include "protocol/PtnLL.h"
 
 namespace CliWindow {
@@ -34,7 +34,8 @@ private:
     TCliWindow& window;
 };
 
-TCliWindow::TCliWindow(Session::TSession* Session, std::size_t BodyBytes) : session(Session), bodyBytes(BodyBytes) {}
+TCliWindow::TCliWindow(Session::TSession* Session, std::size_t BodyBytes)
+    : session(Session), bodyBytes(BodyBytes) {}
 
 int TCliWindow::ShowMessageBox(const std::string& Text, const std::string&, int) {
     messages.push_back(Text);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "firmware/FirmwareUpdate.h"
 #include "cli/Session.h"
+#include "firmware/FirmwareUpdate.h"
 
 namespace CliWindow {
 

@@ -16,7 +16,8 @@ namespace ConfigCommands {
 int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command) {
     PtnLL::TPtnLL& commands = Session.Commands();
     if (!ConfigRead::WithRepeats(commands))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::ReadFailureMessage(commands.Errors));
+        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
+                               ConfigPage::ReadFailureMessage(commands.Errors));
     const std::string text = ConfigFile::Encode(commands.Cfg);
     if (!Command.File.empty()) {
         std::ofstream file(SystemPath::Native(Command.File), std::ios::binary | std::ios::trunc);
@@ -36,24 +37,29 @@ int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TComm
           const ConfigFile::TConfig& Config) {
     PtnLL::TPtnLL& commands = Session.Commands();
     if (!ConfigRead::WithRepeats(commands))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::ReadFailureMessage(commands.Errors));
+        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
+                               ConfigPage::ReadFailureMessage(commands.Errors));
     if (Config.SerialNumber && *Config.SerialNumber != commands.Cfg.SerialNo && !Command.AnyController)
         return Out.Fail(ExitCodes::OtherController,
-                        Command.File + ": serial_number " + *Config.SerialNumber + " is not this controller's (" +
-                            commands.Cfg.SerialNo + "); nothing written; --any-controller writes it anyway");
+                        Command.File + ": serial_number " + *Config.SerialNumber +
+                            " is not this controller's (" + commands.Cfg.SerialNo +
+                            "); nothing written; --any-controller writes it anyway");
     ConfigPage::RecordFromPage(Config.Page, commands.Cfg);
     commands.SetConfig();
     if (!ConfigPage::WriteSucceeded(commands.Ok, commands.Errors))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer, ConfigPage::WriteFailureMessage(commands.Errors));
+        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
+                               ConfigPage::WriteFailureMessage(commands.Errors));
     if (!ConfigRead::WithRepeats(commands))
         return Failure::Report(Session, Out, ExitCodes::NoAnswer,
-                               "written, but the read-back failed: " + ConfigPage::ReadFailureMessage(commands.Errors));
+                               "written, but the read-back failed: " +
+                                   ConfigPage::ReadFailureMessage(commands.Errors));
 
     const std::vector<ConfigFile::TDifference> differences = ConfigFile::Compare(Config.Page, commands.Cfg);
     Output::Json listed = Output::Json::array();
     std::string line = "the configuration read back differs:";
     for (const ConfigFile::TDifference& d : differences) {
-        listed.push_back({{"key", d.Key}, {"written", Output::Json::parse(d.Wanted)},
+        listed.push_back({{"key", d.Key},
+                          {"written", Output::Json::parse(d.Wanted)},
                           {"read", Output::Json::parse(d.Found)}});
         line += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
     }

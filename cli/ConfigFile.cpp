@@ -36,7 +36,8 @@ constexpr const char* kRecalcKey = "recalc";
 constexpr const char* kElectronicsKey = "electronics";
 
 bool Known(const std::string& Key) {
-    return Key == kRecalcKey || Key == kElectronicsKey || Key == kSerialNumberKey || Key == kFirmwareVersionKey ||
+    return Key == kRecalcKey || Key == kElectronicsKey || Key == kSerialNumberKey ||
+           Key == kFirmwareVersionKey ||
            std::any_of(kNumbers.begin(), kNumbers.end(), [&](const TNumberField& f) { return Key == f.Key; });
 }
 
@@ -111,13 +112,15 @@ TDecoded Decode(const std::string& Text) {
     else if (electronics == kElectronics[1])
         config.Page.ElTypeItem = 1;
     else
-        return Refuse(std::string(kElectronicsKey) + ": must be \"QV1\" or \"QV2\", not " + electronics.dump());
+        return Refuse(std::string(kElectronicsKey) + ": must be \"QV1\" or \"QV2\", not " +
+                      electronics.dump());
     for (const char* key : {kSerialNumberKey, kFirmwareVersionKey}) {
         if (!object.contains(key))
             continue;
         if (!object[key].is_string())
             return Refuse(std::string(key) + ": must be a string, not " + object[key].dump());
-        (key == kSerialNumberKey ? config.SerialNumber : config.FirmwareVersion) = object[key].get<std::string>();
+        (key == kSerialNumberKey ? config.SerialNumber : config.FirmwareVersion) =
+            object[key].get<std::string>();
     }
     if (config.Page.Addr1 == config.Page.Addr2)
         return Refuse("addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными.");

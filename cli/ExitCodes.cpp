@@ -12,7 +12,8 @@ constexpr std::array kDescriptions{
     TDescription{PortUnavailable, "the port cannot be opened (the system's reason is printed)"},
     TDescription{NoAnswer, "no valid answer from the controller"},
     TDescription{Refused, "the controller refused, or the configuration read back differs"},
-    TDescription{OtherController, "the file's serial_number differs from the controller's (see --any-controller)"},
+    TDescription{OtherController,
+                 "the file's serial_number differs from the controller's (see --any-controller)"},
     TDescription{Interrupted, "interrupted (Ctrl+C); an update then did not complete"},
 };
 

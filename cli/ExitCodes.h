@@ -8,13 +8,13 @@ namespace ExitCodes {
 
 enum TExit : int {
     Success = 0,
-    Internal = 1,         // a failure of the tool itself
-    Usage = 2,            // bad options, or a file that cannot be used
-    PortUnavailable = 3,  // the port cannot be opened
-    NoAnswer = 4,         // no valid answer from the controller
-    Refused = 5,          // the controller refused, or what was written reads back different
-    OtherController = 6,  // the file's serial number is not the controller's
-    Interrupted = 130,    // Ctrl+C; as shells report a program ended by SIGINT
+    Internal = 1,        // a failure of the tool itself
+    Usage = 2,           // bad options, or a file that cannot be used
+    PortUnavailable = 3, // the port cannot be opened
+    NoAnswer = 4,        // no valid answer from the controller
+    Refused = 5,         // the controller refused, or what was written reads back different
+    OtherController = 6, // the file's serial number is not the controller's
+    Interrupted = 130,   // Ctrl+C; as shells report a program ended by SIGINT
 };
 
 struct TDescription {

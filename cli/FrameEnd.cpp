@@ -36,8 +36,8 @@ TProgress LinkReply(std::span<const uint8_t> Raw, uint8_t Address) {
         return {false, LinkFrame::kControlFrameSize - Raw.size()};
     if (LinkFrame::Kind(Raw[1]) != LinkFrame::kData) {
         LinkFrame::TControlReply control;
-        return {Raw.size() == LinkFrame::kControlFrameSize &&
-                            LinkFrame::AcceptControl(Raw, Address, control), 0};
+        return {Raw.size() == LinkFrame::kControlFrameSize && LinkFrame::AcceptControl(Raw, Address, control),
+                0};
     }
     if (Raw.size() < LinkFrame::kShortestDataFrame)
         return {false, LinkFrame::kShortestDataFrame - Raw.size()};

@@ -17,7 +17,8 @@ constexpr uint8_t kCommandTrailerEnd = 0xFF; // last byte of every command frame
 
 } // namespace
 
-TLinePort::TLinePort(const std::string& Name, uint32_t Speed, bool Fast, const std::atomic<bool>* StopRequested)
+TLinePort::TLinePort(const std::string& Name, uint32_t Speed, bool Fast,
+                     const std::atomic<bool>* StopRequested)
     : TZMyComm(Name, Speed, LineSettings::kQueueSize, LineSettings::kQueueSize, LineSettings::kDcbFlags,
                LineSettings::kOddParity, LineSettings::kOneStopBit, LineSettings::kByteSize),
       fast(Fast), stopRequested(StopRequested) {
@@ -67,8 +68,8 @@ int TLinePort::ReadChunk(uint8_t* Buffer, int Count, std::optional<uint32_t> Lim
 int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
     const Clock::time_point start = Clock::now();
     const bool hasTotal = readTotalMultiplier != 0 || readTotalConstant != 0;
-    const auto total = std::chrono::milliseconds(uint64_t{readTotalMultiplier} * static_cast<uint64_t>(Count) +
-                                                 readTotalConstant);
+    const auto total = std::chrono::milliseconds(
+        uint64_t{readTotalMultiplier} * static_cast<uint64_t>(Count) + readTotalConstant);
     int got = 0;
     while (got < Count) {
         const std::span<const uint8_t> received(Buffer, static_cast<size_t>(got));
@@ -80,8 +81,8 @@ int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
                 break;
             progress.AtLeast = 0; // more is coming at once: not a lone frame
         }
-        const int wanted = progress.AtLeast > 0 ? std::min(static_cast<int>(progress.AtLeast), Count - got)
-                                                : Count - got;
+        const int wanted =
+            progress.AtLeast > 0 ? std::min(static_cast<int>(progress.AtLeast), Count - got) : Count - got;
         std::optional<uint32_t> limitMs;
         if (hasTotal) {
             const auto left =

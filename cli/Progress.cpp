@@ -25,7 +25,8 @@ bool StandardErrorIsTerminal() {
 }
 
 TProgressLine::TProgressLine(std::ostream& Err, bool Terminal, std::size_t BodyBytes)
-    : err(Err), terminal(Terminal), bodyBytes(BodyBytes), blocks((BodyBytes + kBlockBytes - 1) / kBlockBytes) {}
+    : err(Err), terminal(Terminal), bodyBytes(BodyBytes),
+      blocks((BodyBytes + kBlockBytes - 1) / kBlockBytes) {}
 
 TProgressLine::~TProgressLine() {
     if (terminal && blocksDone > 0)
@@ -45,8 +46,8 @@ void TProgressLine::SetState(const std::u16string&, int Percent) {
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(bodyBytes - bytes) / rate : 0;
     char line[128];
-    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", Percent, blocksDone, blocks, rate,
-                  Duration(left).c_str());
+    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", Percent, blocksDone, blocks,
+                  rate, Duration(left).c_str());
     if (terminal) {
         // Blanks at the end cover a longer line before.
         err << '\r' << line << "   " << std::flush;

@@ -43,7 +43,8 @@ int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareUpdate::TIm
         return Out.Fail(refused ? ExitCodes::Refused : ExitCodes::NoAnswer, window.Messages());
     }
     Out.Text(bodyBytes == 0 ? "The image has no body: the update start was sent, no block." : kUpdated);
-    Out.Object({{"completed", true}, {"blocks", window.Blocks()}, {"bytes", bodyBytes}, {"seconds", seconds}});
+    Out.Object(
+        {{"completed", true}, {"blocks", window.Blocks()}, {"bytes", bodyBytes}, {"seconds", seconds}});
     return ExitCodes::Success;
 }
 

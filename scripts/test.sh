@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 
+# Every source in the house format (.clang-format); a file that is not fails the run before the build.
+git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 build=build-test
 # A compiler cache, where there is one, makes a rebuild after a small change take seconds.
 launcher=()

@@ -19,8 +19,7 @@ namespace MyCOMM {
 // from one that is missing or held by another program.
 class ECommError : public std::runtime_error {
 public:
-    ECommError(const std::string& Message, const std::string& SystemReason,
-               bool NoPermission = false)
+    ECommError(const std::string& Message, const std::string& SystemReason, bool NoPermission = false)
         : std::runtime_error(Message), reason(SystemReason), noPermission(NoPermission) {}
     const char* Reason() const noexcept { return reason.what(); }
     bool PermissionDenied() const noexcept { return noPermission; }

@@ -29,7 +29,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double kBitsPerByte = 11; // start, 8 data, parity, stop
+constexpr double kBitsPerByte = 11;   // start, 8 data, parity, stop
 constexpr double kSilenceUs = 25'000; // the read interval that ends a standard read
 constexpr uint32_t kBodyBytes = 64 * 1024;
 constexpr uint8_t kUpdateBlock = 0xC7;

@@ -2,7 +2,8 @@
 // Every exchange's floor is the simulator's own time plus the 25 ms of silence that ends the read;
 // the rest, up to the next request's arrival, is the tool's. Counters, in microseconds per exchange:
 // the tool's time (median and 99th percentile), the request's hand-over through the
-// pseudo-terminal, the simulator's lateness against when each answer was due, and the CPU time of the tool's thread and of the whole process.
+// pseudo-terminal, the simulator's lateness against when each answer was due, and the CPU time of the tool's
+// thread and of the whole process.
 
 #include <benchmark/benchmark.h>
 

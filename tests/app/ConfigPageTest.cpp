@@ -5,9 +5,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "protocol/ConfigPage.h"
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
+#include "protocol/ConfigPage.h"
 
 namespace {
 

@@ -27,7 +27,8 @@ constexpr int kUsage = 2, kPortUnavailable = 3, kNoAnswer = 4, kRefused = 5, kOt
 constexpr uint8_t kSetParam = 0x10;
 constexpr size_t kBlockBytes = 33;
 
-std::vector<std::string> On(const sim::Simulator& Sim, std::vector<std::string> Arguments, bool Fast = false) {
+std::vector<std::string> On(const sim::Simulator& Sim, std::vector<std::string> Arguments,
+                            bool Fast = false) {
     Arguments.insert(Arguments.begin(), {"--port", Sim.PortPath()});
     if (Fast)
         Arguments.insert(Arguments.begin(), "--fast");
@@ -117,7 +118,9 @@ TEST_P(CliModeTest, UpdateDeliversTheImageByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardAndFast, CliModeTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& Info) { return Info.param ? "Fast" : "Standard"; });
+                         [](const testing::TestParamInfo<bool>& Info) {
+                             return Info.param ? "Fast" : "Standard";
+                         });
 
 struct TRefusal {
     const char* Name;
@@ -149,23 +152,22 @@ TEST_P(CliWriteRefusalTest, RefusesBeforeAnythingIsSent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, CliWriteRefusalTest,
-    testing::Values(TRefusal{"NotJson", "addr1 = 1", "not JSON"},
-                    TRefusal{"NotAnObject", "[1, 2]", "one JSON object"},
-                    TRefusal{"UnknownKey", GoodWith("volume", "5"), "volume: unknown key"},
-                    TRefusal{"Missing", R"({"addr1": 1})", "addr2: missing"},
-                    TRefusal{"AddressOutOfRange", GoodWith("addr1", "255"), "addr1: 255 is out of range 0 to 254"},
-                    TRefusal{"NegativeByte", GoodWith("min_voltage", "-1"), "min_voltage: -1 is out of range"},
-                    TRefusal{"TooManyDecimals", GoodWith("price_decimals", "3"),
-                             "price_decimals: 3 is out of range 0 to 2"},
-                    TRefusal{"Fraction", GoodWith("no_master_timeout", "1.5"),
-                             "no_master_timeout: must be a whole number"},
-                    TRefusal{"RecalcNotBoolean", GoodWith("recalc", "1"), "recalc: must be true or false"},
-                    TRefusal{"UnknownElectronics", GoodWith("electronics", R"("QV3")"),
-                             "electronics: must be \"QV1\" or \"QV2\""},
-                    TRefusal{"SerialNotText", GoodWith("serial_number", "1234567890"),
-                             "serial_number: must be a string"},
-                    TRefusal{"EqualAddresses", GoodWith("addr2", "1"),
-                             "addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными."}),
+    testing::Values(
+        TRefusal{"NotJson", "addr1 = 1", "not JSON"}, TRefusal{"NotAnObject", "[1, 2]", "one JSON object"},
+        TRefusal{"UnknownKey", GoodWith("volume", "5"), "volume: unknown key"},
+        TRefusal{"Missing", R"({"addr1": 1})", "addr2: missing"},
+        TRefusal{"AddressOutOfRange", GoodWith("addr1", "255"), "addr1: 255 is out of range 0 to 254"},
+        TRefusal{"NegativeByte", GoodWith("min_voltage", "-1"), "min_voltage: -1 is out of range"},
+        TRefusal{"TooManyDecimals", GoodWith("price_decimals", "3"),
+                 "price_decimals: 3 is out of range 0 to 2"},
+        TRefusal{"Fraction", GoodWith("no_master_timeout", "1.5"),
+                 "no_master_timeout: must be a whole number"},
+        TRefusal{"RecalcNotBoolean", GoodWith("recalc", "1"), "recalc: must be true or false"},
+        TRefusal{"UnknownElectronics", GoodWith("electronics", R"("QV3")"),
+                 "electronics: must be \"QV1\" or \"QV2\""},
+        TRefusal{"SerialNotText", GoodWith("serial_number", "1234567890"), "serial_number: must be a string"},
+        TRefusal{"EqualAddresses", GoodWith("addr2", "1"),
+                 "addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными."}),
     [](const testing::TestParamInfo<TRefusal>& Info) { return std::string(Info.param.Name); });
 
 TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
@@ -176,7 +178,8 @@ TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
     WriteText(path, file.dump());
     const auto refused = RunCli(On(sim, {"write", path}));
     EXPECT_EQ(refused.Exit, kOtherController);
-    EXPECT_NE(refused.Err.find("serial_number 9999999999 is not this controller's (1234567890)"), std::string::npos)
+    EXPECT_NE(refused.Err.find("serial_number 9999999999 is not this controller's (1234567890)"),
+              std::string::npos)
         << refused.Err;
     EXPECT_FALSE(Sent(sim, kSetParam));
     EXPECT_EQ(sim.Config().MinVoltage, 50);
@@ -197,7 +200,8 @@ TEST(CliTraceTest, TraceOfARunDecodesWithoutAPort) {
     ASSERT_EQ(RunCli(On(sim, {"--trace", path, "state"})).Exit, kNoAnswer);
     const auto decoded = RunCli({"decode", path});
     ASSERT_EQ(decoded.Exit, 0) << decoded.Err;
-    EXPECT_NE(decoded.Out.find("command request to 1, GetState (01); checksum"), std::string::npos) << decoded.Out;
+    EXPECT_NE(decoded.Out.find("command request to 1, GetState (01); checksum"), std::string::npos)
+        << decoded.Out;
     EXPECT_NE(decoded.Out.find("the tool: rejected, answer from address 2, the request went to 1"),
               std::string::npos)
         << decoded.Out;
@@ -213,7 +217,8 @@ TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
 
     const auto missing = RunCli({"--port", "/nonexistent/tty", "state"});
     EXPECT_EQ(missing.Exit, kPortUnavailable);
-    EXPECT_NE(missing.Err.find("Невозможно открыть порт. Cannot open COM-port /nonexistent/tty"), std::string::npos)
+    EXPECT_NE(missing.Err.find("Невозможно открыть порт. Cannot open COM-port /nonexistent/tty"),
+              std::string::npos)
         << missing.Err;
     EXPECT_TRUE(sim.ReceivedFrames().empty());
 
@@ -271,15 +276,17 @@ TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
     CliProcess::TCliProcess update(On(sim, {"update", image.Path()}));
     // The probe, twelve parameters, enter-update-mode, the update start, then ten blocks.
     constexpr size_t kFramesBeforeBlocks = 15;
-    ASSERT_GE(sim.WaitForFrames(kFramesBeforeBlocks + 10, std::chrono::seconds(30)), kFramesBeforeBlocks + 10);
+    ASSERT_GE(sim.WaitForFrames(kFramesBeforeBlocks + 10, std::chrono::seconds(30)),
+              kFramesBeforeBlocks + 10);
     update.Signal(SIGINT);
     const auto result = update.Finish();
 
     EXPECT_EQ(result.Exit, kInterrupted);
     const sim::ReceivedImage received = sim.Image();
     const size_t blocks = received.BlockSizes.size();
-    EXPECT_NE(result.Err.find("after " + std::to_string(blocks) + " of 300 blocks: the update did not complete"),
-              std::string::npos)
+    EXPECT_NE(
+        result.Err.find("after " + std::to_string(blocks) + " of 300 blocks: the update did not complete"),
+        std::string::npos)
         << result.Err << " (" << blocks << " blocks received)";
     ASSERT_LT(received.Body.size(), body.size());
     EXPECT_TRUE(std::equal(received.Body.begin(), received.Body.end(), body.begin()));

@@ -1,6 +1,6 @@
 #include "app/TrafficWindow.h"
 
-#include "app/fMain.h"
+#include "app/ReportBox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -139,7 +139,8 @@ void TTrafficWindow::SaveAs() {
     if (path.isEmpty())
         return;
     if (!Save(path, filter == kTextFilter))
-        fMain::ShowMessageBox("Не удалось записать файл " + path.toStdString(), "ОШИБКА", fMain::MbOk);
+        ReportBox::ShowMessageBox("Не удалось записать файл " + path.toStdString(), "ОШИБКА",
+                                  ReportBox::MbOk);
 }
 
 } // namespace TrafficWindow

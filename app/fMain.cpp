@@ -3,9 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
@@ -13,11 +10,12 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <optional>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
+#include "app/ReportBox.h"
 #include "app/TrafficWindow.h"
 #include "app/app_wait.h"
 #include "firmware/FirmwareImage.h"
@@ -32,83 +30,21 @@
 namespace fMain {
 namespace {
 
+using ReportBox::IdCancel;
+using ReportBox::IdOk;
+using ReportBox::MbOk;
+using ReportBox::MbOkCancel;
+using ReportBox::ShowMessageBox;
+
 using namespace LineSettings;
 
 // The traffic window keeps this many of the latest writes and reads: a firmware update of 64 KiB
 // makes about 4000.
 constexpr std::size_t kTrafficChunks = 20000;
 
-constexpr int kRightToLeftReading = 0x00100000; // the box reads right to left
-
 const char* const kWaitText = "Идет выполнение операции...";
 const char* const kErrorCaption = "ОШИБКА";
 const char* const kMessageCaption = "СООБЩЕНИЕ";
-
-TMessageBoxAnswerer& Answerer() {
-    static TMessageBoxAnswerer answerer;
-    return answerer;
-}
-
-QPointer<TForm1>& MainForm() {
-    static QPointer<TForm1> form;
-    return form;
-}
-
-int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption, int Flags) {
-    if (Answerer()) {
-        return Answerer()(Text, Caption, Flags);
-    }
-    QMessageBox box(Owner);
-    box.setIcon(QMessageBox::NoIcon);
-    box.setTextFormat(Qt::PlainText);
-    box.setWindowTitle(QString::fromUtf8(Caption));
-    box.setText(QString::fromUtf8(Text));
-    if (Flags & kRightToLeftReading) {
-        box.setLayoutDirection(Qt::RightToLeft);
-    }
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
-    if ((Flags & MbOkCancel) != 0) {
-        box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
-    }
-    box.setDefaultButton(ok);
-    box.exec();
-    return box.clickedButton() == ok ? IdOk : IdCancel;
-}
-
-// Puts the main window back and gives back activation and focus, also when the box fails. The
-// other windows need no disabling here: the box is application-modal, so none of them takes input
-// or a close request while it is up, and none greys.
-class TBoxScope {
-public:
-    TBoxScope(QWidget* ActiveWindow, QWidget* MainWindow)
-        : Active(ActiveWindow), Main(MainWindow), Focus(QApplication::focusWidget()) {
-        QScreen* activeScreen = ActiveWindow ? ActiveWindow->screen() : nullptr;
-        if (MainWindow && activeScreen && activeScreen != MainWindow->screen()) {
-            const QRect monitor = activeScreen->geometry();
-            SavedPos = MainWindow->pos();
-            MainWindow->move(monitor.left() + monitor.width() / 2, monitor.top() + monitor.height() / 2);
-        }
-    }
-    ~TBoxScope() {
-        if (SavedPos && Main) {
-            Main->move(*SavedPos);
-        }
-        if (Active) {
-            Active->activateWindow();
-        }
-        if (Focus) {
-            Focus->setFocus();
-        }
-    }
-    TBoxScope(const TBoxScope&) = delete;
-    TBoxScope& operator=(const TBoxScope&) = delete;
-
-private:
-    QPointer<QWidget> Active;
-    QPointer<QWidget> Main;
-    QPointer<QWidget> Focus;
-    std::optional<QPoint> SavedPos;
-};
 
 // Runs a handler; whatever escapes it is shown in an error box instead of reaching the event loop.
 void RunReported(const std::function<void()>& Handler) {
@@ -140,32 +76,13 @@ std::unique_ptr<app_wait::TProgressWindow> OpenWait(QWidget* Owner) {
 
 } // namespace
 
-int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) {
-    QWidget* active = QApplication::activeWindow();
-    QWidget* main = MainForm();
-    QWidget* owner = active ? active : main;
-    if (main && main->layoutDirection() == Qt::RightToLeft) {
-        Flags |= kRightToLeftReading;
-    }
-    const TBoxScope scope(active, main);
-    return ShowBox(owner, Text, Caption, Flags);
-}
-
-int ShowOwnerlessBox(const std::string& Text, const std::string& Caption, int Flags) {
-    return ShowBox(nullptr, Text, Caption, Flags);
-}
-
-void SetMessageBoxAnswerer(TMessageBoxAnswerer Answerer_) {
-    Answerer() = std::move(Answerer_);
-}
-
 // What the firmware procedure needs of the window.
 class TFirmwareWindow : public FirmwareUpdate::TUpdateWindow {
 public:
     explicit TFirmwareWindow(TForm1& Owner) : Form(Owner) {}
 
     int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override {
-        return fMain::ShowMessageBox(Text, Caption, Flags);
+        return ReportBox::ShowMessageBox(Text, Caption, Flags);
     }
     std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
         return std::make_unique<TProgress>(&Form, ShowBar);
@@ -219,7 +136,7 @@ TForm1::TForm1(QWidget* Parent)
     connect(shortcut, &QShortcut::activated, this, &TForm1::ShowTraffic);
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    MainForm() = this;
+    ReportBox::SetMainWindow(this);
 
     const auto bind = [this](QAbstractButton* Button, void (TForm1::*Handler)()) {
         connect(Button, &QAbstractButton::clicked, this,
@@ -308,7 +225,7 @@ void TForm1::bOpenCloseClick() {
         Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
         Engine = std::make_unique<uDispenser::TDispenserLL>(
             uDispenser::kLoaderAddress, uDispenser::kLoaderNozzles, *CommPort, uDispenser::kLoaderTimerMs);
-        Engine->OnCrcMismatch = [](const std::string& Text) { ShowOwnerlessBox(Text, "", MbOk); };
+        Engine->OnCrcMismatch = [](const std::string& Text) { ReportBox::ShowOwnerlessBox(Text, "", MbOk); };
     } catch (...) {
         Engine.reset();
         Commands.reset();

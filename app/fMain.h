@@ -4,7 +4,6 @@
 
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,23 +32,6 @@ class TDispenserLL;
 }
 
 namespace fMain {
-
-// Message-box flags and results, as the handlers pass and test them.
-inline constexpr int MbOk = 0;
-inline constexpr int MbOkCancel = 1;
-inline constexpr int IdOk = 1;
-inline constexpr int IdCancel = 2;
-
-// Shows a modal box with no icon, owned by the active window (or the main window); every other
-// window takes no input meanwhile. Texts are UTF-8. Returns IdOk, or IdCancel also when it is closed.
-int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags);
-// The same box with no owner and nothing disabled.
-int ShowOwnerlessBox(const std::string& Text, const std::string& Caption, int Flags);
-
-// Tests put a scripted answerer in place of the modal box; an empty function brings the box back.
-using TMessageBoxAnswerer =
-    std::function<int(const std::string& Text, const std::string& Caption, int Flags)>;
-void SetMessageBoxAnswerer(TMessageBoxAnswerer Answerer);
 
 class TFirmwareWindow;
 

@@ -3,7 +3,7 @@
 // applied. No input or output here: the simulator feeds it frames and writes what it returns.
 
 #include "sim/SimFrames.h"
-#include "sim/Simulator.h"
+#include "sim/SimOptions.h"
 
 #include <deque>
 #include <vector>

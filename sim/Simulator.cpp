@@ -1,5 +1,6 @@
 #include "sim/Simulator.h"
 
+#include "serial/LineTap.h"
 #include "sim/SimDevice.h"
 #include "sim/SimFrames.h"
 #include "sim/SimPty.h"

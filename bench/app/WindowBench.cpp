@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ReportBox.h"
 #include "app/ServiceApp.h"
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
@@ -48,15 +49,15 @@ BENCHMARK(BM_StartToWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)
 class TOpenWindow {
 public:
     TOpenWindow() {
-        fMain::SetMessageBoxAnswerer([this](const std::string& Text, const std::string&, int) {
+        ReportBox::SetAnswerer([this](const std::string& Text, const std::string&, int) {
             LastBox = Text;
-            return fMain::IdOk;
+            return ReportBox::IdOk;
         });
         Form.show();
         Form.findChild<QComboBox*>("vCOMSelect")->setEditText(QString::fromStdString(Sim.PortPath()));
         Click("bOpenClose");
     }
-    ~TOpenWindow() { fMain::SetMessageBoxAnswerer({}); }
+    ~TOpenWindow() { ReportBox::SetAnswerer({}); }
     void Click(const char* Name) { Form.findChild<QAbstractButton*>(Name)->click(); }
 
     // Clicks Button and tells whether the box that ended it says Expected; adds the exchanges'

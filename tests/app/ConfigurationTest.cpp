@@ -192,14 +192,14 @@ TEST_F(AddressQueryTest, OkAppliesSideOneAddress) {
 }
 
 TEST_F(AddressQueryTest, CancelOnTheWarningSendsNothing) {
-    Boxes->Answer({fMain::IdCancel});
+    Boxes->Answer({ReportBox::IdCancel});
     Click("Button10");
     EXPECT_EQ(Boxes->Boxes, std::vector<TBox>{kQuestion});
     EXPECT_TRUE(Sim->ReceivedFrames().empty());
 }
 
 TEST_F(AddressQueryTest, CancelOnTheAddressesKeepsTheAddress) {
-    Boxes->Answer({fMain::IdOk, fMain::IdCancel});
+    Boxes->Answer({ReportBox::IdOk, ReportBox::IdCancel});
     Click("Button10");
     EXPECT_EQ(Boxes->Boxes.size(), 2u);
     EXPECT_EQ(Spin("vTRKAddr")->Value(), 1);

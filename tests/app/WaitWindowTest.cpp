@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
+#include "app/ReportBox.h"
 #include "app/app_wait.h"
 #include "app/fMain.h"
 #include "tests/support/WindowFixture.h"
@@ -125,7 +126,7 @@ TEST(MessageBoxTest, OtherWindowsTakeNoInputWhileShownAndKeepTheirLook) {
         WindowFixture::RequestClose(&other);
         box->button(QMessageBox::Cancel)->click();
     });
-    EXPECT_EQ(fMain::ShowMessageBox("Текст", "СООБЩЕНИЕ", fMain::MbOkCancel), fMain::IdCancel);
+    EXPECT_EQ(ReportBox::ShowMessageBox("Текст", "СООБЩЕНИЕ", ReportBox::MbOkCancel), ReportBox::IdCancel);
     EXPECT_FALSE(otherGreyed);
     EXPECT_EQ(clicks, 0);
     EXPECT_TRUE(other.isVisible());
@@ -180,11 +181,11 @@ TEST_P(RealMessageBoxTest, ButtonsIconAndResult) {
         }
     });
     watch.start();
-    EXPECT_EQ(fMain::ShowMessageBox("Текст", "СООБЩЕНИЕ", row.Flags), row.Result);
+    EXPECT_EQ(ReportBox::ShowMessageBox("Текст", "СООБЩЕНИЕ", row.Flags), row.Result);
     EXPECT_EQ(icon, QMessageBox::NoIcon);
-    ASSERT_EQ(buttons.size(), row.Flags == fMain::MbOkCancel ? 2u : 1u);
+    ASSERT_EQ(buttons.size(), row.Flags == ReportBox::MbOkCancel ? 2u : 1u);
     EXPECT_EQ(buttons[0].first, QMessageBox::AcceptRole);
-    if (row.Flags == fMain::MbOkCancel) {
+    if (row.Flags == ReportBox::MbOkCancel) {
         EXPECT_EQ(buttons[1].first, QMessageBox::RejectRole);
         EXPECT_EQ(buttons[1].second, QStringLiteral("Отмена"));
     }
@@ -192,10 +193,10 @@ TEST_P(RealMessageBoxTest, ButtonsIconAndResult) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, RealMessageBoxTest,
-    testing::Values(TRealBoxRow{"OkAlone", fMain::MbOk, TBoxAction::ClickOk, fMain::IdOk},
-                    TRealBoxRow{"OkOfTwo", fMain::MbOkCancel, TBoxAction::ClickOk, fMain::IdOk},
-                    TRealBoxRow{"Escape", fMain::MbOkCancel, TBoxAction::Escape, fMain::IdCancel},
-                    TRealBoxRow{"Close", fMain::MbOkCancel, TBoxAction::Close, fMain::IdCancel}),
+    testing::Values(TRealBoxRow{"OkAlone", ReportBox::MbOk, TBoxAction::ClickOk, ReportBox::IdOk},
+                    TRealBoxRow{"OkOfTwo", ReportBox::MbOkCancel, TBoxAction::ClickOk, ReportBox::IdOk},
+                    TRealBoxRow{"Escape", ReportBox::MbOkCancel, TBoxAction::Escape, ReportBox::IdCancel},
+                    TRealBoxRow{"Close", ReportBox::MbOkCancel, TBoxAction::Close, ReportBox::IdCancel}),
     [](const testing::TestParamInfo<TRealBoxRow>& row) { return row.param.Name; });
 
 } // namespace

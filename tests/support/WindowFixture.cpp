@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
 
+#include "app/ReportBox.h"
 #include "app/app_wait.h"
 
 namespace WindowFixture {
@@ -19,29 +20,28 @@ void PrintTo(const TBox& Box, std::ostream* Out) {
 }
 
 TScriptedBoxes::TScriptedBoxes(QWidget* Owner) {
-    fMain::SetMessageBoxAnswerer(
-        [this, Owner](const std::string& Text, const std::string& Caption, int Flags) {
-            TBox box{Text, Caption, Flags};
-            if (Owner) {
-                for (const auto* wait : Owner->findChildren<app_wait::TWaitForm*>()) {
-                    if (wait->isVisible()) {
-                        box.WaitShown = true;
-                        box.BarShown = wait->findChild<QProgressBar*>(QStringLiteral("PBar"))->isVisible();
-                    }
+    ReportBox::SetAnswerer([this, Owner](const std::string& Text, const std::string& Caption, int Flags) {
+        TBox box{Text, Caption, Flags};
+        if (Owner) {
+            for (const auto* wait : Owner->findChildren<app_wait::TWaitForm*>()) {
+                if (wait->isVisible()) {
+                    box.WaitShown = true;
+                    box.BarShown = wait->findChild<QProgressBar*>(QStringLiteral("PBar"))->isVisible();
                 }
             }
-            Boxes.push_back(box);
-            if (script.empty()) {
-                return fMain::IdOk;
-            }
-            const int answer = script.front();
-            script.pop_front();
-            return answer;
-        });
+        }
+        Boxes.push_back(box);
+        if (script.empty()) {
+            return ReportBox::IdOk;
+        }
+        const int answer = script.front();
+        script.pop_front();
+        return answer;
+    });
 }
 
 TScriptedBoxes::~TScriptedBoxes() {
-    fMain::SetMessageBoxAnswerer({});
+    ReportBox::SetAnswerer({});
 }
 
 void RequestClose(QWidget* Window) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ReportBox.h"
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
 #include "sim/Simulator.h"

@@ -1,6 +1,7 @@
 #include "app/PlatformBox.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QWidget>
 #include <vector>
 #include <windows.h>
@@ -18,8 +19,13 @@ std::wstring Wide(const std::string& Utf8) {
     return wide;
 }
 
+// A window's own handle; none on a platform other than Windows' own (the offscreen one of the tests),
+// whose window ids are no window handles.
 HWND Handle(QWidget* Window) {
-    return Window ? reinterpret_cast<HWND>(Window->winId()) : nullptr;
+    if (!Window || QGuiApplication::platformName() != QLatin1String("windows")) {
+        return nullptr;
+    }
+    return reinterpret_cast<HWND>(Window->winId());
 }
 
 // The main window moved onto the active window's monitor, and back again when the box is gone.

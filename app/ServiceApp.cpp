@@ -5,12 +5,14 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
+#include "app/WindowFont.h"
+
 namespace ServiceApp {
 
 void Configure(QApplication& App) {
     App.setStyle(QStyleFactory::create(QStringLiteral("Windows")));
-    QFont font(QString::fromLatin1(kFontFamily));
-    font.setPixelSize(kFontPixels);
+    QFont font(WindowFont::Family());
+    font.setPixelSize(WindowFont::kPixels);
     App.setFont(font);
     // The tool speaks Russian whatever the system's language, so Qt's own texts (the file dialog's
     // captions and buttons) do too. Without the translations they stay English.

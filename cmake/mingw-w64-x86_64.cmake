@@ -13,9 +13,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Static runtime: the programs then run under Wine or on a bare Windows machine without
-# libstdc++, libgcc and winpthread DLLs beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Qt for Windows, built by scripts/qt-windows.sh: its folder joins the places packages are found in.
+if(ZUR_QT_WINDOWS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${ZUR_QT_WINDOWS})
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZUR_QT_WINDOWS)
 
 # Test programs are started through Wine (ctest and test discovery use this).
 find_program(ZUR_WINE wine)

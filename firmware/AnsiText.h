@@ -8,7 +8,8 @@ namespace AnsiText {
 
 inline constexpr uint16_t kCyrillicCodePage = 1251;
 
-// Text in code page CodePage as UTF-16; code page 1251 is the one known, any other gives "".
+// Text in code page CodePage as UTF-16; a code page the system does not know gives "" (Windows knows
+// them all, elsewhere 1251 is the one known).
 std::u16string AnsiToWide(const std::string& Text, uint16_t CodePage);
 
 } // namespace AnsiText

@@ -17,6 +17,8 @@ toolchain=$root/cmake/qt-mingw-w64-x86_64.cmake
 # Everything the window does not use is switched off: the build then stays well inside CI's time.
 # tabletevent: Debian's repack leaves out wintab.h, which the windows plug-in's tablet support needs.
 # dynamicgl: with OpenGL off there is nothing to load dynamically, and its code does not compile then.
+# direct2d (a platform plug-in of its own) and directwrite3 (a font database the windows plug-in
+# uses only when asked to, and builds only beside direct2d) are not needed.
 options=(
     -G Ninja
     -DCMAKE_BUILD_TYPE=Release
@@ -36,6 +38,7 @@ options=(
     -DFEATURE_vulkan=OFF
     -DFEATURE_tabletevent=OFF
     -DFEATURE_direct2d=OFF
+    -DFEATURE_directwrite3=OFF
     -DFEATURE_testlib=ON
     -DFEATURE_system_zlib=OFF
     -DFEATURE_system_pcre2=OFF

@@ -3,8 +3,6 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "serial/MyCOMM.h"
 #include "tests/support/WindowFixture.h"
@@ -89,6 +87,11 @@ TEST_F(ConnectionTest, PortThatCannotBeOpened) {
 
 TEST_F(ConnectionTest, PortHeldByAnotherProgram) {
     const MyCOMM::TZMyComm holder(Sim->PortPath(), 9600, 256, 256, 2, 1, 0, 8);
+    try {
+        const MyCOMM::TZMyComm second(Sim->PortPath(), 9600, 256, 256, 2, 1, 0, 8);
+        GTEST_SKIP() << "this system lets a second program open a held port (Wine does)";
+    } catch (const MyCOMM::ECommError&) {
+    }
     Find<QComboBox>("vCOMSelect")->setEditText(QString::fromStdString(Sim->PortPath()));
     Click("bOpenClose");
     ExpectClosed();

@@ -280,7 +280,7 @@ protected:
 
     void Plug(bool UpdateMode) {
         Sim.reset();
-        Sim = std::make_unique<sim::Simulator>(Plugged(UpdateMode));
+        Sim = SimLine::Start(Plugged(UpdateMode));
     }
 
     void Open() {

@@ -57,7 +57,7 @@ void ClickThroughWindowSystem(QWidget* Control) {
 
 void WindowTest::SetUp() {
     if (const std::optional<sim::Options> options = SimOptions()) {
-        Sim = std::make_unique<sim::Simulator>(*options);
+        Sim = SimLine::Start(*options);
     }
     Form = std::make_unique<fMain::TForm1>();
     Form->show();

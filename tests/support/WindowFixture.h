@@ -1,5 +1,5 @@
 #pragma once
-// The main window on the offscreen platform, against the simulated controller on a pseudo-terminal,
+// The main window on the offscreen platform, against the simulated controller at the far end of a line,
 // driven the way the engineer drives it, with every message box answered from a script and recorded.
 
 #include <QAbstractButton>
@@ -14,7 +14,7 @@
 #include "app/ReportBox.h"
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
-#include "sim/Simulator.h"
+#include "tests/support/SimLine.h"
 
 class QWidget;
 
@@ -83,7 +83,7 @@ protected:
     // The address byte of every frame the simulator received.
     std::vector<int> FrameAddresses() const;
 
-    std::unique_ptr<sim::Simulator> Sim;
+    std::unique_ptr<SimLine::TSimLine> Sim;
     std::unique_ptr<fMain::TForm1> Form;
     std::unique_ptr<TScriptedBoxes> Boxes;
 

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -22,7 +23,8 @@ until interrupted (Ctrl+C).
 
   --help                    this text
   --version                 the program's version
-  --link PATH               put a symlink to the port at PATH (removed on exit)
+  --link PATH               put a symlink to the port at PATH (removed on exit); PATH must be
+                            free or a link left by a simulator that died
   --address N               command-protocol address of side 1 (default 1)
   --update-mode             start in update mode
   --pace BPS                send answers at this line speed (11 bits a byte)
@@ -217,7 +219,14 @@ int main(int argc, char** argv) {
         }
         options.Tap = &*trace;
     }
-    sim::Simulator simulator(options);
+    std::optional<sim::Simulator> started;
+    try {
+        started.emplace(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zur-sim: %s\n", e.what());
+        return 1;
+    }
+    sim::Simulator& simulator = *started;
     for (const auto& rule : rules)
         simulator.AddRule(rule);
     simulator.StopAnsweringFromParam(stopFromParam);

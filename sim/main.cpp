@@ -72,7 +72,7 @@ int Simulate(SimCommandLine::Settings& settings) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     sim::Options& options = settings.Options;
-    options.OnImageComplete = [](const sim::ReceivedImage& image) {
+    options.OnImageComplete = [](size_t, const sim::ReceivedImage& image) {
         std::printf("Firmware update complete: %zu body bytes in %zu blocks (values 0x%08X 0x%04X)\n",
                     image.Body.size(), image.BlockSizes.size(), image.Value32, image.Value16);
         std::fflush(stdout);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 #include "ZurVersion.h"
@@ -22,6 +23,8 @@ constexpr long kHighestAddress = 254;        // the window's address box
 constexpr long kHighestPace = 10'000'000;    // bit/s
 constexpr long kLargestBody = INT32_MAX - 8; // header and checksum make the file's 8 more bytes
 constexpr long kHighestParameter = 255;      // a parameter id is one byte
+constexpr size_t kSerialDigits = 10;
+constexpr long kFirstSerial = 1234567890; // the single controller's; the others count on from it
 
 const char* const kDescription =
     "zur-sim: a simulated ZUR dispenser controller on a pseudo-terminal, for tests and for working "
@@ -31,6 +34,12 @@ const char* const kDescription =
 const char* const kFooter = R"(
 Faults, --delay, --split and --stray count the exchanges (every frame received that expects an
 answer) from 1 and apply to every answer.
+
+With --controller the controllers share the line as on a station. Every controller that takes a
+request answers it at once: the address query (to address 0) reaches all controllers at their
+speed and, with their bytes interleaved, fails whenever more than one is there; EnterUpdateMode
+puts only the controller asked into update mode, and only it then answers the link protocol.
+--update-mode starts the first of them in update mode; --stop-from-param applies to each.
 
 Exit codes:
   0    success
@@ -131,6 +140,51 @@ std::string ParseStray(const std::string& text, sim::Rule& rule) {
     return "";
 }
 
+// ADDR1[,ADDR2][:SERIAL][@SPEED]; a serial number left out stays empty.
+std::string ParseController(const std::string& text, sim::Controller& controller) {
+    const auto at = text.find('@');
+    const std::string rest = text.substr(0, at);
+    const auto colon = rest.find(':');
+    const std::string addresses = rest.substr(0, colon),
+                      serial = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    const auto comma = addresses.find(',');
+    const auto addr1 = Number(addresses.substr(0, comma), 1, kHighestAddress);
+    const auto addr2 = comma != std::string::npos ? Number(addresses.substr(comma + 1), 1, kHighestAddress)
+                       : addr1 && *addr1 < kHighestAddress ? std::optional<long>(*addr1 + 1)
+                                                           : std::nullopt;
+    const auto speed =
+        at == std::string::npos ? std::optional<long>(0) : Number(text.substr(at + 1), 1, kHighestPace);
+    const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    if (!addr1 || !addr2 || *addr1 == *addr2)
+        return text + ": ADDR1 and ADDR2 are two addresses from 1 to 254, ADDR2 by default ADDR1 + 1";
+    if (colon != std::string::npos &&
+        (serial.size() != kSerialDigits || !std::all_of(serial.begin(), serial.end(), digit)))
+        return text + ": SERIAL is ten decimal digits";
+    if (!speed)
+        return text + ": SPEED is a number from 1 to 10000000 (bit/s)";
+    controller.Config.Addr1 = static_cast<uint8_t>(*addr1);
+    controller.Config.Addr2 = static_cast<uint8_t>(*addr2);
+    controller.Config.SerialNo = serial;
+    controller.LineSpeed = static_cast<uint32_t>(*speed);
+    return "";
+}
+
+// Each controller given without a serial number gets one of its own, counting on from the single
+// controller's and passing over those given.
+void NumberControllers(std::vector<sim::Controller>& controllers) {
+    std::set<std::string> taken;
+    for (const sim::Controller& controller : controllers)
+        taken.insert(controller.Config.SerialNo);
+    long next = kFirstSerial;
+    for (sim::Controller& controller : controllers) {
+        while (controller.Config.SerialNo.empty()) {
+            const std::string serial = std::to_string(next++);
+            if (taken.insert(serial).second)
+                controller.Config.SerialNo = serial;
+        }
+    }
+}
+
 template <typename T> CLI::Validator Checked(std::string (*parse)(const std::string&, T&)) {
     return CLI::Validator(
         [parse](std::string& text) {
@@ -152,7 +206,7 @@ Parsed Parse(int argc, const char* const* argv) {
 
     Settings settings;
     int address = 1;
-    std::vector<std::string> faults, image;
+    std::vector<std::string> faults, controllers, image;
     std::string split, stray;
     int delayMs = 0;
     // Value names the option's value, in the help and in the message when it is missing.
@@ -164,9 +218,21 @@ Parsed Parse(int argc, const char* const* argv) {
            "put a symbolic link to the port at PATH, removed on exit; PATH must be free or a link left by "
            "a simulator that died",
            "PATH");
-    option("--address", address, "command-protocol address of side 1 (0 to 254, default 1)", "N")
-        ->check(Within(0, kHighestAddress));
-    app.add_flag("--update-mode", settings.Options.UpdateMode, "start in update mode");
+    CLI::Option* single =
+        option("--address", address,
+               "the single controller's command-protocol address of side 1 (0 to 254, default 1)", "N")
+            ->check(Within(0, kHighestAddress));
+    option("--controller", controllers,
+           "one of several controllers on the line, in place of the single one (repeatable): it answers "
+           "at side addresses ADDR1 and ADDR2 (1 to 254, ADDR2 by default ADDR1 + 1), has the serial "
+           "number SERIAL (ten digits; by default 1234567890, 1234567891, ... in turn) and understands "
+           "requests only at SPEED bit/s (by default at any speed)",
+           "ADDR1[,ADDR2][:SERIAL][@SPEED]")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(Checked(ParseController))
+        ->excludes(single);
+    app.add_flag("--update-mode", settings.Options.UpdateMode,
+                 "start in update mode (with --controller: the first controller)");
     option("--pace", settings.Options.PaceBitsPerSecond,
            "send answers at this line speed, 11 bits a byte (1 to 10000000)", "BPS")
         ->check(Within(1, kHighestPace));
@@ -206,6 +272,11 @@ Parsed Parse(int argc, const char* const* argv) {
     }
 
     settings.Options.Address = static_cast<uint8_t>(address);
+    for (const std::string& text : controllers)
+        ParseController(text, settings.Options.Controllers.emplace_back());
+    NumberControllers(settings.Options.Controllers);
+    if (!settings.Options.Controllers.empty())
+        settings.Options.Controllers.front().UpdateMode = settings.Options.UpdateMode;
     for (const std::string& text : faults)
         ParseFault(text, settings.Rules.emplace_back());
     if (delayMs > 0)

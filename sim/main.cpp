@@ -72,9 +72,13 @@ int Simulate(SimCommandLine::Settings& settings) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     sim::Options& options = settings.Options;
-    options.OnImageComplete = [](size_t, const sim::ReceivedImage& image) {
-        std::printf("Firmware update complete: %zu body bytes in %zu blocks (values 0x%08X 0x%04X)\n",
+    const bool several = !options.Controllers.empty();
+    options.OnImageComplete = [several](size_t controller, const sim::ReceivedImage& image) {
+        std::printf("Firmware update complete: %zu body bytes in %zu blocks (values 0x%08X 0x%04X)",
                     image.Body.size(), image.BlockSizes.size(), image.Value32, image.Value16);
+        if (several)
+            std::printf(" on controller %zu", controller + 1);
+        std::printf("\n");
         std::fflush(stdout);
     };
     std::optional<LineTrace::TTraceFile> trace;
@@ -100,8 +104,19 @@ int Simulate(SimCommandLine::Settings& settings) {
     std::printf("Port to open: %s\n", simulator.PortPath().c_str());
     if (!options.LinkPath.empty())
         std::printf("Symlink: %s\n", options.LinkPath.c_str());
-    std::printf("Address %u%s. Ctrl+C ends.\n", options.Address,
-                options.UpdateMode ? ", in update mode" : "");
+    if (!several)
+        std::printf("Address %u%s. ", options.Address, options.UpdateMode ? ", in update mode" : "");
+    for (size_t i = 0; i < options.Controllers.size(); ++i) {
+        const sim::Controller& c = options.Controllers[i];
+        std::printf("Controller %zu at addresses %u and %u, serial number %s, ", i + 1, c.Config.Addr1,
+                    c.Config.Addr2, c.Config.SerialNo.c_str());
+        if (c.LineSpeed == 0)
+            std::printf("at any speed");
+        else
+            std::printf("only at %u bit/s", c.LineSpeed);
+        std::printf("%s.\n", c.UpdateMode ? ", in update mode" : "");
+    }
+    std::printf("Ctrl+C ends.\n");
     // Whoever started the simulator learns the port from these lines.
     if (!SimCommandLine::OutputReached())
         return Exit::OutputLost;

@@ -117,8 +117,9 @@ struct ProgramCase {
     std::vector<std::string> args;
     const char* out; // where standard output goes; empty: a pipe
     int exit;
-    const char* says; // in the one line on standard error; empty: nothing is said
-    size_t imageBody; // a complete image of this body size is at {new} afterwards; 0: nothing is
+    const char* says;        // in the one line on standard error; empty: nothing is said
+    size_t imageBody;        // a complete image of this body size is at {new} afterwards; 0: nothing is
+    const char* prints = ""; // on standard output
 };
 
 class ProgramTest : public ::testing::TestWithParam<ProgramCase> {
@@ -156,6 +157,7 @@ TEST_P(ProgramTest, EndsWithItsExitCodeAndOneLine) {
     const Ended ended = program.Finish();
     EXPECT_EQ(ended.exit, GetParam().exit) << ended.err;
     EXPECT_NE(ended.out.find(linked), std::string::npos) << ended.out;
+    EXPECT_NE(ended.out.find(GetParam().prints), std::string::npos) << ended.out;
     if (*GetParam().says) {
         EXPECT_EQ(std::count(ended.err.begin(), ended.err.end(), '\n'), 1) << ended.err;
         EXPECT_NE(ended.err.find(GetParam().says), std::string::npos) << ended.err;
@@ -178,6 +180,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ProgramCase{"Serves", {"--link", "{new}", "--fault", "silent:3-4"}, "", 0, "", 0},
         ProgramCase{"WritesAnImage", {"--make-image", "{new}", "40"}, "", 0, "", 40},
+        // The second controller's serial number passes over the one given to the first.
+        ProgramCase{"ServesAStation",
+                    {"--link", "{new}", "--controller", "1,5:1234567890@9600", "--controller", "3"},
+                    "",
+                    0,
+                    "",
+                    0,
+                    "Controller 1 at addresses 1 and 5, serial number 1234567890, only at 9600 bit/s.\n"
+                    "Controller 2 at addresses 3 and 4, serial number 1234567891, at any speed.\n"},
+        ProgramCase{"ControllerAt0", {"--controller", "0"}, "", 2, "0: ADDR1 and ADDR2 are two addresses", 0},
+        ProgramCase{"ControllerAndAddress", {"--controller", "1", "--address", "3"}, "", 2, "excludes", 0},
         ProgramCase{"PaceOutOfRange", {"--pace", "0"}, "", 2, "0 is not a number from 1 to 10000000", 0},
         ProgramCase{"UnknownFault", {"--fault", "boom"}, "", 2, "boom is no fault", 0},
         ProgramCase{"SplitWithoutColon", {"--split", "4x40"}, "", 2, "4x40 is not AFTER:MS", 0},

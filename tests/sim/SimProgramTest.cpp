@@ -1,8 +1,10 @@
 // zur-sim started as a process, as the scripts start it: its exit code, its one line on standard
-// error, and what it leaves behind.
+// error, and what it leaves behind, at the --link path above all.
 
 #include "serial/UniqueFd.h"
 #include "sim/SimImage.h"
+#include "sim/SimPty.h"
+#include "sim/Simulator.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <poll.h>
 #include <ranges>
 #include <spawn.h>
@@ -110,23 +113,35 @@ private:
     Ended ended;
 };
 
+sim::Options Linked(const std::string& path) {
+    sim::Options options;
+    options.LinkPath = path;
+    return options;
+}
+
+// What is at {new} before the program runs.
+enum class AtPath { Nothing, File, Folder, LinkToAFile, DanglingPtsLink, UnservedPtsLink, ServedLink };
+
 struct ProgramCase {
-    const char* name;
-    // "{file}" stands for a file of the test's that holds "keep me", "{new}" for a free path. A
-    // first "{disk full}" runs it with a file size limit of 512 bytes, a disk that fills up halfway.
-    std::vector<std::string> args;
-    const char* out; // where standard output goes; empty: a pipe
-    int exit;
-    const char* says;        // in the one line on standard error; empty: nothing is said
-    size_t imageBody;        // a complete image of this body size is at {new} afterwards; 0: nothing is
+    const char* name = "";
+    // "{file}" stands for a file of the test's that holds "keep me", "{new}" for a path that holds
+    // what `there` says. A first "{disk full}" runs it with a file size limit of 512 bytes, a disk
+    // that fills up halfway.
+    std::vector<std::string> args = {};
+    AtPath there = AtPath::Nothing;
+    const char* out = ""; // where standard output goes; empty: a pipe
+    int exit = 0;
+    const char* says = "";   // in the one line on standard error; empty: nothing is said
     const char* prints = ""; // on standard output
+    size_t imageBody = 0;    // a complete image of this body size is at {new} afterwards
 };
 
 class ProgramTest : public ::testing::TestWithParam<ProgramCase> {
 protected:
     ~ProgramTest() override {
+        served.reset();
         fs::remove(file);
-        fs::remove(fresh);
+        fs::remove_all(fresh);
     }
     std::vector<std::string> Words(const std::vector<std::string>& args) const {
         const bool diskFull = args.front() == "{disk full}";
@@ -138,71 +153,111 @@ protected:
             words.push_back(word == "{file}" ? file : word == "{new}" ? fresh : word);
         return words;
     }
+    void Put(AtPath there) {
+        if (there == AtPath::File)
+            std::ofstream(fresh) << "keep me";
+        else if (there == AtPath::Folder)
+            fs::create_directory(fresh);
+        else if (there == AtPath::LinkToAFile)
+            fs::create_symlink(file, fresh);
+        else if (there == AtPath::DanglingPtsLink) // the pseudo-terminal went with its simulator
+            fs::create_symlink("/dev/pts/999999", fresh);
+        else if (there == AtPath::UnservedPtsLink)
+            fs::create_symlink(peer.SlavePath(), fresh);
+        else if (there == AtPath::ServedLink)
+            served = std::make_unique<sim::Simulator>(Linked(fresh));
+    }
 
     const std::string stem =
         (fs::temp_directory_path() / ("zur-sim-program-" + std::to_string(getpid()))).string();
     const std::string file = stem + ".file", fresh = stem + ".new";
+    SimPty::Pty peer{""};                   // a pseudo-terminal that no simulator serves
+    std::unique_ptr<sim::Simulator> served; // a simulator alive while the program runs
 };
 
 TEST_P(ProgramTest, EndsWithItsExitCodeAndOneLine) {
+    const ProgramCase& row = GetParam();
     std::ofstream(file) << "keep me";
-    Program program(Words(GetParam().args), GetParam().out);
+    Put(row.there);
+    const auto before = fs::symlink_status(fresh).type();
+    std::error_code none;
+    const fs::path targetBefore = fs::read_symlink(fresh, none);
+    Program program(Words(row.args), row.out);
     // A simulator that started is stopped as the scripts stop it, once its link is seen.
     std::string linked;
     if (program.WaitFor("Ctrl+C ends.")) {
-        std::error_code none;
         linked = "Port to open: " + fs::read_symlink(fresh, none).string() + "\n";
         program.Terminate();
     }
     const Ended ended = program.Finish();
-    EXPECT_EQ(ended.exit, GetParam().exit) << ended.err;
+    EXPECT_EQ(ended.exit, row.exit) << ended.err;
     EXPECT_NE(ended.out.find(linked), std::string::npos) << ended.out;
-    EXPECT_NE(ended.out.find(GetParam().prints), std::string::npos) << ended.out;
-    if (*GetParam().says) {
+    EXPECT_NE(ended.out.find(row.prints), std::string::npos) << ended.out;
+    if (*row.says) {
         EXPECT_EQ(std::count(ended.err.begin(), ended.err.end(), '\n'), 1) << ended.err;
-        EXPECT_NE(ended.err.find(GetParam().says), std::string::npos) << ended.err;
+        EXPECT_NE(ended.err.find(row.says), std::string::npos) << ended.err;
         EXPECT_EQ(ended.err.rfind("zur-sim: ", 0), 0u) << ended.err;
     } else {
         EXPECT_EQ(ended.err, "");
     }
     EXPECT_EQ(ReadFile(file), "keep me");
-    if (GetParam().imageBody > 0) {
-        const auto body = SimImage::PatternBody(GetParam().imageBody, 1);
+    if (row.imageBody > 0) {
+        const auto body = SimImage::PatternBody(row.imageBody, 1);
         const auto image = SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 0x5A5A, body);
         EXPECT_EQ(ReadFile(fresh), std::string(image.begin(), image.end()));
+    } else if (row.exit != 0 && row.there != AtPath::Nothing) { // refused: what was there stays
+        EXPECT_EQ(fs::symlink_status(fresh).type(), before);
+        EXPECT_EQ(fs::read_symlink(fresh, none), targetBefore);
+        EXPECT_TRUE(row.there != AtPath::File || ReadFile(fresh) == "keep me");
     } else {
         EXPECT_FALSE(fs::exists(fs::symlink_status(fresh)));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, ProgramTest,
-    ::testing::Values(
-        ProgramCase{"Serves", {"--link", "{new}", "--fault", "silent:3-4"}, "", 0, "", 0},
-        ProgramCase{"WritesAnImage", {"--make-image", "{new}", "40"}, "", 0, "", 40},
-        // The second controller's serial number passes over the one given to the first.
-        ProgramCase{"ServesAStation",
-                    {"--link", "{new}", "--controller", "1,5:1234567890@9600", "--controller", "3"},
-                    "",
-                    0,
-                    "",
-                    0,
-                    "Controller 1 at addresses 1 and 5, serial number 1234567890, only at 9600 bit/s.\n"
-                    "Controller 2 at addresses 3 and 4, serial number 1234567891, at any speed.\n"},
-        ProgramCase{"ControllerAt0", {"--controller", "0"}, "", 2, "0: ADDR1 and ADDR2 are two addresses", 0},
-        ProgramCase{"ControllerAndAddress", {"--controller", "1", "--address", "3"}, "", 2, "excludes", 0},
-        ProgramCase{"PaceOutOfRange", {"--pace", "0"}, "", 2, "0 is not a number from 1 to 10000000", 0},
-        ProgramCase{"UnknownFault", {"--fault", "boom"}, "", 2, "boom is no fault", 0},
-        ProgramCase{"SplitWithoutColon", {"--split", "4x40"}, "", 2, "4x40 is not AFTER:MS", 0},
-        ProgramCase{"StrayOddDigits", {"--stray", "005"}, "", 2, "005 is not pairs of hex digits", 0},
-        ProgramCase{"ImageWithoutSize", {"--make-image", "{new}"}, "", 2, "--make-image", 0},
-        ProgramCase{"LinkOnAFile", {"--link", "{file}"}, "", 1, "a file is there", 0},
-        ProgramCase{"VersionLost", {"--version"}, "/dev/full", 3, "standard output: No space left", 0},
-        ProgramCase{"PortLineLost", {"--link", "{new}"}, "/dev/full", 3, "standard output", 0},
-        ProgramCase{"ImageLost", {"--make-image", "/dev/full", "16"}, "", 3, "/dev/full: No space left", 0},
-        ProgramCase{"ImageLineLost", {"--make-image", "{new}", "16"}, "/dev/full", 3, "standard output", 16},
-        ProgramCase{
-            "HalfImage", {"{disk full}", "--make-image", "{new}", "4096"}, "", 3, "File too large", 0}),
-    [](const auto& row) { return std::string(row.param.name); });
+// clang-format off
+const ProgramCase kRuns[] = {
+    {.name = "Serves", .args = {"--link", "{new}", "--fault", "silent:3-4"}},
+    // The second controller's serial number passes over the one given to the first.
+    {.name = "ServesAStation",
+     .args = {"--link", "{new}", "--controller", "1,5:1234567890@9600", "--controller", "3"},
+     .prints = "Controller 1 at addresses 1 and 5, serial number 1234567890, only at 9600 bit/s.\n"
+               "Controller 2 at addresses 3 and 4, serial number 1234567891, at any speed.\n"},
+    {.name = "ReplacesADeadSimulatorsLink", .args = {"--link", "{new}"}, .there = AtPath::DanglingPtsLink},
+    {.name = "ReplacesAnUnservedLink", .args = {"--link", "{new}"}, .there = AtPath::UnservedPtsLink},
+    {.name = "RefusesAFile", .args = {"--link", "{new}"}, .there = AtPath::File,
+     .exit = 1, .says = "a file is there"},
+    {.name = "RefusesAFolder", .args = {"--link", "{new}"}, .there = AtPath::Folder,
+     .exit = 1, .says = "a folder is there"},
+    {.name = "RefusesALinkToAFile", .args = {"--link", "{new}"}, .there = AtPath::LinkToAFile,
+     .exit = 1, .says = "is there"},
+    {.name = "RefusesARunningSimulatorsLink", .args = {"--link", "{new}"}, .there = AtPath::ServedLink,
+     .exit = 1, .says = "another simulator is serving it"},
+    {.name = "WritesAnImage", .args = {"--make-image", "{new}", "40"}, .imageBody = 40},
+    {.name = "PaceOutOfRange", .args = {"--pace", "0"},
+     .exit = 2, .says = "0 is not a number from 1 to 10000000"},
+    {.name = "UnknownFault", .args = {"--fault", "boom"}, .exit = 2, .says = "boom is no fault"},
+    {.name = "SplitWithoutColon", .args = {"--split", "4x40"}, .exit = 2, .says = "4x40 is not AFTER:MS"},
+    {.name = "StrayOddDigits", .args = {"--stray", "005"},
+     .exit = 2, .says = "005 is not pairs of hex digits"},
+    {.name = "ControllerAt0", .args = {"--controller", "0"},
+     .exit = 2, .says = "0: ADDR1 and ADDR2 are two addresses"},
+    {.name = "ControllerAndAddress", .args = {"--controller", "1", "--address", "3"},
+     .exit = 2, .says = "excludes"},
+    {.name = "ImageWithoutSize", .args = {"--make-image", "{new}"}, .exit = 2, .says = "--make-image"},
+    {.name = "VersionLost", .args = {"--version"}, .out = "/dev/full",
+     .exit = 3, .says = "standard output: No space left"},
+    {.name = "PortLineLost", .args = {"--link", "{new}"}, .out = "/dev/full",
+     .exit = 3, .says = "standard output"},
+    {.name = "ImageLost", .args = {"--make-image", "/dev/full", "16"},
+     .exit = 3, .says = "/dev/full: No space left"},
+    {.name = "ImageLineLost", .args = {"--make-image", "{new}", "16"}, .out = "/dev/full",
+     .exit = 3, .says = "standard output", .imageBody = 16},
+    {.name = "HalfImage", .args = {"{disk full}", "--make-image", "{new}", "4096"},
+     .exit = 3, .says = "File too large"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Runs, ProgramTest, ::testing::ValuesIn(kRuns),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

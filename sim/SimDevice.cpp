@@ -140,10 +140,18 @@ std::vector<uint8_t> PackDigits(const std::string& text) {
     return packed;
 }
 
+bool Device::Understands(uint32_t speed) const {
+    return lineSpeed == 0 || speed == 0 || speed == lineSpeed;
+}
+
+bool Device::AnswersAt(uint8_t address) const {
+    return address != kBroadcastAddress &&
+           (address == config.Addr1 || (bothSides && address == config.Addr2));
+}
+
 Outcome Device::Answer(const Frame& frame, Fault fault) {
     Outcome outcome;
-    outcome.closeLine = fault == Fault::CloseLine;
-    if (fault == Fault::CloseLine || fault == Fault::Silent)
+    if (fault == Fault::Silent || fault == Fault::CloseLine)
         return outcome;
     outcome.answer = frame.kind == Kind::Command ? CommandAnswer(frame.body, fault)
                                                  : LinkAnswer(frame, fault, outcome.imageComplete);
@@ -165,8 +173,8 @@ std::vector<uint8_t> Device::CommandAnswer(std::span<const uint8_t> request, Fau
     std::vector<uint8_t> answer;
     if (address == kBroadcastAddress && code == kGetAddresses)
         answer = {config.Addr1, config.Addr2};
-    else if (address == config.Addr1 && address != kBroadcastAddress)
-        answer = CommandData(code, args);
+    else if (AnswersAt(address))
+        answer = CommandData(address, code, args);
     if (answer.empty())
         return {};
     const auto off = [&](Fault f) { return static_cast<uint8_t>(fault == f ? 1 : 0); };
@@ -179,7 +187,7 @@ std::vector<uint8_t> Device::CommandAnswer(std::span<const uint8_t> request, Fau
 }
 
 // The answer's data bytes; empty when the controller does not answer.
-std::vector<uint8_t> Device::CommandData(uint8_t code, std::span<const uint8_t> args) {
+std::vector<uint8_t> Device::CommandData(uint8_t address, uint8_t code, std::span<const uint8_t> args) {
     const auto arg = [&](size_t i) { return i < args.size() ? args[i] : uint8_t{0}; };
     std::vector<uint8_t> out;
     switch (code) {
@@ -222,9 +230,9 @@ std::vector<uint8_t> Device::CommandData(uint8_t code, std::span<const uint8_t> 
         }
         return {kCommandOk};
     case kEnterUpdateMode: {
-        // Address, then the packed serial number; a mismatch is not answered at all.
+        // The address it was sent to, then the packed serial number; a mismatch is not answered.
         const auto serial = PackDigits(config.SerialNo);
-        if (args.size() != 1 + kSerialBytes || args[0] != config.Addr1 ||
+        if (args.size() != 1 + kSerialBytes || args[0] != address ||
             !std::equal(serial.begin(), serial.end(), args.begin() + 1))
             return {};
         updateMode = true;

@@ -12,7 +12,6 @@ namespace SimDevice {
 
 struct Outcome {
     std::vector<uint8_t> answer; // empty: no answer
-    bool closeLine = false;      // pull the adapter instead of answering
     bool imageComplete = false;  // this frame completed a firmware image
 };
 
@@ -25,14 +24,20 @@ struct Device {
     bool updateMode = false;
     sim::ReceivedImage image;
     std::deque<sim::PollReply> pollReplies;
-    int stopFromParam = 0; // 0: every parameter is answered
+    int stopFromParam = 0;  // 0: every parameter is answered
+    bool bothSides = false; // answers at config.Addr2 as well as at config.Addr1
+    uint32_t lineSpeed = 0; // the only line speed it understands; 0: any
 
+    // Whether a request sent at this line speed (0: unknown) reaches it as a request.
+    bool Understands(uint32_t speed) const;
+    // Under Silent and CloseLine the frame is not taken: nothing changes.
     Outcome Answer(const SimFrames::Frame& frame, sim::Fault fault);
 
 private:
+    bool AnswersAt(uint8_t address) const;
     std::vector<uint8_t> CommandAnswer(std::span<const uint8_t> request, sim::Fault fault);
     std::vector<uint8_t> LinkAnswer(const SimFrames::Frame& frame, sim::Fault fault, bool& imageComplete);
-    std::vector<uint8_t> CommandData(uint8_t code, std::span<const uint8_t> args);
+    std::vector<uint8_t> CommandData(uint8_t address, uint8_t code, std::span<const uint8_t> args);
     std::vector<uint8_t> PollAnswer(uint8_t address, uint16_t crcOffset);
     void TakeTransactions(std::span<const uint8_t> payload);
 };

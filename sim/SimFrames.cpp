@@ -154,4 +154,15 @@ std::vector<uint8_t> LinkData(uint8_t address, uint8_t control, std::span<const 
     return frame;
 }
 
+std::vector<uint8_t> Interleave(const std::vector<std::vector<uint8_t>>& answers) {
+    const auto longest = std::max_element(answers.begin(), answers.end(),
+                                          [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    std::vector<uint8_t> line;
+    for (size_t k = 0; longest != answers.end() && k < longest->size(); ++k)
+        for (const auto& answer : answers)
+            if (k < answer.size())
+                line.push_back(answer[k]);
+    return line;
+}
+
 } // namespace SimFrames

@@ -46,4 +46,8 @@ std::vector<uint8_t> LinkControl(uint8_t address, uint8_t control);
 std::vector<uint8_t> LinkData(uint8_t address, uint8_t control, std::span<const uint8_t> payload,
                               uint16_t crcOffset = 0);
 
+// Answers that several controllers send at once on one line: a byte of each in turn, until the
+// longest is out. A single answer goes out as it is.
+std::vector<uint8_t> Interleave(const std::vector<std::vector<uint8_t>>& answers);
+
 } // namespace SimFrames

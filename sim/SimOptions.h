@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -94,9 +95,20 @@ struct FrameTiming {
     std::optional<std::chrono::steady_clock::time_point> AnswerDue, AnswerSent;
 };
 
-struct Options {
-    uint8_t Address = 1;     // command-protocol address of side 1 (Config.Addr1 overrides)
+// One of several controllers that share the line (Options::Controllers).
+struct Controller {
+    ControllerConfig Config; // it answers at both side addresses, Config.Addr1 and Config.Addr2
+    // 0: it understands requests at any line speed. Otherwise only while the tool's port is set to
+    // this speed; at another one it hears nothing it can take and stays silent.
+    uint32_t LineSpeed = 0;
     bool UpdateMode = false; // start in update mode
+};
+
+struct Options {
+    // The single controller, when Controllers is empty: its command-protocol address of side 1
+    // (Config.Addr1 overrides), at which alone it answers, and whether it starts in update mode.
+    uint8_t Address = 1;
+    bool UpdateMode = false;
     // 0: answer at once. Otherwise 11 bits per byte at this speed: the answer starts after the
     // request's own wire time and each of its bytes takes its time.
     uint32_t PaceBitsPerSecond = 0;
@@ -104,8 +116,12 @@ struct Options {
     // When set, told every chunk the simulator reads from the line (as TX, the tool's direction)
     // and every chunk it writes (as RX); not owned, must outlive the simulator.
     LineTrace::TLineTap* Tap = nullptr;
-    // Called on the simulator's thread when the last body byte of an update has come.
-    std::function<void(const ReceivedImage&)> OnImageComplete;
+    // Called on the simulator's thread when the last body byte of an update has come to the
+    // controller with this index.
+    std::function<void(size_t Controller, const ReceivedImage&)> OnImageComplete;
+    // Empty: the single controller above. Otherwise these controllers share the line in place of
+    // it, and Address and UpdateMode are not used; the first has index 0.
+    std::vector<Controller> Controllers;
 };
 
 } // namespace sim

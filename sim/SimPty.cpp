@@ -1,7 +1,8 @@
 #include "sim/SimPty.h"
 
+#include "sim/SimLink.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <system_error>
@@ -18,7 +19,7 @@ namespace {
 
 } // namespace
 
-Pty::Pty(const std::string& link) {
+Pty::Pty(const std::string& linkPath) {
     master = UniqueFd(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!master || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0)
         Fail("posix_openpt");
@@ -34,19 +35,11 @@ Pty::Pty(const std::string& link) {
     slave = UniqueFd(::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!slave)
         Fail("open pseudo-terminal");
-    if (!link.empty()) {
-        ::unlink(link.c_str()); // a stale link from an earlier run
-        if (::symlink(slavePath.c_str(), link.c_str()) == 0)
-            linkPath = link;
-        else
-            std::perror(link.c_str());
-    }
+    if (!linkPath.empty())
+        link = std::make_unique<SimLink::Link>(linkPath, slavePath);
 }
 
-Pty::~Pty() {
-    if (!linkPath.empty())
-        ::unlink(linkPath.c_str());
-}
+Pty::~Pty() = default;
 
 void Pty::Close() {
     master.Reset();

@@ -3,15 +3,21 @@
 // holds the other end open so that the master sees no hang-up while the tool closes and reopens
 // the port.
 
+#include <memory>
 #include <string>
 
 #include "serial/UniqueFd.h"
+
+namespace SimLink {
+class Link;
+}
 
 namespace SimPty {
 
 class Pty {
 public:
-    // Throws std::system_error when no pseudo-terminal can be had; the symlink is best effort.
+    // Throws std::system_error when no pseudo-terminal can be had, and std::runtime_error when a
+    // linkPath is given that cannot be had (see SimLink).
     explicit Pty(const std::string& linkPath);
     ~Pty();
     Pty(const Pty&) = delete;
@@ -25,7 +31,7 @@ private:
     UniqueFd master;
     UniqueFd slave;
     std::string slavePath;
-    std::string linkPath;
+    std::unique_ptr<SimLink::Link> link;
 };
 
 } // namespace SimPty

@@ -3,8 +3,10 @@
 #include "serial/LineTap.h"
 #include "sim/SimDevice.h"
 #include "sim/SimFrames.h"
+#include "sim/SimLineSpeed.h"
 #include "sim/SimPty.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -50,13 +52,28 @@ Rule Effective(const std::vector<Rule>& rules, int exchange) {
     return out;
 }
 
+std::vector<SimDevice::Device> Devices(const Options& options) {
+    std::vector<SimDevice::Device> devices(std::max<size_t>(1, options.Controllers.size()));
+    if (options.Controllers.empty()) {
+        devices[0].config.Addr1 = options.Address;
+        devices[0].updateMode = options.UpdateMode;
+    }
+    for (size_t i = 0; i < options.Controllers.size(); ++i) {
+        devices[i].config = options.Controllers[i].Config;
+        devices[i].updateMode = options.Controllers[i].UpdateMode;
+        devices[i].lineSpeed = options.Controllers[i].LineSpeed;
+        devices[i].bothSides = true;
+    }
+    return devices;
+}
+
 } // namespace
 
 struct Simulator::Impl {
     explicit Impl(const Options& o)
-        : options(o), pty(o.LinkPath), wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-        device.config.Addr1 = o.Address;
-        device.updateMode = o.UpdateMode;
+        : options(o), pty(o.LinkPath), wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), devices(Devices(o)),
+          speedMatters(std::any_of(o.Controllers.begin(), o.Controllers.end(),
+                                   [](const Controller& c) { return c.LineSpeed != 0; })) {
         worker = std::thread([this] { Run(); });
     }
 
@@ -184,9 +201,10 @@ struct Simulator::Impl {
             const auto end = pending.begin() + static_cast<std::ptrdiff_t>(frame->rawLength);
             std::vector<uint8_t> raw(pending.begin(), end);
             pending.erase(pending.begin(), end);
+            const uint32_t speed = speedMatters ? SimLineSpeed::Read(pty.Master()) : 0;
             Rule rule;
-            SimDevice::Outcome outcome;
-            ReceivedImage image;
+            std::vector<std::vector<uint8_t>> answers;
+            std::vector<std::pair<size_t, ReceivedImage>> completed;
             size_t index = 0, epoch = 0;
             {
                 std::lock_guard lock(m);
@@ -196,25 +214,33 @@ struct Simulator::Impl {
                 timings.push_back({.Received = lastByte, .AnswerDue = {}, .AnswerSent = {}});
                 if (SimDevice::IsExchange(*frame))
                     rule = Effective(rules, ++exchanges);
-                outcome = device.Answer(*frame, rule.fault);
-                if (outcome.imageComplete)
-                    image = device.image;
+                for (size_t i = 0; i < devices.size() && rule.fault != Fault::CloseLine; ++i) {
+                    SimDevice::Device& device = devices[i];
+                    if (!device.Understands(speed))
+                        continue;
+                    SimDevice::Outcome outcome = device.Answer(*frame, rule.fault);
+                    if (!outcome.answer.empty())
+                        answers.push_back(std::move(outcome.answer));
+                    if (outcome.imageComplete)
+                        completed.emplace_back(i, device.image);
+                }
             }
             changed.notify_all();
-            if (outcome.closeLine) {
+            if (rule.fault == Fault::CloseLine) {
                 CloseNow();
                 return;
             }
-            if (!outcome.answer.empty()) {
-                const auto sent = Send(outcome.answer, rule, raw.size(), lastByte);
+            if (!answers.empty()) {
+                const auto sent = Send(SimFrames::Interleave(answers), rule, raw.size(), lastByte);
                 std::lock_guard lock(m);
                 if (sent && epoch == clearEpoch) {
                     timings[index].AnswerDue = sent->due;
                     timings[index].AnswerSent = sent->at;
                 }
             }
-            if (outcome.imageComplete && options.OnImageComplete)
-                options.OnImageComplete(image);
+            if (options.OnImageComplete)
+                for (const auto& [controller, image] : completed)
+                    options.OnImageComplete(controller, image);
             if (Interrupted())
                 return;
         }
@@ -269,7 +295,7 @@ struct Simulator::Impl {
 
     mutable std::mutex m; // guards what follows up to the worker's own state
     mutable std::condition_variable changed;
-    SimDevice::Device device;
+    std::vector<SimDevice::Device> devices; // the single controller, or Options::Controllers in order
     std::vector<Rule> rules;
     std::vector<std::vector<uint8_t>> frames;
     std::vector<FrameTiming> timings; // one per frame
@@ -283,6 +309,7 @@ struct Simulator::Impl {
     std::atomic<bool> readingPaused{false};
 
     // The worker's own.
+    const bool speedMatters; // some controller understands only one line speed
     std::vector<uint8_t> pending;
     Clock::time_point lastByte;
     std::thread worker;
@@ -296,29 +323,30 @@ const std::string& Simulator::PortPath() const {
     return impl->pty.SlavePath();
 }
 
-ControllerConfig Simulator::Config() const {
+ControllerConfig Simulator::Config(size_t Index) const {
     std::lock_guard lock(impl->m);
-    return impl->device.config;
+    return impl->devices.at(Index).config;
 }
 
-void Simulator::SetConfig(const ControllerConfig& config) {
+void Simulator::SetConfig(const ControllerConfig& config, size_t Index) {
     std::lock_guard lock(impl->m);
-    impl->device.config = config;
+    impl->devices.at(Index).config = config;
 }
 
-DispenserData Simulator::Data() const {
+DispenserData Simulator::Data(size_t Index) const {
     std::lock_guard lock(impl->m);
-    return impl->device.data;
+    return impl->devices.at(Index).data;
 }
 
-void Simulator::SetData(const DispenserData& data) {
+void Simulator::SetData(const DispenserData& data, size_t Index) {
     std::lock_guard lock(impl->m);
-    impl->device.data = data;
+    impl->devices.at(Index).data = data;
 }
 
 void Simulator::StopAnsweringFromParam(int Id) {
     std::lock_guard lock(impl->m);
-    impl->device.stopFromParam = Id;
+    for (SimDevice::Device& device : impl->devices)
+        device.stopFromParam = Id;
 }
 
 void Simulator::AddRule(const Rule& rule) {
@@ -331,24 +359,24 @@ void Simulator::ClearRules() {
     impl->rules.clear();
 }
 
-bool Simulator::InUpdateMode() const {
+bool Simulator::InUpdateMode(size_t Index) const {
     std::lock_guard lock(impl->m);
-    return impl->device.updateMode;
+    return impl->devices.at(Index).updateMode;
 }
 
-void Simulator::SetUpdateMode(bool on) {
+void Simulator::SetUpdateMode(bool on, size_t Index) {
     std::lock_guard lock(impl->m);
-    impl->device.updateMode = on;
+    impl->devices.at(Index).updateMode = on;
 }
 
-ReceivedImage Simulator::Image() const {
+ReceivedImage Simulator::Image(size_t Index) const {
     std::lock_guard lock(impl->m);
-    return impl->device.image;
+    return impl->devices.at(Index).image;
 }
 
-void Simulator::QueuePollReply(const PollReply& reply) {
+void Simulator::QueuePollReply(const PollReply& reply, size_t Index) {
     std::lock_guard lock(impl->m);
-    impl->device.pollReplies.push_back(reply);
+    impl->devices.at(Index).pollReplies.push_back(reply);
 }
 
 std::vector<std::vector<uint8_t>> Simulator::ReceivedFrames() const {

@@ -450,4 +450,18 @@ TEST_F(SimulatorFixture, PollReplyWithBadCrc) {
     EXPECT_FALSE(SimFrames::TakeFrame(got));
 }
 
+// ---- The link to the port ----
+
+TEST(SimLinkTest, LeavesALinkThatSomeoneElsePutInItsPlace) {
+    const std::string path = testing::TempDir() + "zur-sim-relink-" + std::to_string(getpid());
+    {
+        sim::Options options;
+        options.LinkPath = path;
+        sim::Simulator simulator(options);
+        ASSERT_EQ(::unlink(path.c_str()), 0);
+        ASSERT_EQ(::symlink("/dev/null", path.c_str()), 0);
+    }
+    EXPECT_EQ(::unlink(path.c_str()), 0); // still there
+}
+
 } // namespace

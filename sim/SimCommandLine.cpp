@@ -148,22 +148,23 @@ std::string ParseController(const std::string& text, sim::Controller& controller
     const std::string addresses = rest.substr(0, colon),
                       serial = colon == std::string::npos ? "" : rest.substr(colon + 1);
     const auto comma = addresses.find(',');
-    const auto addr1 = Number(addresses.substr(0, comma), 1, kHighestAddress);
-    const auto addr2 = comma != std::string::npos ? Number(addresses.substr(comma + 1), 1, kHighestAddress)
-                       : addr1 && *addr1 < kHighestAddress ? std::optional<long>(*addr1 + 1)
-                                                           : std::nullopt;
+    // 0 stands for an address that is not one.
+    const long addr1 = Number(addresses.substr(0, comma), 1, kHighestAddress).value_or(0);
+    const long addr2 = comma != std::string::npos
+                           ? Number(addresses.substr(comma + 1), 1, kHighestAddress).value_or(0)
+                           : (addr1 != 0 && addr1 < kHighestAddress ? addr1 + 1 : 0);
     const auto speed =
         at == std::string::npos ? std::optional<long>(0) : Number(text.substr(at + 1), 1, kHighestPace);
     const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
-    if (!addr1 || !addr2 || *addr1 == *addr2)
+    if (addr1 == 0 || addr2 == 0 || addr1 == addr2)
         return text + ": ADDR1 and ADDR2 are two addresses from 1 to 254, ADDR2 by default ADDR1 + 1";
     if (colon != std::string::npos &&
         (serial.size() != kSerialDigits || !std::all_of(serial.begin(), serial.end(), digit)))
         return text + ": SERIAL is ten decimal digits";
     if (!speed)
         return text + ": SPEED is a number from 1 to 10000000 (bit/s)";
-    controller.Config.Addr1 = static_cast<uint8_t>(*addr1);
-    controller.Config.Addr2 = static_cast<uint8_t>(*addr2);
+    controller.Config.Addr1 = static_cast<uint8_t>(addr1);
+    controller.Config.Addr2 = static_cast<uint8_t>(addr2);
     controller.Config.SerialNo = serial;
     controller.LineSpeed = static_cast<uint32_t>(*speed);
     return "";
@@ -251,6 +252,10 @@ Parsed Parse(int argc, const char* const* argv) {
         ->check(Checked(ParseStray));
     option("--trace", settings.TracePath,
            "write the line trace of this end to FILE (the format of zur-cli --trace)", "FILE");
+    option("--save-image", settings.SaveImagePath,
+           "write each firmware image a controller receives whole to FILE, as an image file (the header "
+           "values, the body, the checksum), so that it can be compared with the one sent",
+           "FILE");
     option("--make-image", image,
            "write a valid firmware image with a SIZE-byte body (0 to 2147483639) to FILE and exit",
            "FILE SIZE")

@@ -27,6 +27,7 @@ struct Settings {
     std::vector<sim::Rule> Rules;   // in the order given: later ones win
     int StopFromParam = 0;          // 0: every parameter is answered
     std::string TracePath;          // empty: no trace
+    std::string SaveImagePath;      // each image received is written there as an image file
     std::optional<ImageFile> Image; // --make-image: write it instead of simulating
 };
 

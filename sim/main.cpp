@@ -73,12 +73,18 @@ int Simulate(SimCommandLine::Settings& settings) {
 
     sim::Options& options = settings.Options;
     const bool several = !options.Controllers.empty();
-    options.OnImageComplete = [several](size_t controller, const sim::ReceivedImage& image) {
+    const std::string saveImage = settings.SaveImagePath;
+    options.OnImageComplete = [several, saveImage](size_t controller, const sim::ReceivedImage& image) {
         std::printf("Firmware update complete: %zu body bytes in %zu blocks (values 0x%08X 0x%04X)",
                     image.Body.size(), image.BlockSizes.size(), image.Value32, image.Value16);
         if (several)
             std::printf(" on controller %zu", controller + 1);
         std::printf("\n");
+        if (!saveImage.empty()) {
+            const auto file = SimImage::MakeImageFile(image.Value32, image.Value16, image.Body);
+            if (const std::string failure = WriteWhole(saveImage, file); !failure.empty())
+                std::fprintf(stderr, "zur-sim: %s: %s\n", saveImage.c_str(), failure.c_str());
+        }
         std::fflush(stdout);
     };
     std::optional<LineTrace::TTraceFile> trace;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QScreen>
 #include <QShortcut>
@@ -338,7 +339,8 @@ void TForm1::Button5Click() {
     }
     const QString path = OpenDialog1->selectedFiles().constFirst();
     if (FirmwareImage::AcceptImageFile(path.toStdString(), Image, *FirmwareWindow)) {
-        ui->Label18->setText(QStringLiteral("Файл микрокода : ") + path);
+        // The path as the system writes it: C:\Прошивки\... on Windows, where Qt hands it over with '/'.
+        ui->Label18->setText(QStringLiteral("Файл микрокода : ") + QDir::toNativeSeparators(path));
     }
 }
 

@@ -1,5 +1,6 @@
 // The page "Прошивка" driven through the window: choosing the file in OpenDialog1 and loading it
 // into the simulated controller.
+#include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <fstream>
@@ -38,7 +39,7 @@ TEST_F(FirmwarePageTest, ChosenImageArrivesWhole) {
     Open();
     Choose(path);
     EXPECT_TRUE(Boxes->Boxes.empty());
-    EXPECT_EQ(Label18(), "Файл микрокода : " + path);
+    EXPECT_EQ(Label18(), "Файл микрокода : " + QDir::toNativeSeparators(path));
     EXPECT_TRUE(Form->FirmwareState().ImageChosen);
 
     Click("Button4");
@@ -64,7 +65,7 @@ TEST_F(FirmwarePageTest, RejectedOrCancelledChoiceKeepsTheAcceptedFile) {
     EXPECT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Ошибка контрольной суммы!", "ОШИБКА", 0}}));
     Choose(QString());
     EXPECT_EQ(Boxes->Boxes.size(), 1u);
-    EXPECT_EQ(Label18(), "Файл микрокода : " + good);
+    EXPECT_EQ(Label18(), "Файл микрокода : " + QDir::toNativeSeparators(good));
     EXPECT_EQ(Form->FirmwareState().FirmwareImage, (std::vector<uint8_t>{3, 0, 0, 0, 7, 0, 1, 2, 3}));
 }
 

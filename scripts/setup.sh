@@ -10,7 +10,7 @@ packages=(
     fonts-liberation2
     xvfb xauth
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine nsis
-    xdotool imagemagick librsvg2-bin locales
+    xdotool xclip imagemagick librsvg2-bin locales
     clang libclang-rt-14-dev
     qemu-system-x86 busybox-static cpio xz-utils
     libcli11-dev nlohmann-json3-dev

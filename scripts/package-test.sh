@@ -31,7 +31,8 @@ if [ -z "$deb" ]; then
 fi
 version=$(dpkg-deb -f "$deb" Version)
 root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$root" "$work"' EXIT
 dpkg-deb -x "$deb" "$root"
 
 echo "$deb:"
@@ -69,15 +70,34 @@ for program in "$root"/usr/bin/*; do
         prints_version "$program" "$(basename "$program")"
 done
 
-zip=$(ls dist/zur-cli-*-win64.zip 2>/dev/null | head -1)
+# Started where there is no display, the window says so in one line and ends with its own code,
+# instead of the toolkit's abort.
+window_without_display() {
+    local status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/zur-service" 2>"$work/no-display.txt" || status=$?
+    [ "$status" -eq 2 ] || { echo "exit status $status, not 2"; cat "$work/no-display.txt"; return 1; }
+    [ "$(wc -l <"$work/no-display.txt")" -eq 1 ] && grep -q '^zur-service: нет дисплея' "$work/no-display.txt" ||
+        { cat "$work/no-display.txt"; return 1; }
+}
+check "zur-service without a display: one line, exit 2" window_without_display
+
+zip=$(ls dist/zur-service-*-win64.zip 2>/dev/null | head -1)
 zip_holds() {
-    [ -n "$zip" ] || { echo "no dist/zur-cli-*-win64.zip"; return 1; }
+    [ -n "$zip" ] || { echo "no dist/zur-service-*-win64.zip"; return 1; }
     local names
     names=$(unzip -Z1 "$zip")
-    grep -qx "zur-cli-$version-win64/$1" <<<"$names" || { echo "$names"; return 1; }
+    grep -qx "zur-service-$version-win64/$1" <<<"$names" || { echo "$names"; return 1; }
 }
-check "Windows archive holds bin/zur-cli.exe" zip_holds bin/zur-cli.exe
-check "Windows archive holds README.txt" zip_holds README.txt
+for file in bin/zur-service.exe bin/zur-cli.exe bin/Qt6Widgets.dll bin/platforms/qwindows.dll \
+    bin/translations/qtbase_ru.qm bin/qt.conf README.txt; do
+    check "Windows archive holds $file" zip_holds "$file"
+done
+readme_has_windows_line_ends() {
+    unzip -p "$zip" "zur-service-$version-win64/README.txt" >"$work/README.txt"
+    [ "$(grep -c $'\r$' "$work/README.txt")" -eq "$(wc -l <"$work/README.txt")" ]
+}
+check "Windows README.txt has CR LF line ends" readme_has_windows_line_ends
+check "Windows installer built" test -s "dist/zur-service-$version-setup.exe"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,6 +1,7 @@
 #include "app/TrafficWindow.h"
 
 #include "app/ReportBox.h"
+#include "service/Texts.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,14 +24,11 @@ constexpr int kWidth = 760, kHeight = 420;
 // painted at once when a chunk comes, but not more often than this.
 constexpr qint64 kPaintEveryMs = 50;
 
-const QString kTraceFilter = QStringLiteral("Трасса линии (*.trace)");
-const QString kTextFilter = QStringLiteral("Расшифровка (*.txt)");
-
 } // namespace
 
 TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt::Window), log(Log) {
     setObjectName(QStringLiteral("TrafficWindow"));
-    setWindowTitle(QStringLiteral("Обмен по линии"));
+    setWindowTitle(QString::fromUtf8(Texts::kTrafficTitle));
     // Closing the main window ends the program even while this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(kWidth, kHeight);
@@ -42,14 +40,14 @@ TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt:
     view->setMaximumBlockCount(kMaxLines);
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    pauseButton = new QPushButton(QStringLiteral("Пауза"), this);
+    pauseButton = new QPushButton(QString::fromUtf8(Texts::kTrafficPause), this);
     pauseButton->setObjectName(QStringLiteral("bPause"));
     pauseButton->setCheckable(true);
-    auto* clear = new QPushButton(QStringLiteral("Очистить"), this);
+    auto* clear = new QPushButton(QString::fromUtf8(Texts::kTrafficClear), this);
     clear->setObjectName(QStringLiteral("bClear"));
-    auto* copy = new QPushButton(QStringLiteral("Копировать"), this);
+    auto* copy = new QPushButton(QString::fromUtf8(Texts::kTrafficCopy), this);
     copy->setObjectName(QStringLiteral("bCopy"));
-    auto* save = new QPushButton(QStringLiteral("Сохранить..."), this);
+    auto* save = new QPushButton(QString::fromUtf8(Texts::kTrafficSave), this);
     save->setObjectName(QStringLiteral("bSave"));
     connect(pauseButton, &QPushButton::toggled, this, &TTrafficWindow::Pause);
     connect(clear, &QPushButton::clicked, this, &TTrafficWindow::Clear);
@@ -134,12 +132,14 @@ bool TTrafficWindow::Save(const QString& Path, bool Decoded) const {
 
 void TTrafficWindow::SaveAs() {
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить"), QString(),
-                                                      kTraceFilter + ";;" + kTextFilter, &filter);
+    const QString decoded = QString::fromUtf8(Texts::kDecodedFilter);
+    const QString path =
+        QFileDialog::getSaveFileName(this, QString::fromUtf8(Texts::kTrafficSaveTitle), QString(),
+                                     QString::fromUtf8(Texts::kTraceFilter) + ";;" + decoded, &filter);
     if (path.isEmpty())
         return;
-    if (!Save(path, filter == kTextFilter))
-        ReportBox::ShowMessageBox("Не удалось записать файл " + path.toStdString(), "ОШИБКА",
+    if (!Save(path, filter == decoded))
+        ReportBox::ShowMessageBox(Texts::kCannotWriteFile + path.toStdString(), Texts::kErrorCaption,
                                   ReportBox::MbOk);
 }
 

@@ -19,13 +19,15 @@
 #include "app/ReportBox.h"
 #include "app/TrafficWindow.h"
 #include "app/app_wait.h"
-#include "firmware/FirmwareImage.h"
 #include "link/uDispenser.h"
-#include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
 #include "serial/LineSettings.h"
 #include "serial/MyCOMM.h"
 #include "serial/TraceLog.h"
+#include "service/FirmwarePage.h"
+#include "service/FirmwareUpdate.h"
+#include "service/Operations.h"
+#include "service/Texts.h"
 #include "ui_fMain.h"
 
 namespace fMain {
@@ -43,9 +45,12 @@ using namespace LineSettings;
 // makes about 4000.
 constexpr std::size_t kTrafficChunks = 20000;
 
-const char* const kWaitText = "Идет выполнение операции...";
-const char* const kErrorCaption = "ОШИБКА";
-const char* const kMessageCaption = "СООБЩЕНИЕ";
+using Texts::kErrorCaption;
+using Texts::kMessageCaption;
+
+QString Text(const char* Utf8) {
+    return QString::fromUtf8(Utf8);
+}
 
 // Runs a handler; whatever escapes it is shown in an error box instead of reaching the event loop.
 void RunReported(const std::function<void()>& Handler) {
@@ -54,7 +59,7 @@ void RunReported(const std::function<void()>& Handler) {
     } catch (const std::exception& failure) {
         ShowMessageBox(failure.what(), kErrorCaption, MbOk);
     } catch (...) {
-        ShowMessageBox("Внутренняя ошибка программы.", kErrorCaption, MbOk);
+        ShowMessageBox(Texts::kInternalError, kErrorCaption, MbOk);
     }
 }
 
@@ -71,21 +76,21 @@ uint32_t LineSpeed(const QString& Text) {
 
 std::unique_ptr<app_wait::TProgressWindow> OpenWait(QWidget* Owner) {
     auto wait = std::make_unique<app_wait::TProgressWindow>(Owner, false);
-    wait->SetState(QString::fromUtf8(kWaitText), 0);
+    wait->SetState(Text(Texts::kWait), 0);
     return wait;
 }
 
 } // namespace
 
 // What the firmware procedure needs of the window.
-class TFirmwareWindow : public FirmwareUpdate::TUpdateWindow {
+class TFirmwareWindow : public FirmwarePage::TUpdateWindow {
 public:
     explicit TFirmwareWindow(TForm1& Owner) : Form(Owner) {}
 
     int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override {
         return ReportBox::ShowMessageBox(Text, Caption, Flags);
     }
-    std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
+    std::unique_ptr<FirmwarePage::TProgress> OpenProgress(bool ShowBar) override {
         return std::make_unique<TProgress>(&Form, ShowBar);
     }
     void Pause(int Milliseconds) override {
@@ -98,7 +103,7 @@ public:
     }
 
 private:
-    class TProgress : public FirmwareUpdate::TProgress {
+    class TProgress : public FirmwarePage::TProgress {
     public:
         TProgress(QWidget* Owner, bool ShowBar) : Window(Owner, ShowBar) {}
         void SetState(const std::u16string& Text, int Percent) override {
@@ -125,8 +130,8 @@ TForm1::TForm1(QWidget* Parent)
     // so no control of the window moves; it takes no focus, so the tab order stays as it is.
     auto* traffic = new QToolButton(ui->vPages);
     traffic->setObjectName(QStringLiteral("bTraffic"));
-    traffic->setText(QStringLiteral("Обмен"));
-    traffic->setToolTip(QStringLiteral("Обмен по линии (F12)"));
+    traffic->setText(Text(Texts::kTrafficButton));
+    traffic->setToolTip(Text(Texts::kTrafficTip));
     traffic->setFocusPolicy(Qt::NoFocus);
     traffic->setAutoRaise(true);
     traffic->setFixedHeight(ui->vPages->tabBar()->sizeHint().height() - 2);
@@ -191,13 +196,13 @@ void TForm1::FormActivate() {
         return;
     }
     Activated = true;
-    ui->bOpenClose->setText(QStringLiteral("Открыть"));
-    setWindowTitle(QStringLiteral("Настройка ТРК ZUR"));
-    ui->Label2->setText(QStringLiteral("Порт"));
-    ui->Label1->setText(QStringLiteral("Скорость"));
-    ui->Label7->setText(QStringLiteral("Адрес"));
-    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet2), QStringLiteral("Конфигурация"));
-    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet3), QStringLiteral("Прошивка"));
+    ui->bOpenClose->setText(Text(Texts::kOpen));
+    setWindowTitle(Text(Texts::kWindowTitle));
+    ui->Label2->setText(Text(Texts::kPortLabel));
+    ui->Label1->setText(Text(Texts::kSpeedLabel));
+    ui->Label7->setText(Text(Texts::kAddressLabel));
+    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet2), Text(Texts::kConfigurationTab));
+    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet3), Text(Texts::kFirmwareTab));
 }
 
 void TForm1::bOpenCloseClick() {
@@ -206,7 +211,7 @@ void TForm1::bOpenCloseClick() {
         Commands.reset();
         CommPort.reset();
         ui->vPages->setEnabled(false);
-        ui->bOpenClose->setText(QStringLiteral("Открыть"));
+        ui->bOpenClose->setText(Text(Texts::kOpen));
         Connected = false;
         ConfigRead = false;
         return;
@@ -214,7 +219,7 @@ void TForm1::bOpenCloseClick() {
     const uint32_t speed = LineSpeed(ui->bComSpeed->currentText());
     const QString portName = ui->vCOMSelect->currentText();
     if (portName.isEmpty()) {
-        ShowMessageBox("Не вебран порт.", kErrorCaption, MbOk);
+        ShowMessageBox(Texts::kNoPortChosen, kErrorCaption, MbOk);
         return;
     }
     try {
@@ -231,10 +236,10 @@ void TForm1::bOpenCloseClick() {
         Engine.reset();
         Commands.reset();
         CommPort.reset();
-        ShowMessageBox("Невозможно открыть порт.", kErrorCaption, MbOk);
+        ShowMessageBox(Texts::kPortUnavailable, kErrorCaption, MbOk);
         return;
     }
-    ui->bOpenClose->setText(QStringLiteral("Закрыть"));
+    ui->bOpenClose->setText(Text(Texts::kClose));
     ui->vPages->setEnabled(true);
     Connected = true;
 }
@@ -268,7 +273,7 @@ void TForm1::ShowPage(const ConfigPage::TPageValues& Page) {
 }
 
 void TForm1::ReadConfiguration(bool Announce) {
-    ShowConfigurationRead(ConfigRead::WithRepeats(*Commands), Announce);
+    ShowConfigurationRead(Operations::ReadConfiguration(*Commands, Observer::Quiet()).Succeeded(), Announce);
 }
 
 void TForm1::ShowConfigurationRead(bool Ok, bool Announce) {
@@ -283,7 +288,7 @@ void TForm1::ShowConfigurationRead(bool Ok, bool Announce) {
     }
     ConfigRead = true;
     if (Announce) {
-        ShowMessageBox("Конфигурация успешно получена", kMessageCaption, MbOk);
+        ShowMessageBox(Texts::kConfigurationRead, kMessageCaption, MbOk);
     }
 }
 
@@ -296,40 +301,40 @@ void TForm1::vSetConfigClick() {
     auto wait = OpenWait(this);
     if (!ConfigRead) {
         wait.reset();
-        ShowMessageBox("Перед сохранением необходимо запросить конфигукацию.", kMessageCaption, MbOk);
+        ShowMessageBox(Texts::kReadBeforeSaving, kMessageCaption, MbOk);
         return;
     }
     const ConfigPage::TPageValues page = PageValues();
     if (page.Addr1 == page.Addr2) {
         wait.reset();
-        ShowMessageBox("Адреса ТРК №1 и ТРК №2 должны быть разными.", kMessageCaption, MbOk);
+        ShowMessageBox(Texts::kAddressesMustDiffer, kMessageCaption, MbOk);
         return;
     }
-    ConfigPage::RecordFromPage(page, Commands->Cfg);
-    Commands->SetConfig();
+    PtnLL::TCfgStruct record = Commands->Cfg;
+    ConfigPage::RecordFromPage(page, record);
+    const Outcome::TWriteOutcome written =
+        Operations::WriteConfiguration(*Commands, record, Observer::Quiet());
     wait.reset();
-    if (ConfigPage::WriteSucceeded(Commands->Ok, Commands->Errors)) {
-        ShowMessageBox("Конфигурация успешно сохранена!", kMessageCaption, MbOk);
+    if (written.Succeeded()) {
+        ShowMessageBox(Texts::kConfigurationSaved, kMessageCaption, MbOk);
     } else {
         ShowMessageBox(ConfigPage::WriteFailureMessage(Commands->Errors), kErrorCaption, MbOk);
     }
 }
 
 void TForm1::Button10Click() {
-    if (ShowMessageBox("Данная команда работает только если к линии подключен ОДНА ТРК! Выполнить команду?",
-                       "ВОПРОС", MbOkCancel) == IdCancel) {
+    if (ShowMessageBox(Texts::kOneDispenserOnly, Texts::kQuestionCaption, MbOkCancel) == IdCancel) {
         return;
     }
-    uint8_t first = 0;
-    uint8_t second = 0;
-    Commands->GetAddresses(first, second);
-    if (!Commands->Ok) {
-        ShowMessageBox("Неудалось получить адреса!", kErrorCaption, MbOk);
+    const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(*Commands, Observer::Quiet());
+    if (!addresses.Succeeded()) {
+        ShowMessageBox(Texts::kNoAddresses, kErrorCaption, MbOk);
         return;
     }
-    if (ShowMessageBox(ConfigPage::AddressesQuestion(first, second), "Сообщение", MbOkCancel) == IdOk) {
-        Commands->Address = first;
-        ui->vTRKAddr->setValue(first);
+    if (ShowMessageBox(ConfigPage::AddressesQuestion(addresses.First, addresses.Second),
+                       Texts::kAddressesCaption, MbOkCancel) == IdOk) {
+        Commands->Address = addresses.First;
+        ui->vTRKAddr->setValue(addresses.First);
     }
 }
 
@@ -338,18 +343,18 @@ void TForm1::Button5Click() {
         return;
     }
     const QString path = OpenDialog1->selectedFiles().constFirst();
-    if (FirmwareImage::AcceptImageFile(path.toStdString(), Image, *FirmwareWindow)) {
+    if (FirmwarePage::AcceptImageFile(path.toStdString(), Image, *FirmwareWindow)) {
         // The path as the system writes it: C:\Прошивки\... on Windows, where Qt hands it over with '/'.
-        ui->Label18->setText(QStringLiteral("Файл микрокода : ") + QDir::toNativeSeparators(path));
+        ui->Label18->setText(Text(Texts::kImageFile) + QDir::toNativeSeparators(path));
     }
 }
 
 void TForm1::Button4Click() {
-    FirmwareUpdate::StartUpdate(Image, *Commands, *Engine, *FirmwareWindow);
+    FirmwarePage::StartUpdate(Image, *Commands, *Engine, *FirmwareWindow);
 }
 
 void TForm1::Button8Click() {
-    FirmwareUpdate::TransferBlocks(Image, *Engine, *FirmwareWindow);
+    FirmwarePage::TransferBlocks(Image, *Engine, *FirmwareWindow);
 }
 
 bool TForm1::ProbeUpdateMode() {

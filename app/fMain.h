@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "firmware/FirmwareUpdate.h"
-#include "protocol/ConfigPage.h"
+#include "firmware/FirmwareImage.h"
+#include "service/ConfigPage.h"
 
 class QFileDialog;
 
@@ -50,7 +50,7 @@ public:
     bool IsConfigRead() const { return ConfigRead; }
     // The connection's command protocol object; null while the port is closed.
     PtnLL::TPtnLL* Protocol() const { return Commands.get(); }
-    const FirmwareUpdate::TImageState& FirmwareState() const { return Image; }
+    const FirmwareImage::TImageState& FirmwareState() const { return Image; }
     // The traffic window, made when it is first shown; null until then.
     TrafficWindow::TTrafficWindow* Traffic() const { return TrafficView.get(); }
 
@@ -105,7 +105,7 @@ private:
     bool Connected = false;
     bool ConfigRead = false;
     bool Activated = false;
-    FirmwareUpdate::TImageState Image;
+    FirmwareImage::TImageState Image;
     std::unique_ptr<TFirmwareWindow> FirmwareWindow;
 };
 

@@ -4,21 +4,21 @@
 #include <cstring>
 #include <fstream>
 
+#include "cli/CliObserver.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
-#include "protocol/ConfigPage.h"
-#include "protocol/ConfigRead.h"
-#include "protocol/PtnLL.h"
 #include "serial/SystemPath.h"
+#include "service/Operations.h"
+#include "service/Texts.h"
 
 namespace ConfigCommands {
 
 int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command) {
-    PtnLL::TPtnLL& commands = Session.Commands();
-    if (!ConfigRead::WithRepeats(commands))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
-                               ConfigPage::ReadFailureMessage(commands.Errors));
-    const std::string text = ConfigFile::Encode(commands.Cfg);
+    CliObserver::TCliObserver front(Session);
+    const Outcome::TReadOutcome read = Operations::ReadConfiguration(Session.Commands(), front);
+    if (!read.Succeeded())
+        return Failure::Report(Out, read, Texts::kReadFailed + Texts::Reason(read.Reason));
+    const std::string text = ConfigFile::Encode(read.Record);
     if (!Command.File.empty()) {
         std::ofstream file(SystemPath::Native(Command.File), std::ios::binary | std::ios::trunc);
         file << text << '\n';
@@ -29,32 +29,36 @@ int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TComma
     if (Command.File.empty())
         Out.Text(text);
     else
-        Out.Text("Конфигурация успешно получена");
+        Out.Text(Texts::kConfigurationRead);
     return ExitCodes::Success;
 }
 
 int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command,
           const ConfigFile::TConfig& Config) {
-    PtnLL::TPtnLL& commands = Session.Commands();
-    if (!ConfigRead::WithRepeats(commands))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
-                               ConfigPage::ReadFailureMessage(commands.Errors));
-    if (Config.SerialNumber && *Config.SerialNumber != commands.Cfg.SerialNo && !Command.AnyController)
-        return Out.Fail(ExitCodes::OtherController,
+    using TStep = Outcome::TRestoreOutcome::TStep;
+    CliObserver::TCliObserver front(Session);
+    const std::optional<std::string> guard = Command.AnyController ? std::nullopt : Config.SerialNumber;
+    const Outcome::TRestoreOutcome restore =
+        Operations::RestoreConfiguration(Session.Commands(), Config.Page, guard, front);
+    switch (restore.Step) {
+    case TStep::Read:
+        return Failure::Report(Out, restore, Texts::kReadFailed + Texts::Reason(restore.Reason));
+    case TStep::Check:
+        return Out.Fail(ExitCodes::For(restore.Result),
                         Command.File + ": serial_number " + *Config.SerialNumber +
-                            " is not this controller's (" + commands.Cfg.SerialNo +
+                            " is not this controller's (" + restore.Found.SerialNo +
                             "); nothing written; --any-controller writes it anyway");
-    ConfigPage::RecordFromPage(Config.Page, commands.Cfg);
-    commands.SetConfig();
-    if (!ConfigPage::WriteSucceeded(commands.Ok, commands.Errors))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
-                               ConfigPage::WriteFailureMessage(commands.Errors));
-    if (!ConfigRead::WithRepeats(commands))
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer,
-                               "written, but the read-back failed: " +
-                                   ConfigPage::ReadFailureMessage(commands.Errors));
+    case TStep::Write:
+        return Failure::Report(Out, restore, Texts::kWriteFailed + Texts::Reason(restore.Reason));
+    case TStep::ReadBack:
+        if (!restore.Succeeded())
+            return Failure::Report(Out, restore,
+                                   "written, but the read-back failed: " + std::string(Texts::kReadFailed) +
+                                       Texts::Reason(restore.Reason));
+        break;
+    }
 
-    const std::vector<ConfigFile::TDifference> differences = ConfigFile::Compare(Config.Page, commands.Cfg);
+    const std::vector<ConfigFile::TDifference> differences = ConfigFile::Compare(Config.Page, restore.Found);
     Output::Json listed = Output::Json::array();
     std::string line = "the configuration read back differs:";
     for (const ConfigFile::TDifference& d : differences) {
@@ -63,12 +67,12 @@ int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TComm
                           {"read", Output::Json::parse(d.Found)}});
         line += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
     }
-    Out.Object({{"written", true}, {"address", commands.Address}, {"differences", listed}});
+    Out.Object({{"written", true}, {"address", restore.Address}, {"differences", listed}});
     if (!differences.empty()) {
         line.pop_back();
         return Out.Fail(ExitCodes::Refused, line);
     }
-    Out.Text("Конфигурация успешно сохранена!");
+    Out.Text(Texts::kConfigurationSaved);
     return ExitCodes::Success;
 }
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include "service/Texts.h"
+
 namespace ConfigFile {
 namespace {
 
@@ -123,7 +125,7 @@ TDecoded Decode(const std::string& Text) {
             object[key].get<std::string>();
     }
     if (config.Page.Addr1 == config.Page.Addr2)
-        return Refuse("addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными.");
+        return Refuse(std::string("addr1, addr2: ") + Texts::kAddressesMustDiffer);
     TDecoded accepted;
     accepted.Config = config;
     return accepted;

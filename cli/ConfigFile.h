@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "protocol/ConfigPage.h"
 #include "protocol/PtnLL.h"
+#include "service/ConfigPage.h"
 
 namespace ConfigFile {
 

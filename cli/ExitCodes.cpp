@@ -19,6 +19,27 @@ constexpr std::array kDescriptions{
 
 } // namespace
 
+TExit For(Outcome::TResult Result) {
+    using Outcome::TResult;
+    switch (Result) {
+    case TResult::Success:
+        return Success;
+    case TResult::NoAnswer:
+    case TResult::CorruptAnswer:
+    case TResult::Failed:
+        return NoAnswer;
+    case TResult::Refused:
+        return Refused;
+    case TResult::Interrupted:
+        return Interrupted;
+    case TResult::OtherController:
+        return OtherController;
+    case TResult::NoImage:
+        return Usage;
+    }
+    return Internal;
+}
+
 std::span<const TDescription> All() {
     return kDescriptions;
 }

@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "service/Outcome.h"
+
 namespace ExitCodes {
 
 enum TExit : int {
@@ -21,6 +23,10 @@ struct TDescription {
     TExit Code;
     const char* Meaning;
 };
+
+// The code of an operation's result: a failed exchange is no valid answer unless the controller
+// refused.
+TExit For(Outcome::TResult Result);
 
 // Every code with what it means, in order: for --help and the README.
 std::span<const TDescription> All();

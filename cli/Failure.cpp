@@ -4,10 +4,10 @@
 
 namespace Failure {
 
-int Report(Session::TSession& Session, Output::TOutput& Out, int Exit, const std::string& Line) {
-    if (Session.Stopped())
+int Report(Output::TOutput& Out, const Outcome::TOutcome& Ended, const std::string& Line) {
+    if (Ended.Result == Outcome::TResult::Interrupted)
         return Out.Fail(ExitCodes::Interrupted, "interrupted (Ctrl+C): " + Line);
-    return Out.Fail(Exit, Line);
+    return Out.Fail(ExitCodes::For(Ended.Result), Line);
 }
 
 } // namespace Failure

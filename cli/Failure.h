@@ -4,11 +4,12 @@
 #include <string>
 
 #include "cli/Output.h"
-#include "cli/Session.h"
+#include "service/Outcome.h"
 
 namespace Failure {
 
-// Reports Line with Exit, or as an interruption when Ctrl+C stopped the line.
-int Report(Session::TSession& Session, Output::TOutput& Out, int Exit, const std::string& Line);
+// Reports Line for an operation that ended with Outcome, with the exit code of its result; when
+// Ctrl+C ended it, as an interruption.
+int Report(Output::TOutput& Out, const Outcome::TOutcome& Ended, const std::string& Line);
 
 } // namespace Failure

@@ -1,7 +1,5 @@
 #include "cli/FrameEnd.h"
 
-#include <algorithm>
-
 #include "link/LinkFrame.h"
 #include "protocol/CommandFrame.h"
 
@@ -24,21 +22,18 @@ TProgress CommandAnswer(std::span<const uint8_t> Raw) {
         return {false, length - m};
     if (m > length)
         return {};
-    CommandFrame::Area rx{};
-    CommandFrame::Area scratch{};
-    rx[0] = static_cast<uint8_t>(Raw.size());
-    std::copy(Raw.begin(), Raw.end(), rx.begin() + 1);
-    return {CommandFrame::CheckAnswer(rx, scratch), 0};
+    // The framing alone: the header is the protocol object's to judge once the read has ended.
+    return {CommandFrame::JudgeAnswer(Raw, std::nullopt, unstuffed).Accepted(), 0};
 }
 
 TProgress LinkReply(std::span<const uint8_t> Raw, uint8_t Address) {
     if (Raw.size() < LinkFrame::kControlFrameSize)
         return {false, LinkFrame::kControlFrameSize - Raw.size()};
-    if (LinkFrame::Kind(Raw[1]) != LinkFrame::kData) {
-        LinkFrame::TControlReply control;
-        return {Raw.size() == LinkFrame::kControlFrameSize && LinkFrame::AcceptControl(Raw, Address, control),
+    // Judged as a poll's reply, the one reply that may be either kind of frame.
+    const LinkFrame::TRequest asPoll{.Kind = LinkFrame::kPoll, .Address = Address};
+    if (LinkFrame::Kind(Raw[1]) != LinkFrame::kData)
+        return {Raw.size() == LinkFrame::kControlFrameSize && LinkFrame::JudgeReply(Raw, asPoll).WholeFrame(),
                 0};
-    }
     if (Raw.size() < LinkFrame::kShortestDataFrame)
         return {false, LinkFrame::kShortestDataFrame - Raw.size()};
     // The first 0xFA without a 0x10 in front ends the frame.
@@ -47,7 +42,7 @@ TProgress LinkReply(std::span<const uint8_t> Raw, uint8_t Address) {
             continue;
         if (i + 1 != Raw.size() || Raw[i - 1] != LinkFrame::kETX)
             return {};
-        return {LinkFrame::AcceptData(Raw, Address).Status == LinkFrame::TDataStatus::Accepted, 0};
+        return {LinkFrame::JudgeReply(Raw, asPoll).Accepted(), 0};
     }
     return {false, 1};
 }

@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliObserver.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "service/Operations.h"
+#include "service/Texts.h"
 #include "trace/TraceDecoder.h"
 
 namespace LineCommands {
@@ -22,30 +25,30 @@ int Ports(Output::TOutput& Out) {
 }
 
 int Addresses(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command) {
-    PtnLL::TPtnLL& commands = Session.Commands();
-    uint8_t first = 0;
-    uint8_t second = 0;
-    commands.GetAddresses(first, second);
-    if (!commands.Ok)
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer, "Неудалось получить адреса!");
+    CliObserver::TCliObserver front(Session);
+    const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(Session.Commands(), front);
+    if (!addresses.Succeeded())
+        return Failure::Report(Out, addresses,
+                               std::string(Texts::kNoAddresses) + " " + Texts::Reason(addresses.Reason));
     if (Command.Apply)
-        commands.Address = first;
-    Out.Text("Получены адреса: " + std::to_string(first) + " " + std::to_string(second) + "." +
-             (Command.Apply ? " Address " + std::to_string(first) + " is used from here on." : ""));
-    Out.Object({{"addr1", first}, {"addr2", second}, {"applied", Command.Apply}});
+        Session.Commands().Address = addresses.First;
+    Out.Text(Texts::kAddressesReceived + std::to_string(addresses.First) + " " +
+             std::to_string(addresses.Second) + "." +
+             (Command.Apply ? " Address " + std::to_string(addresses.First) + " is used from here on." : ""));
+    Out.Object({{"addr1", addresses.First}, {"addr2", addresses.Second}, {"applied", Command.Apply}});
     return ExitCodes::Success;
 }
 
 int State(Session::TSession& Session, Output::TOutput& Out) {
-    PtnLL::TPtnLL& commands = Session.Commands();
-    commands.GetState();
-    if (!commands.Ok)
-        return Failure::Report(Session, Out, ExitCodes::NoAnswer, "no valid answer to the state request");
+    CliObserver::TCliObserver front(Session);
+    const Outcome::TStateOutcome state = Operations::RequestState(Session.Commands(), front);
+    if (!state.Succeeded())
+        return Failure::Report(Out, state, Texts::kStateFailed + Texts::Reason(state.Reason));
     char errors[8];
-    std::snprintf(errors, sizeof errors, "0x%02X", static_cast<unsigned>(commands.Errors));
-    Out.Text("state " + std::to_string(commands.State) + ", ready " + (commands.Ready ? "yes" : "no") +
+    std::snprintf(errors, sizeof errors, "0x%02X", static_cast<unsigned>(state.Errors));
+    Out.Text("state " + std::to_string(state.State) + ", ready " + (state.Ready ? "yes" : "no") +
              ", error flags " + errors);
-    Out.Object({{"state", commands.State}, {"ready", commands.Ready}, {"errors", commands.Errors}});
+    Out.Object({{"state", state.State}, {"ready", state.Ready}, {"errors", state.Errors}});
     return ExitCodes::Success;
 }
 

@@ -18,6 +18,7 @@
 #include "serial/MyCOMM.h"
 #include "serial/SystemPath.h"
 #include "serial/TraceFile.h"
+#include "service/Texts.h"
 
 namespace Program {
 namespace {
@@ -29,7 +30,7 @@ constexpr const char* kPermissionHint =
 // What the commands need from files, checked before anything is sent; keyed by command position.
 struct TFiles {
     std::map<std::size_t, ConfigFile::TConfig> Configs;
-    std::map<std::size_t, FirmwareUpdate::TImageState> Images;
+    std::map<std::size_t, FirmwareImage::TImageState> Images;
 };
 
 std::optional<std::string> ReadText(const std::string& Path, std::string& Text) {
@@ -114,7 +115,7 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
         try {
             session.emplace(options, stopRequested, trace ? &*trace : nullptr);
         } catch (const MyCOMM::ECommError& e) {
-            std::string line = std::string("Невозможно открыть порт. ") + e.what() + ": " + e.Reason();
+            std::string line = std::string(Texts::kPortUnavailable) + " " + e.what() + ": " + e.Reason();
             if (e.PermissionDenied())
                 line += kPermissionHint;
             return out.Fail(ExitCodes::PortUnavailable, line);

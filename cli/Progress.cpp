@@ -6,10 +6,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "service/FirmwareUpdate.h"
+
 namespace Progress {
 namespace {
-
-constexpr std::size_t kBlockBytes = 33; // body bytes in each block but the last
 
 std::string Duration(double Seconds) {
     const auto whole = static_cast<long>(Seconds + 0.5);
@@ -25,29 +25,27 @@ bool StandardErrorIsTerminal() {
 }
 
 TProgressLine::TProgressLine(std::ostream& Err, bool Terminal, std::size_t BodyBytes)
-    : err(Err), terminal(Terminal), bodyBytes(BodyBytes),
-      blocks((BodyBytes + kBlockBytes - 1) / kBlockBytes) {}
+    : err(Err), terminal(Terminal), bodyBytes(BodyBytes), start(std::chrono::steady_clock::now()) {}
 
 TProgressLine::~TProgressLine() {
-    if (terminal && blocksDone > 0)
+    if (terminal && shown)
         err << '\n' << std::flush;
 }
 
-void TProgressLine::SetState(const std::u16string&, int Percent) {
-    const auto now = std::chrono::steady_clock::now();
-    if (!opened) {
-        opened = true;
-        start = now;
-        return;
-    }
-    ++blocksDone;
-    const std::size_t bytes = std::min(blocksDone * kBlockBytes, bodyBytes);
-    const double seconds = std::chrono::duration<double>(now - start).count();
+void TProgressLine::Start() {
+    start = std::chrono::steady_clock::now();
+}
+
+void TProgressLine::Block(std::size_t Sent, std::size_t Blocks, int Percent) {
+    const std::size_t bytes =
+        std::min(Sent * static_cast<std::size_t>(FirmwareUpdate::kBlockBytes), bodyBytes);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(bodyBytes - bytes) / rate : 0;
     char line[128];
-    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", Percent, blocksDone, blocks,
-                  rate, Duration(left).c_str());
+    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", Percent, Sent, Blocks, rate,
+                  Duration(left).c_str());
+    shown = true;
     if (terminal) {
         // Blanks at the end cover a longer line before.
         err << '\r' << line << "   " << std::flush;

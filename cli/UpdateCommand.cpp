@@ -1,50 +1,59 @@
 #include "cli/UpdateCommand.h"
 
 #include <chrono>
+#include <iostream>
+#include <utility>
 
-#include "cli/CliWindow.h"
+#include "cli/CliObserver.h"
 #include "cli/ExitCodes.h"
-#include "firmware/FirmwareImage.h"
-#include "link/uDispenser.h"
+#include "cli/Progress.h"
+#include "service/FirmwareUpdate.h"
+#include "service/Texts.h"
 
 namespace UpdateCommand {
 namespace {
 
 constexpr int32_t kHeaderBytes = 6; // ImageValue32 and ImageValue16 go in the update start
-const char* const kUpdated = "Микрокод успешно обновлен.";
+
+// The update's failure as the window words it; a failed configuration read says why first.
+std::string FailureLine(const Outcome::TUpdateOutcome& Update) {
+    const std::string message = Texts::AfterUpdate(Update).value_or(Texts::kUpdateFailed);
+    if (Update.Step == Outcome::TUpdateOutcome::TStep::ConfigurationRead)
+        return Texts::kReadFailed + Texts::Reason(Update.Reason) + " " + message;
+    return message;
+}
 
 } // namespace
 
-std::optional<std::string> LoadImage(const std::string& Path, FirmwareUpdate::TImageState& Image) {
-    CliWindow::TCliWindow window(nullptr, 0);
-    if (FirmwareImage::AcceptImageFile(Path, Image, window))
-        return std::nullopt;
-    return Path + ": " + window.Messages();
+std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TImageState& Image) {
+    FirmwareImage::TLoaded loaded = FirmwareImage::LoadImageFile(Path);
+    if (loaded.Result != FirmwareImage::TCheck::Accepted)
+        return Path + ": " + Texts::ImageRefusal(loaded);
+    Image = std::move(loaded.Image);
+    return std::nullopt;
 }
 
-int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareUpdate::TImageState& Image) {
+int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareImage::TImageState& Image) {
     const std::size_t bodyBytes = Image.FirmwareImage.size() - kHeaderBytes;
-    CliWindow::TCliWindow window(&Session, bodyBytes);
-    const auto start = std::chrono::steady_clock::now();
-    FirmwareUpdate::StartUpdate(Image, Session.Commands(), Session.Engine(), window);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-
-    // An image without a body sends no block, and the window then says nothing either way.
-    const bool completed = window.Showed(kUpdated) || (bodyBytes == 0 && window.Messages().empty());
-    if (!completed) {
-        // The transfer stops at the first block that fails, and the progress counts that one too.
-        const std::size_t acknowledged = window.BlocksDone() > 0 ? window.BlocksDone() - 1 : 0;
-        if (Session.Stopped())
-            return Out.Fail(ExitCodes::Interrupted,
-                            "interrupted (Ctrl+C) after " + std::to_string(acknowledged) + " of " +
-                                std::to_string(window.Blocks()) + " blocks: the update did not complete");
-        const uint8_t flags = Session.Engine().ErrorFlags;
-        const bool refused = (flags & (uDispenser::TDispenserLL::kNak | uDispenser::TDispenserLL::kEot)) != 0;
-        return Out.Fail(refused ? ExitCodes::Refused : ExitCodes::NoAnswer, window.Messages());
+    Outcome::TUpdateOutcome update;
+    double seconds = 0;
+    {
+        Progress::TProgressLine line(std::cerr, Progress::StandardErrorIsTerminal(), bodyBytes);
+        CliObserver::TCliObserver front(Session, &line);
+        const auto start = std::chrono::steady_clock::now();
+        update = FirmwareUpdate::Update(Image, Session.Commands(), Session.Engine(), front);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    Out.Text(bodyBytes == 0 ? "The image has no body: the update start was sent, no block." : kUpdated);
-    Out.Object(
-        {{"completed", true}, {"blocks", window.Blocks()}, {"bytes", bodyBytes}, {"seconds", seconds}});
+    if (update.Result == Outcome::TResult::Interrupted)
+        return Out.Fail(ExitCodes::Interrupted,
+                        "interrupted (Ctrl+C) after " + std::to_string(update.BlocksAcknowledged) + " of " +
+                            std::to_string(update.Blocks) + " blocks: the update did not complete");
+    if (!update.Succeeded())
+        return Out.Fail(ExitCodes::For(update.Result), FailureLine(update));
+    // An image without a body sends no block, and the window then says nothing either way.
+    Out.Text(bodyBytes == 0 ? "The image has no body: the update start was sent, no block."
+                            : Texts::kUpdated);
+    Out.Object({{"completed", true}, {"blocks", update.Blocks}, {"bytes", bodyBytes}, {"seconds", seconds}});
     return ExitCodes::Success;
 }
 

@@ -6,13 +6,13 @@
 
 #include "cli/Output.h"
 #include "cli/Session.h"
-#include "firmware/FirmwareUpdate.h"
+#include "firmware/FirmwareImage.h"
 
 namespace UpdateCommand {
 
 // Loads and checks the image as "Выбрать файл" does; the refusal, if any, as the window words it.
-std::optional<std::string> LoadImage(const std::string& Path, FirmwareUpdate::TImageState& Image);
+std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TImageState& Image);
 
-int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareUpdate::TImageState& Image);
+int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareImage::TImageState& Image);
 
 } // namespace UpdateCommand

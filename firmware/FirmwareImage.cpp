@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstring>
 #include <unistd.h>
-#include <utility>
 
 #include "protocol/crc16c.h"
 #include "serial/SystemPath.h"
@@ -20,9 +19,6 @@ constexpr size_t kShortestFile = kHeaderBytes + kChecksumBytes;
 constexpr size_t kLargestImage = INT32_MAX / 100;
 constexpr size_t kLargestFile = kLargestImage + kChecksumBytes;
 constexpr size_t kReadChunk = 64 * 1024;
-
-constexpr int kOkButton = 0; // an OK button alone, no icon
-constexpr char kErrorCaption[] = "ОШИБКА";
 
 class TFile {
 public:
@@ -97,29 +93,6 @@ TLoaded LoadImageFile(const std::string& Path) {
         bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
     }
     return CheckImage(bytes);
-}
-
-bool AcceptImageFile(const std::string& Path, FirmwareUpdate::TImageState& Image,
-                     FirmwareUpdate::TUpdateWindow& Window) {
-    TLoaded loaded = LoadImageFile(Path);
-    switch (loaded.Result) {
-    case TCheck::Accepted:
-        Image = std::move(loaded.Image);
-        return true;
-    case TCheck::ChecksumMismatch:
-        Window.ShowMessageBox("Ошибка контрольной суммы!", kErrorCaption, kOkButton);
-        break;
-    case TCheck::TooShort:
-        Window.ShowMessageBox("Файл микрокода слишком короткий!", kErrorCaption, kOkButton);
-        break;
-    case TCheck::TooLarge:
-        Window.ShowMessageBox("Файл микрокода слишком большой!", kErrorCaption, kOkButton);
-        break;
-    case TCheck::Unreadable:
-        Window.ShowMessageBox(loaded.Reason, kErrorCaption, kOkButton);
-        break;
-    }
-    return false;
 }
 
 } // namespace FirmwareImage

@@ -6,26 +6,28 @@
 #include <string>
 #include <vector>
 
-#include "firmware/FirmwareUpdate.h"
-
 namespace FirmwareImage {
+
+// The image kept by the main window between runs.
+struct TImageState {
+    std::vector<uint8_t> FirmwareImage; // the file without its checksum, header included
+    uint32_t ImageValue32 = 0;
+    uint16_t ImageValue16 = 0;
+    int32_t TransferPos = 6; // where the next block starts: right after the header
+    bool ImageChosen = false;
+};
 
 enum class TCheck { Accepted, ChecksumMismatch, TooShort, TooLarge, Unreadable };
 
 struct TLoaded {
     TCheck Result = TCheck::Unreadable;
-    FirmwareUpdate::TImageState Image; // filled when Accepted
-    std::string Reason;                // the operating system's reason when Unreadable
+    TImageState Image;  // filled when Accepted
+    std::string Reason; // the operating system's reason when Unreadable
 };
 
 // Checks the bytes of a whole file.
 TLoaded CheckImage(const std::vector<uint8_t>& FileBytes);
 // Reads the file whole and checks it.
 TLoaded LoadImageFile(const std::string& Path);
-
-// "Выбрать файл" after the dialog returned Path: reports a refusal through the window and keeps
-// the previous image; true when the file was accepted and Image now holds it.
-bool AcceptImageFile(const std::string& Path, FirmwareUpdate::TImageState& Image,
-                     FirmwareUpdate::TUpdateWindow& Window);
 
 } // namespace FirmwareImage

@@ -54,10 +54,15 @@ CommandFrame::Area AreaOf(Piece Content) {
 // The framing functions on one answer, and both round trips through them.
 void CheckFraming(Piece Answer) {
     CommandFrame::Area scratch{};
-    if (Answer.size() <= CommandFrame::kLongestFrame) {
-        CommandFrame::Area rx = AreaOf(Answer);
-        if (CommandFrame::CheckAnswer(rx, scratch)) {
-            CommandFrame::HeaderMatches(rx, {rx[1], false, rx[2], std::nullopt});
+    if (Answer.size() <= CommandFrame::kReadSize) {
+        const CommandFrame::TVerdict framing = CommandFrame::JudgeAnswer(Answer, std::nullopt, scratch);
+        // The header as it came: what the framing took, the whole judge takes.
+        if (framing.Accepted()) {
+            const CommandFrame::Expected echo{
+                .Address = scratch[1], .AnyAddress = false, .Command = scratch[2], .Length = std::nullopt};
+            const CommandFrame::TVerdict whole = CommandFrame::JudgeAnswer(Answer, echo, scratch);
+            Require(whole.Accepted() || whole.Fault == CommandFrame::TFault::LengthBeyondData,
+                    "an answer's own header matches it");
         }
     }
 
@@ -68,14 +73,15 @@ void CheckFraming(Piece Answer) {
     const std::size_t back = CommandFrame::Unstuff(std::span(stuffed).first(*length), unstuffed);
     Require(std::ranges::equal(Answer, std::span(unstuffed).first(back)), "unstuffing undoes stuffing");
 
-    // The answer taken as a request body: what BuildFrame makes, CheckAnswer accepts.
+    // The answer taken as a request body: what BuildFrame makes, the judge accepts.
     CommandFrame::Area tx = AreaOf(Answer);
     if (Answer.size() > CommandFrame::kLongestFrame || !CommandFrame::BuildFrame(tx, scratch)) {
         return;
     }
     if (tx[0] >= CommandFrame::kShortestAnswer) {
-        CommandFrame::Area rx = tx;
-        Require(CommandFrame::CheckAnswer(rx, scratch), "a built frame is a well-formed answer");
+        CommandFrame::Area rx{};
+        Require(CommandFrame::JudgeAnswer(std::span(tx).subspan(1, tx[0]), std::nullopt, rx).Accepted(),
+                "a built frame is a well-formed answer");
         Require(rx[0] == Answer.size() + CommandFrame::kTailSize, "a built frame unstuffs to body and tail");
         Require(std::equal(Answer.begin(), Answer.end(), rx.begin() + 1), "a built frame keeps its body");
     }
@@ -83,9 +89,8 @@ void CheckFraming(Piece Answer) {
 
 bool WellFormed(Piece Answer) {
     CommandFrame::Area scratch{};
-    CommandFrame::Area rx = AreaOf(Answer);
-    return !Answer.empty() && Answer.size() <= CommandFrame::kLongestFrame &&
-           CommandFrame::CheckAnswer(rx, scratch);
+    return Answer.size() <= CommandFrame::kReadSize &&
+           CommandFrame::JudgeAnswer(Answer, std::nullopt, scratch).Accepted();
 }
 
 void Run(PtnLL::TPtnLL& Commands, TOperation Operation, uint8_t First, uint8_t Second) {

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size) {
                 "nothing of a refused file is kept");
         return 0;
     }
-    const FirmwareUpdate::TImageState& image = loaded.Image;
+    const FirmwareImage::TImageState& image = loaded.Image;
     Require(image.ImageChosen && image.TransferPos == static_cast<int32_t>(kHeaderBytes),
             "an accepted file starts after its header");
     Require(std::ranges::equal(image.FirmwareImage, std::span(Data, covered)),

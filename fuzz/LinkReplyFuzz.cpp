@@ -65,9 +65,15 @@ void WalkAndDecode(std::span<const uint8_t> Payload, uDispenser::TControllerStat
 }
 
 void CheckReply(Piece Reply, uDispenser::TControllerState& State) {
-    LinkFrame::TControlReply control;
-    if (LinkFrame::AcceptControl(Reply, Reply.empty() ? kAddress : Reply[0], control)) {
-        Require(Reply.size() == LinkFrame::kControlFrameSize, "a control reply has three bytes");
+    const uint8_t from = Reply.empty() ? kAddress : Reply[0];
+    for (const uint8_t kind : {LinkFrame::kData, LinkFrame::kPoll}) {
+        const LinkFrame::TReplyVerdict verdict = LinkFrame::JudgeReply(
+            Reply, {.Kind = kind, .Tx = static_cast<uint8_t>(Reply.size() & 0x0F), .Address = from});
+        Require(!verdict.WholeFrame() || Reply.size() == LinkFrame::kControlFrameSize ||
+                    (kind == LinkFrame::kPoll && verdict.Accepted()),
+                "a whole frame other than an accepted DATA reply has three bytes");
+        Require(!verdict.Accepted() || kind == LinkFrame::kData || Reply.size() < LinkFrame::kReadSize,
+                "a whole read is never a reply");
     }
     const LinkFrame::TDataReply data = LinkFrame::AcceptData(Reply, Reply.empty() ? kAddress : Reply[0]);
     Require(data.Status != LinkFrame::TDataStatus::Accepted || Reply.size() < LinkFrame::kReadSize,

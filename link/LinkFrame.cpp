@@ -73,14 +73,6 @@ std::vector<uint8_t> DataFrame(uint8_t Adr, uint8_t Tx, std::span<const uint8_t>
     return frame;
 }
 
-bool AcceptControl(std::span<const uint8_t> Reply, uint8_t Adr, TControlReply& Out) {
-    if (Reply.size() != kControlFrameSize || Reply[0] != Adr || Reply[2] != kSF) {
-        return false;
-    }
-    Out = {Kind(Reply[1]), Tx(Reply[1])};
-    return true;
-}
-
 TDataReply AcceptData(std::span<const uint8_t> Reply, uint8_t Adr) {
     TDataReply out;
     const size_t n = Reply.size();
@@ -113,6 +105,89 @@ TDataReply AcceptData(std::span<const uint8_t> Reply, uint8_t Adr) {
     out.Payload = std::move(rest);
     out.Status = TDataStatus::Accepted;
     return out;
+}
+
+bool TReplyVerdict::WholeFrame() const {
+    switch (Fault) {
+    case TReplyFault::None:
+    case TReplyFault::Nak:
+    case TReplyFault::Eot:
+    case TReplyFault::OtherTx:
+    case TReplyFault::UnknownKind:
+    case TReplyFault::NotEot:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TRequest& Request) {
+    TReplyVerdict verdict;
+    verdict.ToPoll = Request.Kind == kPoll;
+    const auto fail = [&verdict](TReplyFault Fault, int Got = 0, int Wanted = 0) {
+        verdict.Fault = Fault;
+        verdict.Got = Got;
+        verdict.Wanted = Wanted;
+        return std::move(verdict);
+    };
+    const auto n = static_cast<int>(Reply.size());
+    if (Reply.empty()) {
+        return fail(TReplyFault::NoReply);
+    }
+    if (!verdict.ToPoll) {
+        if (Reply.size() != kControlFrameSize) {
+            return fail(TReplyFault::WrongLength, n, static_cast<int>(kControlFrameSize));
+        }
+        if (Reply[0] != Request.Address) {
+            return fail(TReplyFault::OtherAddress, Reply[0], Request.Address);
+        }
+        if (Reply[2] != kSF) {
+            return fail(TReplyFault::NoStopFlag);
+        }
+        verdict.Kind = Kind(Reply[1]);
+        verdict.Tx = Tx(Reply[1]);
+        if (verdict.Kind == kAck && verdict.Tx == Tx(Request.Tx)) {
+            return verdict;
+        }
+        if (verdict.Kind == kEot) {
+            return fail(TReplyFault::Eot);
+        }
+        if (verdict.Kind == kNak) {
+            return fail(TReplyFault::Nak);
+        }
+        if (verdict.Kind == kAck) {
+            return fail(TReplyFault::OtherTx, verdict.Tx, Tx(Request.Tx));
+        }
+        return fail(TReplyFault::UnknownKind, Reply[1]);
+    }
+    if (Reply.size() < kControlFrameSize) {
+        return fail(TReplyFault::TooShort, n, static_cast<int>(kControlFrameSize));
+    }
+    if (Reply.front() != Request.Address) {
+        return fail(TReplyFault::OtherAddress, Reply.front(), Request.Address);
+    }
+    if (Reply.back() != kSF) {
+        return fail(TReplyFault::NoStopFlag);
+    }
+    if (Reply.size() == kControlFrameSize) {
+        verdict.Kind = Kind(Reply[1]);
+        verdict.Tx = Tx(Reply[1]);
+        // EOT: the controller has nothing to report.
+        return verdict.Kind == kEot ? verdict : fail(TReplyFault::NotEot, Reply[1]);
+    }
+    TDataReply data = AcceptData(Reply, Request.Address);
+    if (data.Status == TDataStatus::BadCrc) {
+        verdict.Received = data.ReceivedCrc;
+        verdict.Computed = data.ComputedCrc;
+        return fail(TReplyFault::BadCrc);
+    }
+    if (data.Status != TDataStatus::Accepted) {
+        return fail(TReplyFault::NotData, n);
+    }
+    verdict.Kind = kData;
+    verdict.Tx = data.Tx;
+    verdict.Payload = std::move(data.Payload);
+    return verdict;
 }
 
 void WalkPayload(std::span<const uint8_t> Payload,

@@ -44,14 +44,6 @@ std::vector<uint8_t> Unstuff(std::span<const uint8_t> Bytes);
 // The stuffed DATA frame: ADR, 0x30 + TX, Transactions, CRC low first, then ETX and SF.
 std::vector<uint8_t> DataFrame(uint8_t Adr, uint8_t Tx, std::span<const uint8_t> Transactions);
 
-struct TControlReply {
-    uint8_t Kind = 0;
-    uint8_t Tx = 0;
-};
-
-// Exactly three bytes from Adr ending in SF; otherwise false.
-bool AcceptControl(std::span<const uint8_t> Reply, uint8_t Adr, TControlReply& Out);
-
 enum class TDataStatus {
     Rejected, // not from Adr, not ending in SF, not a DATA frame, or as long as a whole read
     Control,  // three bytes: a control reply, never DATA
@@ -67,6 +59,52 @@ struct TDataReply {
 };
 
 TDataReply AcceptData(std::span<const uint8_t> Reply, uint8_t Adr);
+
+// The frame a reply answers: a DATA frame with its TX, or a POLL; both sent to Address.
+struct TRequest {
+    uint8_t Kind = kData;
+    uint8_t Tx = 0;
+    uint8_t Address = 0;
+};
+
+// Why a reply was not taken, one value per check, in the order the checks run.
+enum class TReplyFault {
+    None,
+    NotSent,      // the transactions fit no frame, so nothing went out
+    WriteFailed,  // not every byte of the frame went out
+    NoReply,      // nothing arrived
+    TooShort,     // a poll's reply of Got bytes, shorter than a control frame
+    WrongLength,  // a DATA frame's reply of Got bytes, not the Wanted control frame
+    OtherAddress, // the reply came from Got, the frame went to Wanted
+    NoStopFlag,   // the reply does not end in SF
+    Nak,          // the controller refused the DATA frame
+    Eot,          // the controller ended the exchange instead of acknowledging
+    OtherTx,      // an ACK for TX Got where the frame had Wanted
+    UnknownKind,  // a control frame of no kind a DATA frame's reply may have (Got: its control byte)
+    NotEot,       // a control frame to a poll other than EOT (Got: its control byte)
+    NotData,      // a longer reply to a poll that is no DATA frame
+    BadCrc,       // a DATA reply whose CRC Received is not the Computed one
+};
+
+// What the judge made of one reply, with the values of the check that failed; once accepted, what
+// came: an ACK or an EOT, or a DATA frame with its TX and transaction records.
+struct TReplyVerdict {
+    TReplyFault Fault = TReplyFault::None;
+    bool ToPoll = false;
+    int Got = 0, Wanted = 0;
+    uint16_t Received = 0, Computed = 0;
+    uint8_t Kind = 0, Tx = 0;
+    std::vector<uint8_t> Payload{};
+
+    bool Accepted() const { return Fault == TReplyFault::None; }
+    // The reply is one whole, well-formed frame from the address, whatever the request wanted.
+    bool WholeFrame() const;
+};
+
+// The one judge of a link reply, for the engine, the trace and the fast read alike. A DATA
+// frame's reply must be a 3-byte control frame from the address ending in SF, an ACK with the
+// frame's TX; a poll's reply an EOT, or a DATA frame from the address whose CRC holds.
+TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TRequest& Request);
 
 // Calls Visit with every transaction of Payload in order. A record whose LNG runs past the end of
 // the payload ends the walk: neither it nor anything after it is visited.

@@ -254,14 +254,38 @@ int TDispenserLL::ReadReply() {
     return count;
 }
 
+uint8_t TDispenserLL::FlagsFor(const LinkFrame::TReplyVerdict& Verdict) {
+    using LinkFrame::TReplyFault;
+    if (Verdict.ToPoll) {
+        return 0;
+    }
+    switch (Verdict.Fault) {
+    case TReplyFault::WriteFailed:
+    case TReplyFault::NoReply:
+        return kNoReply;
+    case TReplyFault::NotSent:
+    case TReplyFault::WrongLength:
+        return kMalformed | kBadLength;
+    case TReplyFault::OtherAddress:
+        return kMalformed | kOtherAddress;
+    case TReplyFault::NoStopFlag:
+        return kMalformed;
+    case TReplyFault::Nak:
+        return kNak;
+    case TReplyFault::Eot:
+        return kEot;
+    default:
+        return 0;
+    }
+}
+
 bool TDispenserLL::Execute() {
     if (!FramePending) {
         switch (BuildFrame()) {
         case TBuild::Empty:
             return true;
         case TBuild::Refused:
-            ErrorFlags |= kMalformed | kBadLength;
-            return false;
+            return Failed({.Fault = LinkFrame::TReplyFault::NotSent});
         case TBuild::Built:
             break;
         }
@@ -271,83 +295,67 @@ bool TDispenserLL::Execute() {
     return ok;
 }
 
-bool TDispenserLL::ExchangeData() {
-    const int count = SendFrame(TxFrame) ? ReadReply() : 0;
-    if (count == 0) {
-        LastReplyCount = 0;
-        ErrorFlags |= kNoReply;
-        return false;
-    }
-    if (count != static_cast<int>(LinkFrame::kControlFrameSize)) {
-        ErrorFlags |= kMalformed | kBadLength;
-        return false;
-    }
-    if (LastReply[0] != Address) {
-        ErrorFlags |= kMalformed | kOtherAddress;
-        return false;
-    }
-    if (LastReply[2] != LinkFrame::kSF) {
-        ErrorFlags |= kMalformed;
-        return false;
-    }
-    const uint8_t kind = LinkFrame::Kind(LastReply[1]);
-    if (kind == LinkFrame::kAck && LinkFrame::Tx(LastReply[1]) == FrameTx) {
-        FramePending = false;
-        ErrorFlags = 0;
-        if (NoPollAfterAck) {
-            NoPollAfterAck = false;
-            return true;
-        }
-        return Poll();
-    }
-    if (kind == LinkFrame::kEot) {
-        ErrorFlags |= kEot;
-    } else if (kind == LinkFrame::kNak) {
-        ErrorFlags |= kNak;
-    }
+bool TDispenserLL::Failed(LinkFrame::TReplyVerdict Verdict) {
+    ErrorFlags |= FlagsFor(Verdict);
+    LastFailure = std::move(Verdict);
     return false;
 }
 
-bool TDispenserLL::Poll() {
-    const int count = SendFrame(LinkFrame::PollFrame(Address)) ? ReadReply() : 0;
-    if (count == 0) {
+LinkFrame::TReplyVerdict TDispenserLL::Exchange(std::span<const uint8_t> Frame,
+                                                const LinkFrame::TRequest& Request) {
+    if (!SendFrame(Frame)) {
         LastReplyCount = 0;
+        return {.Fault = LinkFrame::TReplyFault::WriteFailed, .ToPoll = Request.Kind == LinkFrame::kPoll};
     }
-    const std::span<const uint8_t> reply(LastReply.data(), static_cast<size_t>(count));
-    if (reply.size() < LinkFrame::kControlFrameSize) {
-        Dispatch();
-        return false;
+    const int count = ReadReply();
+    return LinkFrame::JudgeReply(std::span(LastReply).first(static_cast<size_t>(count)), Request);
+}
+
+bool TDispenserLL::ExchangeData() {
+    LinkFrame::TReplyVerdict verdict =
+        Exchange(TxFrame, {.Kind = LinkFrame::kData, .Tx = FrameTx, .Address = Address});
+    if (!verdict.Accepted()) {
+        return Failed(std::move(verdict));
     }
-    if (reply.front() != Address || reply.back() != LinkFrame::kSF) {
-        return false;
-    }
-    LinkFrame::TControlReply control;
-    if (LinkFrame::AcceptControl(reply, Address, control)) {
-        // EOT: the controller has nothing to report.
-        if (control.Kind != LinkFrame::kEot) {
-            return false;
-        }
-        Dispatch();
+    FramePending = false;
+    ErrorFlags = 0;
+    if (NoPollAfterAck) {
+        NoPollAfterAck = false;
         return true;
     }
-    LinkFrame::TDataReply data = LinkFrame::AcceptData(reply, Address);
-    if (data.Status == LinkFrame::TDataStatus::BadCrc) {
+    return Poll();
+}
+
+bool TDispenserLL::Poll() {
+    LinkFrame::TReplyVerdict verdict =
+        Exchange(LinkFrame::PollFrame(Address), {.Kind = LinkFrame::kPoll, .Address = Address});
+    switch (verdict.Fault) {
+    case LinkFrame::TReplyFault::None:
+        break;
+    case LinkFrame::TReplyFault::WriteFailed:
+    case LinkFrame::TReplyFault::NoReply:
+    case LinkFrame::TReplyFault::TooShort:
+        // Fewer bytes than a frame: what came before is still decoded.
+        Dispatch();
+        return Failed(std::move(verdict));
+    case LinkFrame::TReplyFault::BadCrc:
         if (OnCrcMismatch) {
             std::array<char, 16> text{};
-            std::snprintf(text.data(), text.size(), "%4.4X %4.4X", unsigned{data.ReceivedCrc},
-                          unsigned{data.ComputedCrc});
+            std::snprintf(text.data(), text.size(), "%4.4X %4.4X", unsigned{verdict.Received},
+                          unsigned{verdict.Computed});
             OnCrcMismatch(text.data());
         }
-        return false;
+        return Failed(std::move(verdict));
+    default:
+        return Failed(std::move(verdict));
     }
-    if (data.Status != LinkFrame::TDataStatus::Accepted) {
-        return false;
-    }
-    const bool repeat = data.Tx != 0 && data.Tx == LastAckedTx;
-    SendFrame(LinkFrame::AckFrame(Address, data.Tx));
-    LastAckedTx = data.Tx;
-    if (!repeat) {
-        Received.push_back({"DATA", std::move(data.Payload)});
+    if (verdict.Kind == LinkFrame::kData) {
+        const bool repeat = verdict.Tx != 0 && verdict.Tx == LastAckedTx;
+        SendFrame(LinkFrame::AckFrame(Address, verdict.Tx));
+        LastAckedTx = verdict.Tx;
+        if (!repeat) {
+            Received.push_back({"DATA", std::move(verdict.Payload)});
+        }
     }
     Dispatch();
     return true;

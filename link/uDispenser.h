@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/EngineTimer.h"
+#include "link/LinkFrame.h"
 #include "link/uNoty.h"
 #include "serial/CommPort.h"
 
@@ -120,6 +121,11 @@ public:
     std::array<uint8_t, 256> LastReply{};
     // Failures add their bits; cleared by an accepted ACK and by a stored configuration record.
     uint8_t ErrorFlags = 0;
+    // The reply of the exchange that failed last, as the judge saw it.
+    LinkFrame::TReplyVerdict LastFailure;
+
+    // The error flag bits a failed exchange adds: a DATA frame's reply sets them, a poll's none.
+    static uint8_t FlagsFor(const LinkFrame::TReplyVerdict& Verdict);
 
     const uint8_t Address;
     TControllerState Controller;
@@ -135,8 +141,12 @@ private:
     TBuild BuildFrame();
     bool SendFrame(std::span<const uint8_t> Frame);
     int ReadReply();
+    // Sends Frame and judges the reply as the answer to Request.
+    LinkFrame::TReplyVerdict Exchange(std::span<const uint8_t> Frame, const LinkFrame::TRequest& Request);
     bool ExchangeData();
     bool Poll();
+    // Records a failed exchange: its flags and its verdict. Always false.
+    bool Failed(LinkFrame::TReplyVerdict Verdict);
 
     CommPort::TCommPort& Port;
     std::deque<TTransPkt> Outgoing;

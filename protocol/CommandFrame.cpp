@@ -70,34 +70,49 @@ bool BuildFrame(Area& Tx, Area& Scratch) {
     return true;
 }
 
-bool CheckAnswer(Area& Rx, Area& Scratch) {
-    const std::size_t received = Rx[0];
-    if (received < kShortestAnswer) {
-        return false;
+TVerdict JudgeAnswer(std::span<const uint8_t> Raw, const std::optional<Expected>& Want, Area& Answer) {
+    const auto received = static_cast<int>(Raw.size());
+    if (Raw.empty()) {
+        return {.Fault = TFault::NoAnswer};
     }
-    const std::size_t m = Unstuff(Frame(std::as_const(Rx), received), Frame(Scratch, kAreaSize - 1));
-    std::copy_n(Scratch.begin() + 1, m, Rx.begin() + 1);
-    Rx[0] = static_cast<uint8_t>(m);
-
-    const auto frame = Frame(std::as_const(Rx), m);
+    if (Raw.size() >= kReadSize) {
+        return {.Fault = TFault::Overrun, .Got = received, .Wanted = static_cast<int>(kReadSize) - 1};
+    }
+    if (Raw.size() < kShortestAnswer) {
+        return {.Fault = TFault::TooShort, .Got = received, .Wanted = static_cast<int>(kShortestAnswer)};
+    }
+    // Unstuffing drops at most every other byte, so checksum and trailer are there to look at.
+    const std::size_t m = Unstuff(Raw, Frame(Answer, kAreaSize - 1));
+    Answer[0] = static_cast<uint8_t>(m);
+    const auto frame = Frame(std::as_const(Answer), m);
     const std::size_t covered = m - kChecksumSize - kTrailer.size();
-    const uint16_t sent = static_cast<uint16_t>(frame[covered] | frame[covered + 1] << 8);
-    if (crc16c::Crc16(0, frame.data(), static_cast<int32_t>(covered)) != sent) {
-        return false;
+    const auto sent = static_cast<uint16_t>(frame[covered] | frame[covered + 1] << 8);
+    const uint16_t computed = crc16c::Crc16(0, frame.data(), static_cast<int32_t>(covered));
+    if (computed != sent) {
+        return {.Fault = TFault::Checksum, .Received = sent, .Computed = computed};
     }
-    return std::equal(kTrailer.begin(), kTrailer.end(), frame.end() - kTrailer.size());
-}
-
-bool HeaderMatches(const Area& Rx, const Expected& Want) {
-    const std::size_t m = Rx[0];
-    const uint8_t address = Rx[1], command = Rx[2], length = Rx[3];
-    if (!Want.AnyAddress && static_cast<int32_t>(address) != Want.Address) {
-        return false;
+    if (!std::equal(kTrailer.begin(), kTrailer.end(), frame.end() - kTrailer.size())) {
+        return {.Fault = TFault::Trailer, .Trailer = {frame[m - 2], frame[m - 1]}};
     }
-    if (command != Want.Command || (Want.Length && length != *Want.Length)) {
-        return false;
+    if (!Want) {
+        return {};
     }
-    return kHeaderSize + length + kTailSize <= m;
+    const uint8_t address = frame[0], command = frame[1], length = frame[2];
+    if (!Want->AnyAddress && static_cast<int32_t>(address) != Want->Address) {
+        return {.Fault = TFault::WrongAddress, .Got = address, .Wanted = Want->Address};
+    }
+    if (command != Want->Command) {
+        return {.Fault = TFault::WrongCommand, .Got = command, .Wanted = Want->Command};
+    }
+    if (Want->Length && length != *Want->Length) {
+        return {.Fault = TFault::WrongLength, .Got = length, .Wanted = *Want->Length};
+    }
+    // Decoding never reads bytes that were not received.
+    if (kHeaderSize + length + kTailSize > m) {
+        const auto arrived = static_cast<int>(m) - static_cast<int>(kHeaderSize + kTailSize);
+        return {.Fault = TFault::LengthBeyondData, .Got = std::max(arrived, 0), .Wanted = length};
+    }
+    return {};
 }
 
 std::span<const uint8_t> Data(const Area& Rx) {

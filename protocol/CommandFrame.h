@@ -33,10 +33,6 @@ std::size_t Unstuff(std::span<const uint8_t> In, std::span<uint8_t> Out);
 // count set to 0, when the frame would not fit kLongestFrame bytes.
 bool BuildFrame(Area& Tx, Area& Scratch);
 
-// True when the raw answer in Rx (count byte, bytes) is a well-formed frame. Answers of
-// kShortestAnswer bytes or more are left unstuffed in Rx whatever the outcome.
-bool CheckAnswer(Area& Rx, Area& Scratch);
-
 // What a command expects of an answer's first three bytes.
 struct Expected {
     int32_t Address;               // compared as a whole: outside 0..255 nothing matches
@@ -45,11 +41,46 @@ struct Expected {
     std::optional<uint8_t> Length; // absent: any length
 };
 
-// The header check on a checked answer. An answer whose length byte promises more data than
-// arrived fails too, so decoding never reads bytes that were not received.
-bool HeaderMatches(const Area& Rx, const Expected& Want);
+// Why an answer was not taken, one value per check, in the order the checks run.
+enum class TFault {
+    None,
+    NotSent,          // the request could not be built, so nothing went out
+    WriteFailed,      // not every byte of the request went out
+    NoAnswer,         // nothing arrived
+    Overrun,          // the read filled all kReadSize bytes: no answer is that long
+    TooShort,         // Got bytes arrived, fewer than the Wanted kShortestAnswer
+    Checksum,         // the checksum Received is not the Computed one
+    Trailer,          // the frame ends in Trailer, not 03 FF
+    WrongAddress,     // the answer came from Got, the request went to Wanted
+    WrongCommand,     // the answer repeats command Got, the request was Wanted
+    WrongLength,      // the length byte is Got, the command's answer has Wanted
+    LengthBeyondData, // the length byte promises Wanted data bytes, Got arrived
+    ValueTooShort,    // a text parameter came with Got value bytes of the Wanted ones
+};
 
-// The answer's data bytes (after the header) of a checked answer that passed HeaderMatches.
+// What the judge made of one read, with the values of the check that failed.
+struct TVerdict {
+    TFault Fault = TFault::None;
+    int Got = 0, Wanted = 0;
+    uint16_t Received = 0, Computed = 0;
+    std::array<uint8_t, 2> Trailer{};
+
+    bool Accepted() const { return Fault == TFault::None; }
+    bool operator==(const TVerdict&) const = default;
+};
+
+// One read takes up to this many bytes; a read that fills it is an overrun, never an answer.
+constexpr std::size_t kReadSize = 256;
+
+// The one judge of a command answer, for the protocol object, the trace and the fast read alike.
+// Raw is the whole read. The checks run in this order: something arrived, less than kReadSize,
+// at least kShortestAnswer bytes, then on the unstuffed frame the checksum and the trailer and,
+// with Want, the address, the command echo, the length and the data the length byte promises.
+// Without Want only the framing is judged. Once Raw has kShortestAnswer bytes, Answer holds the
+// unstuffed frame (count byte, bytes) whatever the verdict.
+TVerdict JudgeAnswer(std::span<const uint8_t> Raw, const std::optional<Expected>& Want, Area& Answer);
+
+// The data bytes (after the header) of an answer the judge accepted with a Want.
 std::span<const uint8_t> Data(const Area& Rx);
 
 } // namespace CommandFrame

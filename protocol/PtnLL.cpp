@@ -2,35 +2,21 @@
 
 #include <algorithm>
 
+#include "protocol/CommandSet.h"
 #include "protocol/PackedDecimal.h"
 
 namespace PtnLL {
 
 namespace {
 
-// Command codes.
-constexpr uint8_t kGetState = 0x01, kAuth = 0x02, kStop = 0x03, kGetAmount = 0x04, kGetSumm = 0x06,
-                  kReset = 0x08, kGetParam = 0x0F, kSetParam = 0x10, kEnterUpdateMode = 0xA5,
-                  kGetAddresses = 0x85;
-// Every controller answers the address query at bus address 0.
-constexpr int32_t kQueryAddress = 0;
-// The answer is read in one go; a read that fills all of it is an overrun, not an answer.
-constexpr int kReadSize = 256;
-constexpr int32_t kFailedState = 6;
+using namespace CommandSet;
 
-// Parameter ids with text values: five packed bytes, ten characters.
-constexpr uint8_t kFwVersionId = 100, kSerialNoId = 101;
-constexpr int kTextBytes = 5;
+constexpr int32_t kFailedState = 6;
 constexpr std::size_t kSerialNoLength = 2 * kTextBytes;
 // Amount and totals: kind 1 is the volume, kind 2 the money.
 constexpr uint8_t kVolume = 1, kMoney = 2;
 constexpr int kAmountBytes = 5, kTotalBytes = 6;
 constexpr std::size_t kTotals = 8; // indices 1..8
-
-constexpr std::array<uint8_t, 12> kConfigReadOrder{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, kFwVersionId, kSerialNoId};
-// Side 1's address goes last but one: the answers after it come from the new address.
-constexpr std::array<uint8_t, 8> kConfigWriteFirst{3, 4, 5, 6, 7, 8, 9, 10};
-constexpr uint8_t kAddr1Id = 1, kAddr2Id = 2;
 
 uint8_t* ByteField(TCfgStruct& cfg, uint8_t id) {
     switch (id) {
@@ -70,32 +56,40 @@ bool* BoolField(TCfgStruct& cfg, uint8_t id) {
 
 TPtnLL::TPtnLL(int32_t DispenserAddress, CommPort::TCommPort& Line) : Address(DispenserAddress), Comm(Line) {}
 
-void TPtnLL::Fail() {
+bool TPtnLL::Fail(uint8_t Command, std::optional<uint8_t> Parameter, const CommandFrame::TVerdict& Verdict) {
     State = kFailedState;
     Ok = false;
+    LastFailure = {.Command = Command, .Parameter = Parameter, .Verdict = Verdict};
+    return false;
 }
 
-int TPtnLL::Exchange() {
-    // Pending input is not discarded: a late answer to an earlier request fails this one's checks.
-    const bool writeFailed = Comm.WriteAll(&TxBuf[1], TxBuf[0]);
-    const int received = writeFailed ? 0 : Comm.Read(&RxBuf[1], kReadSize);
-    RxBuf[0] = received > 0 && received < kReadSize ? static_cast<uint8_t>(received) : 0;
-    return RxBuf[0];
-}
-
-bool TPtnLL::Transact(std::initializer_list<uint8_t> Body, const CommandFrame::Expected& Want) {
+bool TPtnLL::Transact(std::initializer_list<uint8_t> Body, std::optional<uint8_t> Parameter) {
+    const uint8_t command = Body.begin()[1];
     TxBuf[0] = static_cast<uint8_t>(Body.size());
     std::copy(Body.begin(), Body.end(), TxBuf.begin() + 1);
-    if (!CommandFrame::BuildFrame(TxBuf, Scratch) || Exchange() == 0 ||
-        !CommandFrame::CheckAnswer(RxBuf, Scratch) || !CommandFrame::HeaderMatches(RxBuf, Want)) {
-        Fail();
-        return false;
+    if (!CommandFrame::BuildFrame(TxBuf, Scratch)) {
+        return Fail(command, Parameter, {.Fault = CommandFrame::TFault::NotSent});
+    }
+    // Pending input is not discarded: a late answer to an earlier request fails this one's checks.
+    // A failed write behaves like a missing answer: nothing is read.
+    if (Comm.WriteAll(&TxBuf[1], TxBuf[0])) {
+        RxBuf[0] = 0;
+        return Fail(command, Parameter, {.Fault = CommandFrame::TFault::WriteFailed});
+    }
+    const int received = std::clamp(Comm.Read(&RxBuf[1], CommandFrame::kReadSize), 0,
+                                    static_cast<int>(CommandFrame::kReadSize));
+    const CommandFrame::TVerdict verdict =
+        CommandFrame::JudgeAnswer(std::span(RxBuf).subspan(1, static_cast<std::size_t>(received)),
+                                  CommandSet::Expect(Address, command, Parameter), Scratch);
+    RxBuf = Scratch; // the unstuffed answer
+    if (!verdict.Accepted()) {
+        return Fail(command, Parameter, verdict);
     }
     return true;
 }
 
 void TPtnLL::GetState() {
-    if (!Transact({AddressByte(), kGetState}, {Address, false, kGetState, 3})) {
+    if (!Transact({AddressByte(), kGetState})) {
         return;
     }
     const auto data = CommandFrame::Data(RxBuf);
@@ -106,19 +100,19 @@ void TPtnLL::GetState() {
 }
 
 void TPtnLL::Auth() {
-    Ok = Transact({AddressByte(), kAuth}, {Address, false, kAuth, 1});
+    Ok = Transact({AddressByte(), kAuth});
 }
 
 void TPtnLL::Stop() {
-    Ok = Transact({AddressByte(), kStop}, {Address, false, kStop, 1});
+    Ok = Transact({AddressByte(), kStop});
 }
 
 void TPtnLL::Reset() {
-    Ok = Transact({AddressByte(), kReset}, {Address, false, kReset, 1});
+    Ok = Transact({AddressByte(), kReset});
 }
 
 void TPtnLL::GetAmount(uint8_t Selector) {
-    if (!Transact({AddressByte(), kGetAmount, 1, Selector}, {Address, false, kGetAmount, std::nullopt})) {
+    if (!Transact({AddressByte(), kGetAmount, 1, Selector})) {
         return;
     }
     // Byte 3, then one or two pairs of a kind byte and five packed bytes.
@@ -137,7 +131,7 @@ void TPtnLL::GetAmount(uint8_t Selector) {
 }
 
 void TPtnLL::GetSumm(uint8_t First, uint8_t Second) {
-    if (!Transact({AddressByte(), kGetSumm, 2, First, Second}, {Address, false, kGetSumm, std::nullopt})) {
+    if (!Transact({AddressByte(), kGetSumm, 2, First, Second})) {
         return;
     }
     // The index, then one or two pairs of a kind byte and six packed bytes. An index outside
@@ -160,7 +154,7 @@ void TPtnLL::GetSumm(uint8_t First, uint8_t Second) {
 }
 
 void TPtnLL::GetParam(uint8_t Id) {
-    if (!Transact({AddressByte(), kGetParam, 1, Id}, {Address, false, kGetParam, std::nullopt})) {
+    if (!Transact({AddressByte(), kGetParam, 1, Id}, Id)) {
         return;
     }
     // The id in the answer decides where the value goes, not the one asked for.
@@ -171,13 +165,16 @@ void TPtnLL::GetParam(uint8_t Id) {
             *field = data[1];
         } else if (bool* flag = BoolField(Cfg, id)) {
             *flag = data[1] != 0;
-        } else if (id == kFwVersionId || id == kSerialNoId) {
+        } else if (id == kFwVersion || id == kSerialNo) {
             // A text that did not arrive whole is a broken answer, not a shorter text.
             if (data.size() < 1 + kTextBytes) {
-                Fail();
+                Fail(kGetParam, Id,
+                     {.Fault = CommandFrame::TFault::ValueTooShort,
+                      .Got = static_cast<int>(data.size()) - 1,
+                      .Wanted = kTextBytes});
                 return;
             }
-            (id == kFwVersionId ? Cfg.FwVersion : Cfg.SerialNo) =
+            (id == kFwVersion ? Cfg.FwVersion : Cfg.SerialNo) =
                 PackedDecimal::BcdToText(&data[1], kTextBytes);
         }
     }
@@ -185,22 +182,20 @@ void TPtnLL::GetParam(uint8_t Id) {
 }
 
 void TPtnLL::SetParam(uint8_t Id) {
-    // The address answers are taken from anyone: the controller may already use the new address.
-    const CommandFrame::Expected want{Address, Id == kAddr1Id || Id == kAddr2Id, kSetParam, 1};
     if (const uint8_t* field = ByteField(Cfg, Id)) {
-        Ok = Transact({AddressByte(), kSetParam, 2, Id, *field}, want);
+        Ok = Transact({AddressByte(), kSetParam, 2, Id, *field}, Id);
     } else if (const bool* flag = BoolField(Cfg, Id)) {
-        Ok = Transact({AddressByte(), kSetParam, 2, Id, static_cast<uint8_t>(*flag ? 1 : 0)}, want);
+        Ok = Transact({AddressByte(), kSetParam, 2, Id, static_cast<uint8_t>(*flag ? 1 : 0)}, Id);
     } else {
         // The length still says 2 though no value follows, as the controller expects.
-        Ok = Transact({AddressByte(), kSetParam, 2, Id}, want);
+        Ok = Transact({AddressByte(), kSetParam, 2, Id}, Id);
     }
 }
 
 void TPtnLL::EnterUpdateMode() {
     // The request carries the serial number as read; without one there is nothing to send.
     if (Cfg.SerialNo.size() != kSerialNoLength) {
-        Fail();
+        Fail(kEnterUpdateMode, std::nullopt, {.Fault = CommandFrame::TFault::NotSent});
         return;
     }
     std::array<uint8_t, kTextBytes> packed{};
@@ -209,12 +204,11 @@ void TPtnLL::EnterUpdateMode() {
             static_cast<uint8_t>((Cfg.SerialNo[2 * k] & 0x0F) << 4 | (Cfg.SerialNo[2 * k + 1] & 0x0F));
     }
     Ok = Transact({AddressByte(), kEnterUpdateMode, 6, AddressByte(), packed[0], packed[1], packed[2],
-                   packed[3], packed[4]},
-                  {Address, false, kEnterUpdateMode, 1});
+                   packed[3], packed[4]});
 }
 
 void TPtnLL::GetAddresses(uint8_t& First, uint8_t& Second) {
-    if (!Transact({0, kGetAddresses}, {kQueryAddress, false, kGetAddresses, 2})) {
+    if (!Transact({0, kGetAddresses})) {
         return;
     }
     const auto data = CommandFrame::Data(RxBuf);
@@ -224,7 +218,7 @@ void TPtnLL::GetAddresses(uint8_t& First, uint8_t& Second) {
 }
 
 void TPtnLL::GetConfig() {
-    for (uint8_t id : kConfigReadOrder) {
+    for (uint8_t id : kReadOrder) {
         GetParam(id);
         if (!Ok) {
             return;
@@ -232,22 +226,23 @@ void TPtnLL::GetConfig() {
     }
 }
 
-void TPtnLL::SetConfig() {
-    for (uint8_t id : kConfigWriteFirst) {
+void TPtnLL::SetConfig(const std::function<void(uint8_t Id)>& Written) {
+    for (uint8_t id : kWriteOrder) {
         SetParam(id);
         if (!Ok) {
             return;
         }
+        if (Written) {
+            Written(id);
+        }
+        if (id == kAddr1) {
+            // Every request after it goes to the new address.
+            Address = Cfg.Addr1;
+            if (OnAddressChanged) {
+                OnAddressChanged(Address);
+            }
+        }
     }
-    SetParam(kAddr1Id);
-    if (!Ok) {
-        return;
-    }
-    Address = Cfg.Addr1;
-    if (OnAddressChanged) {
-        OnAddressChanged(Address);
-    }
-    SetParam(kAddr2Id);
 }
 
 } // namespace PtnLL

@@ -3,7 +3,7 @@
 # the Qt that scripts/qt-windows.sh builds) and runs them under Wine: the serial line against native
 # simulated controllers behind COM ports that Wine maps to their pseudo-terminals, the port list
 # against keys written into Wine's registry, the window's suites against a simulated controller that
-# sim_host runs natively behind COM9; zur-cli.exe reads the configuration and loads an image through a
+# sim_host runs natively behind COM10; zur-cli.exe reads the configuration and loads an image through a
 # COM port; then scripts/windows-window-test.sh installs the installer of dist/ into a fresh prefix
 # and drives the installed window. Everything lives in build-win (the Wine prefixes included) and is
 # stopped again on exit. Ends with "N passed, N failed" and a non-zero status on any failure.
@@ -59,6 +59,7 @@ ports=(
     "COM6 oversize --fault oversize"
     "COM7 split --split 4:40"
     "COM8 slow --fault oversize --pace 2400"
+    "COM9 splitshort --split 4:10"
 )
 for entry in "${ports[@]}"; do
     read -r com name options <<<"$entry"
@@ -76,7 +77,7 @@ for entry in "${ports[@]}"; do
     timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "$com" /t REG_SZ /d "$lines/$name" /f \
         >>"$logs/reg.log" 2>&1
 done
-# The window tests' controller: sim_host makes one for each test behind the link that COM9 names.
+# The window tests' controller: sim_host makes one for each test behind the link that COM10 names.
 "$native/tests/windows/sim_host" 0 "$lines/window" >"$logs/sim-host.log" 2>&1 &
 sims+=("$!")
 for _ in $(seq 100); do
@@ -85,13 +86,14 @@ for _ in $(seq 100); do
 done
 host_port=$(sed -n 's/^sim_host: listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$logs/sim-host.log")
 [ -n "$host_port" ] || { echo "sim_host did not start" >&2; exit 1; }
-timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM9 /t REG_SZ /d "$lines/window" /f >>"$logs/reg.log" 2>&1
-export ZUR_TEST_SIM_HOST=$host_port ZUR_TEST_SIM_COM=COM9
+timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM10 /t REG_SZ /d "$lines/window" /f >>"$logs/reg.log" 2>&1
+export ZUR_TEST_SIM_HOST=$host_port ZUR_TEST_SIM_COM=COM10
 # The mapping takes effect when the Wine server starts again.
 wineserver -k
 wineserver -w
 
-export ZUR_TEST_COM=COM5 ZUR_TEST_COM_OVERSIZE=COM6 ZUR_TEST_COM_SPLIT=COM7 ZUR_TEST_COM_SLOW=COM8
+export ZUR_TEST_COM=COM5 ZUR_TEST_COM_OVERSIZE=COM6 ZUR_TEST_COM_SPLIT=COM7 ZUR_TEST_COM_SLOW=COM8 \
+    ZUR_TEST_COM_SPLIT_SHORT=COM9
 
 passed=0
 failed=0

@@ -1,6 +1,7 @@
 #include "trace/FrameText.h"
 
 #include "link/LinkFrame.h"
+#include "protocol/CommandSet.h"
 #include "protocol/PackedDecimal.h"
 #include "protocol/crc16c.h"
 #include "trace/WireFrames.h"
@@ -11,12 +12,10 @@ namespace FrameText {
 
 namespace {
 
-constexpr uint8_t kGetState = 0x01, kGetAmount = 0x04, kGetSumm = 0x06, kGetParam = 0x0F, kSetParam = 0x10,
-                  kEnterUpdateMode = 0xA5, kGetAddresses = 0x85;
-constexpr uint8_t kFwVersionId = 100, kSerialNoId = 101;
+using namespace CommandSet;
+
 constexpr std::size_t kTrailerSize = 2;
 constexpr std::size_t kCrcSize = 2;
-constexpr std::size_t kTextBytes = 5; // packed digits of the version and the serial number
 // Link transactions.
 constexpr uint8_t kStatus = 0x01, kValues = 0x02, kNozzle = 0x03, kIdentity = 0x09, kTotals = 0x65,
                   kConfig = 0x80, kUpdateStart = 0xB6, kBlock = 0xC7, kD8 = 0xD8;
@@ -53,8 +52,9 @@ std::string ParameterValue(uint8_t Id, std::span<const uint8_t> Value) {
         text += " " + name;
     if (Value.empty())
         return text;
-    if (Id == kFwVersionId || Id == kSerialNoId)
-        return text + " = " + Text(Value.first(std::min(Value.size(), kTextBytes)));
+    const TParameter* parameter = FindParameter(Id);
+    if (parameter && parameter->Value == TValue::Text)
+        return text + " = " + Text(Value.first(std::min(Value.size(), std::size_t{kTextBytes})));
     return text + " = " + Number(Value[0]);
 }
 
@@ -165,43 +165,13 @@ std::string Hex16(uint16_t Value) {
 }
 
 std::string CommandName(uint8_t Code) {
-    switch (Code) {
-    case 0x01:
-        return "GetState";
-    case 0x02:
-        return "Auth";
-    case 0x03:
-        return "Stop";
-    case 0x04:
-        return "GetAmount";
-    case 0x06:
-        return "GetSumm";
-    case 0x08:
-        return "Reset";
-    case 0x0F:
-        return "GetParam";
-    case 0x10:
-        return "SetParam";
-    case 0xA5:
-        return "EnterUpdateMode";
-    case 0x85:
-        return "GetAddresses";
-    default:
-        return "";
-    }
+    const TCommand* command = FindCommand(Code);
+    return command ? command->Name : "";
 }
 
 std::string ParameterName(uint8_t Id) {
-    static constexpr const char* kNames[] = {"",          "Addr1",    "Addr2",      "NoFillTO1",
-                                             "NoFillTO2", "NoMaster", "MinVoltage", "PricePoint",
-                                             "AmoPoint",  "Recalc",   "ElType"};
-    if (Id < std::size(kNames))
-        return kNames[Id];
-    if (Id == kFwVersionId)
-        return "FwVersion";
-    if (Id == kSerialNoId)
-        return "SerialNo";
-    return "";
+    const TParameter* parameter = FindParameter(Id);
+    return parameter ? parameter->Name : "";
 }
 
 std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {

@@ -1,11 +1,13 @@
 #pragma once
-// What the tool made of one read: the checks it runs on an answer, in its order, and the first
-// that fails, with the values involved.
+// What the tool made of one read, in words: the verdict of the protocol's own judge, with the
+// check that failed and the values involved.
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+
+#include "link/LinkFrame.h"
 
 namespace ToolVerdict {
 
@@ -16,14 +18,8 @@ struct TCommandRequest {
     std::optional<uint8_t> Parameter; // GetParam and SetParam
 };
 
-// The link frame the read answers: a DATA frame or a POLL.
-struct TLinkRequest {
-    uint8_t Kind = 0;
-    uint8_t Tx = 0;
-    uint8_t Address = 0;
-};
-
 std::string CommandRead(std::span<const uint8_t> Read, const TCommandRequest& Request);
-std::string LinkRead(std::span<const uint8_t> Read, const TLinkRequest& Request);
+// Request: the DATA frame or the POLL the read answers.
+std::string LinkRead(std::span<const uint8_t> Read, const LinkFrame::TRequest& Request);
 
 } // namespace ToolVerdict

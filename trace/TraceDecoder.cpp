@@ -1,6 +1,7 @@
 #include "trace/TraceDecoder.h"
 
 #include "link/LinkFrame.h"
+#include "protocol/CommandSet.h"
 #include "trace/FrameText.h"
 
 #include <cstdio>
@@ -241,7 +242,7 @@ void TDecoder::Describe(TProtocol Protocol, std::span<const uint8_t> Frame, bool
         LinkAddress = Frame[0];
         const uint8_t kind = LinkFrame::Kind(Frame[1]);
         if (kind == LinkFrame::kData || kind == LinkFrame::kPoll)
-            LastLink = ToolVerdict::TLinkRequest{kind, LinkFrame::Tx(Frame[1]), Frame[0]};
+            LastLink = LinkFrame::TRequest{.Kind = kind, .Tx = LinkFrame::Tx(Frame[1]), .Address = Frame[0]};
         return;
     }
     const std::vector<uint8_t> body = WireFrames::UnstuffCommand(Frame).Body;
@@ -249,7 +250,7 @@ void TDecoder::Describe(TProtocol Protocol, std::span<const uint8_t> Frame, bool
         return;
     ToolVerdict::TCommandRequest request{body[0], body[1], std::nullopt};
     // GetParam and SetParam: length, then the parameter id.
-    if ((body[1] == 0x0F || body[1] == 0x10) && body.size() > 3)
+    if ((body[1] == CommandSet::kGetParam || body[1] == CommandSet::kSetParam) && body.size() > 3)
         request.Parameter = body[3];
     LastCommand = request;
 }

@@ -45,7 +45,7 @@ private:
     TStream Requests, Answers;
     std::optional<WireFrames::TProtocol> LastProtocol;
     std::optional<ToolVerdict::TCommandRequest> LastCommand;
-    std::optional<ToolVerdict::TLinkRequest> LastLink;
+    std::optional<LinkFrame::TRequest> LastLink;
     uint8_t LinkAddress = 0xFF; // the service tool's link address until a frame says otherwise
 };
 

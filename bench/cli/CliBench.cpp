@@ -15,13 +15,13 @@
 #include <chrono>
 
 #include "bench/SimTimeline.h"
-#include "cli/CliWindow.h"
+#include "cli/CliObserver.h"
 #include "cli/Options.h"
 #include "cli/Session.h"
 #include "firmware/FirmwareImage.h"
-#include "firmware/FirmwareUpdate.h"
-#include "protocol/ConfigRead.h"
 #include "protocol/PtnLL.h"
+#include "service/FirmwareUpdate.h"
+#include "service/Operations.h"
 #include "sim/SimImage.h"
 #include "sim/Simulator.h"
 
@@ -81,7 +81,8 @@ void BM_ConfigRead(benchmark::State& state) {
     for (auto _ : state) {
         simulator.ClearReceived();
         const auto start = Clock::now();
-        if (!ConfigRead::WithRepeats(session.Commands())) {
+        CliObserver::TCliObserver front(session);
+        if (!Operations::ReadConfiguration(session.Commands(), front).Succeeded()) {
             state.SkipWithError("the read failed");
             return;
         }
@@ -94,14 +95,14 @@ void BM_ConfigRead(benchmark::State& state) {
     Report(state, seconds, wire, simulator, writes, fast, [](size_t) { return true; });
 }
 
-// Notes when the progress window opens: the preparation is over then.
-class TTimedWindow : public CliWindow::TCliWindow {
+// Notes when the transfer begins: the preparation is over then.
+class TTimedObserver : public CliObserver::TCliObserver {
 public:
-    using TCliWindow::TCliWindow;
-    std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
-        if (ShowBar)
+    using TCliObserver::TCliObserver;
+    void Stage(Observer::TStage Stage) override {
+        if (Stage == Observer::TStage::Transferring)
             TransferStart = Clock::now();
-        return TCliWindow::OpenProgress(ShowBar);
+        TCliObserver::Stage(Stage);
     }
     Clock::time_point TransferStart;
 };
@@ -116,12 +117,13 @@ void BM_Update64KiB(benchmark::State& state) {
         const std::atomic<bool> stop{false};
         SimTimeline::TWriteStamps writes;
         Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);
-        FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
-        TTimedWindow window(&session, kBodyBytes);
+        FirmwareImage::TImageState image = FirmwareImage::CheckImage(file).Image;
+        TTimedObserver window(session);
         const auto start = Clock::now();
-        FirmwareUpdate::StartUpdate(image, session.Commands(), session.Engine(), window);
+        const bool updated =
+            FirmwareUpdate::Update(image, session.Commands(), session.Engine(), window).Succeeded();
         const auto end = Clock::now();
-        if (!window.Showed("Микрокод успешно обновлен.") || simulator.Image().Body.size() != kBodyBytes) {
+        if (!updated || simulator.Image().Body.size() != kBodyBytes) {
             state.SkipWithError("the update did not complete");
             return;
         }

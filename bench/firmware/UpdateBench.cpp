@@ -14,10 +14,10 @@
 
 #include "bench/SimTimeline.h"
 #include "firmware/FirmwareImage.h"
-#include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "service/FirmwarePage.h"
 #include "sim/SimImage.h"
 #include "sim/Simulator.h"
 #include "tests/support/ScriptedWindow.h"
@@ -33,7 +33,7 @@ constexpr uint8_t kUpdateBlock = 0xC7;
 // Notes when the progress window opens: the preparation is over then.
 class TTimedWindow : public ScriptedWindow::TScriptedWindow {
 public:
-    std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override {
+    std::unique_ptr<FirmwarePage::TProgress> OpenProgress(bool ShowBar) override {
         if (ShowBar)
             TransferStart = Clock::now();
         return TScriptedWindow::OpenProgress(ShowBar);
@@ -65,13 +65,13 @@ void BM_Update64KiB(benchmark::State& state) {
         uDispenser::TDispenserLL engine(255, 1, port, 1000);
         TTimedWindow window;
         window.SleepInPause = true;
-        FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(file).Image;
+        FirmwareImage::TImageState image = FirmwareImage::CheckImage(file).Image;
         state.ResumeTiming();
 
         const double threadCpuStart = SimTimeline::ThreadCpuUs();
         const double processCpuStart = SimTimeline::ProcessCpuUs();
         const auto start = Clock::now();
-        FirmwareUpdate::StartUpdate(image, commands, engine, window);
+        FirmwarePage::StartUpdate(image, commands, engine, window);
         const auto end = Clock::now();
         threadCpu = SimTimeline::ThreadCpuUs() - threadCpuStart;
         processCpu = SimTimeline::ProcessCpuUs() - processCpuStart;

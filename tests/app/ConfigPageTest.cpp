@@ -7,7 +7,7 @@
 
 #include "app/SpinEdit.h"
 #include "app/fMain.h"
-#include "protocol/ConfigPage.h"
+#include "service/ConfigPage.h"
 
 namespace {
 

@@ -234,6 +234,25 @@ TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
     EXPECT_EQ(Lines(noAnswer.Err), 1) << noAnswer.Err;
 }
 
+// A failed read says, in the window's words and then in Russian, why its last exchange failed.
+TEST(CliExitTest, AFailedReadNamesTheReasonOfItsLastExchange) {
+    sim::Simulator sim;
+    sim.StopAnsweringFromParam(3);
+    const auto read = RunCli(On(sim, {"read"}));
+    EXPECT_EQ(read.Exit, kNoAnswer);
+    EXPECT_EQ(read.Err,
+              "zur-cli: Неудалось получить конфигурацию. Нет ответа (GetParam, параметр 3 NoFillTO1).\n");
+
+    sim::Rule garbled;
+    garbled.fault = sim::Fault::WrongAddress;
+    sim.AddRule(garbled);
+    const auto wrong = RunCli(On(sim, {"read"}));
+    EXPECT_EQ(wrong.Exit, kNoAnswer);
+    EXPECT_EQ(wrong.Err,
+              "zur-cli: Неудалось получить конфигурацию. Ответ с адреса 2, а запрос шел на адрес 1 "
+              "(GetParam, параметр 1 Addr1).\n");
+}
+
 TEST(CliExitTest, AnUpdateTheControllerRefusesIsNotAFailureToAnswer) {
     sim::Simulator sim;
     // Exchanges: the probe, twelve parameters, enter-update-mode; from the update start on, NAK.

@@ -181,12 +181,12 @@ protected:
 
 TEST_P(ImageChoiceTest, ReplacesTheKeptImageOnlyWhenAccepted) {
     const std::vector<uint8_t> previousFile = MakeImageFile(0xCAFEBABE, 0x1234, PatternBody(70, 3));
-    FirmwareUpdate::TImageState image = FirmwareImage::CheckImage(previousFile).Image;
+    FirmwareImage::TImageState image = FirmwareImage::CheckImage(previousFile).Image;
     image.TransferPos = 39; // whatever the previous state, a refusal leaves it alone
-    const FirmwareUpdate::TImageState before = image;
+    const FirmwareImage::TImageState before = image;
     ScriptedWindow::TScriptedWindow window;
 
-    const bool accepted = FirmwareImage::AcceptImageFile(GetParam().MakePath(folder), image, window);
+    const bool accepted = FirmwarePage::AcceptImageFile(GetParam().MakePath(folder), image, window);
 
     ASSERT_EQ(accepted, GetParam().Accepted);
     if (accepted) {

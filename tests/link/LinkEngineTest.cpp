@@ -140,6 +140,7 @@ struct FaultCase {
     const char* Name;
     sim::Fault What;
     uint8_t Flags;
+    LinkFrame::TReplyFault Fault;
     Bytes Raw{}; // when set, the reply instead of the simulator's, already waiting on the line
 };
 
@@ -158,6 +159,8 @@ TEST_P(LinkFaultTest, FailedDataExchangeSetsItsFlags) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(engine.Execute());
     EXPECT_EQ(engine.ErrorFlags, GetParam().Flags);
+    EXPECT_EQ(engine.LastFailure.Fault, GetParam().Fault);
+    EXPECT_FALSE(engine.LastFailure.ToPoll);
     // Once set, the poll switch waits for an accepted ACK.
     EXPECT_TRUE(engine.NoPollAfterAck);
     if (GetParam().What == sim::Fault::Silent && GetParam().Raw.empty()) {
@@ -184,13 +187,16 @@ TEST_P(LinkFaultTest, FailedDataExchangeSetsItsFlags) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, LinkFaultTest,
-    testing::Values(FaultCase{"AckOtherTx", sim::Fault::AckOtherTx, 0},
-                    FaultCase{"Nak", sim::Fault::Nak, 0x02}, FaultCase{"Eot", sim::Fault::Eot, 0x80},
-                    FaultCase{"Silent", sim::Fault::Silent, 0x01},
-                    FaultCase{"WrongAddress", sim::Fault::WrongAddress, 0x14},
-                    FaultCase{"Oversize", sim::Fault::Oversize, 0x44},
-                    // The ACK of the frame sent, but its last byte is no SF.
-                    FaultCase{"NoFrameEnd", sim::Fault::Silent, 0x04, {0xFF, 0xC1, 0x00}}),
+    testing::Values(
+        FaultCase{"AckOtherTx", sim::Fault::AckOtherTx, 0, LinkFrame::TReplyFault::OtherTx},
+        FaultCase{"Nak", sim::Fault::Nak, 0x02, LinkFrame::TReplyFault::Nak},
+        FaultCase{"Eot", sim::Fault::Eot, 0x80, LinkFrame::TReplyFault::Eot},
+        FaultCase{"Silent", sim::Fault::Silent, 0x01, LinkFrame::TReplyFault::NoReply},
+        FaultCase{"WrongAddress", sim::Fault::WrongAddress, 0x14, LinkFrame::TReplyFault::OtherAddress},
+        FaultCase{"Oversize", sim::Fault::Oversize, 0x44, LinkFrame::TReplyFault::WrongLength},
+        // The ACK of the frame sent, but its last byte is no SF.
+        FaultCase{
+            "NoFrameEnd", sim::Fault::Silent, 0x04, LinkFrame::TReplyFault::NoStopFlag, {0xFF, 0xC1, 0x00}}),
     [](const testing::TestParamInfo<FaultCase>& row) { return row.param.Name; });
 
 TEST_F(LinkEngineTest, OversizeReplyIsKeptAsFarAsItFits) {
@@ -321,6 +327,7 @@ struct PollCase {
     sim::Fault What; // on the poll, the second exchange
     bool Result;
     bool Dispatched;
+    LinkFrame::TReplyFault Fault = LinkFrame::TReplyFault::None;
 };
 
 class PollReplyTest : public LinkEngineTest, public testing::WithParamInterface<PollCase> {};
@@ -330,17 +337,23 @@ TEST_P(PollReplyTest, PollOutcome) {
     QueueBlock({0x01});
     EXPECT_EQ(engine.Execute(), GetParam().Result);
     EXPECT_EQ(engine.ErrorFlags, 0);
+    if (!GetParam().Result) {
+        EXPECT_EQ(engine.LastFailure.Fault, GetParam().Fault);
+        EXPECT_TRUE(engine.LastFailure.ToPoll);
+    }
     EXPECT_EQ(notes,
               GetParam().Dispatched ? std::vector<std::string>{"CHANGED/NONE"} : std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, PollReplyTest,
-                         testing::Values(PollCase{"Eot", sim::Fault::None, true, true},
-                                         PollCase{"Silent", sim::Fault::Silent, false, true},
-                                         PollCase{"Nak", sim::Fault::Nak, false, false},
-                                         PollCase{"Ack", sim::Fault::AckOtherTx, false, false},
-                                         PollCase{"WrongAddress", sim::Fault::WrongAddress, false, false}),
-                         [](const testing::TestParamInfo<PollCase>& row) { return row.param.Name; });
+INSTANTIATE_TEST_SUITE_P(
+    Replies, PollReplyTest,
+    testing::Values(PollCase{"Eot", sim::Fault::None, true, true},
+                    PollCase{"Silent", sim::Fault::Silent, false, true, LinkFrame::TReplyFault::NoReply},
+                    PollCase{"Nak", sim::Fault::Nak, false, false, LinkFrame::TReplyFault::NotEot},
+                    PollCase{"Ack", sim::Fault::AckOtherTx, false, false, LinkFrame::TReplyFault::NotEot},
+                    PollCase{"WrongAddress", sim::Fault::WrongAddress, false, false,
+                             LinkFrame::TReplyFault::OtherAddress}),
+    [](const testing::TestParamInfo<PollCase>& row) { return row.param.Name; });
 
 TEST_F(LinkEngineTest, OversizePollReplyIsRejected) {
     simulator.QueuePollReply(Data(1, Bytes{0x01, 1, 0x07}));
@@ -372,6 +385,7 @@ TEST_F(LinkEngineTest, TransactionFittingNoFrameIsRefused) {
     engine.QueueD8Command();
     EXPECT_FALSE(engine.Execute());
     EXPECT_EQ(engine.ErrorFlags, 0x44);
+    EXPECT_EQ(engine.LastFailure.Fault, LinkFrame::TReplyFault::NotSent);
     EXPECT_EQ(engine.TxCounter, 0);
     // The transaction behind it goes out with the next call, as the first frame on the line.
     EXPECT_TRUE(engine.Execute());

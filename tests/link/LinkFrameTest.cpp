@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "link/LinkFrame.h"
@@ -143,14 +144,79 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"WholeRead", Oversize(), LinkFrame::TDataStatus::Rejected}),
     [](const testing::TestParamInfo<RejectCase>& row) { return row.param.Name; });
 
-TEST(LinkFrameTest, ControlReply) {
-    LinkFrame::TControlReply out;
-    ASSERT_TRUE(LinkFrame::AcceptControl(Bytes{0xFF, 0x57, 0xFA}, 0xFF, out));
-    EXPECT_EQ(out.Kind, LinkFrame::kNak);
-    EXPECT_EQ(out.Tx, 7);
-    EXPECT_FALSE(LinkFrame::AcceptControl(Bytes{0xFE, 0xC1, 0xFA}, 0xFF, out));
-    EXPECT_FALSE(LinkFrame::AcceptControl(Bytes{0xFF, 0xC1, 0xFB}, 0xFF, out));
-    EXPECT_FALSE(LinkFrame::AcceptControl(Bytes{0xFF, 0xC1, 0xFA, 0x00}, 0xFF, out));
+using LinkFrame::TReplyFault;
+
+struct JudgeRow {
+    const char* Name;
+    Bytes Reply;
+    uint8_t Kind; // the request: kData (TX 2) or kPoll, both to FF
+    TReplyFault Fault;
+    int Got = 0, Wanted = 0;
+    bool WholeFrame = false;
+};
+
+void PrintTo(const JudgeRow& Row, std::ostream* Out) {
+    *Out << Row.Name;
+}
+
+class JudgeReplyTest : public testing::TestWithParam<JudgeRow> {};
+
+TEST_P(JudgeReplyTest, NamesTheFirstCheckThatFails) {
+    const JudgeRow& row = GetParam();
+    const LinkFrame::TReplyVerdict verdict =
+        LinkFrame::JudgeReply(row.Reply, {.Kind = row.Kind, .Tx = 2, .Address = 0xFF});
+    EXPECT_EQ(verdict.Fault, row.Fault);
+    EXPECT_EQ(verdict.Got, row.Got);
+    EXPECT_EQ(verdict.Wanted, row.Wanted);
+    EXPECT_EQ(verdict.WholeFrame(), row.WholeFrame);
+    EXPECT_EQ(verdict.ToPoll, row.Kind == LinkFrame::kPoll);
+}
+
+constexpr uint8_t kData = LinkFrame::kData, kPoll = LinkFrame::kPoll;
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, JudgeReplyTest,
+    testing::Values(
+        // Replies to a DATA frame: a 3-byte ACK with the frame's TX.
+        JudgeRow{"Ack", {0xFF, 0xC2, 0xFA}, kData, TReplyFault::None, 0, 0, true},
+        JudgeRow{"Nothing", {}, kData, TReplyFault::NoReply},
+        JudgeRow{"FourBytes", {0xFF, 0xC2, 0xFA, 0x00}, kData, TReplyFault::WrongLength, 4, 3},
+        JudgeRow{"AckFromElsewhere", {0xFE, 0xC2, 0xFA}, kData, TReplyFault::OtherAddress, 0xFE, 0xFF},
+        JudgeRow{"NoStopFlag", {0xFF, 0xC2, 0xFB}, kData, TReplyFault::NoStopFlag},
+        JudgeRow{"Nak", {0xFF, 0x57, 0xFA}, kData, TReplyFault::Nak, 0, 0, true},
+        JudgeRow{"Eot", {0xFF, 0x70, 0xFA}, kData, TReplyFault::Eot, 0, 0, true},
+        JudgeRow{"AckOfAnotherTx", {0xFF, 0xC3, 0xFA}, kData, TReplyFault::OtherTx, 3, 2, true},
+        JudgeRow{"UnknownKind", {0xFF, 0x91, 0xFA}, kData, TReplyFault::UnknownKind, 0x91, 0, true},
+        // Replies to a poll: EOT, or a DATA frame whose CRC holds.
+        JudgeRow{"PollEot", {0xFF, 0x70, 0xFA}, kPoll, TReplyFault::None, 0, 0, true},
+        JudgeRow{"PollData", Reply(0xFF, 0x33, {0x01, 0x01, 0x05}), kPoll, TReplyFault::None, 0, 0, true},
+        JudgeRow{"PollNothing", {}, kPoll, TReplyFault::NoReply},
+        JudgeRow{"PollTwoBytes", {0xFF, 0xFA}, kPoll, TReplyFault::TooShort, 2, 3},
+        JudgeRow{"PollFromElsewhere", Reply(0x01, 0x33, {}), kPoll, TReplyFault::OtherAddress, 0x01, 0xFF},
+        JudgeRow{"PollNoStopFlag", {0xFF, 0x31, 0x00, 0x00, 0x03, 0xFB}, kPoll, TReplyFault::NoStopFlag},
+        JudgeRow{"PollNak", {0xFF, 0x51, 0xFA}, kPoll, TReplyFault::NotEot, 0x51, 0, true},
+        JudgeRow{"PollNotData", {0xFF, 0xC1, 0x00, 0x00, 0x03, 0xFA}, kPoll, TReplyFault::NotData, 6},
+        JudgeRow{"PollWholeRead", Oversize(), kPoll, TReplyFault::NotData, 256}),
+    [](const testing::TestParamInfo<JudgeRow>& row) { return row.param.Name; });
+
+TEST(JudgeReplyTest, AcceptedDataCarriesItsTxAndRecords) {
+    const auto verdict =
+        LinkFrame::JudgeReply(Reply(0xFF, 0x34, {0x01, 0x01, 0xFA}), {.Kind = kPoll, .Address = 0xFF});
+    ASSERT_TRUE(verdict.Accepted());
+    EXPECT_EQ(verdict.Kind, LinkFrame::kData);
+    EXPECT_EQ(verdict.Tx, 4);
+    EXPECT_EQ(verdict.Payload, (Bytes{0x01, 0x01, 0xFA}));
+}
+
+TEST(JudgeReplyTest, BadCrcReportsBothValues) {
+    Bytes reply = Reply(0xFF, 0x31, {0x01, 0x01, 0x05});
+    const uint16_t good = static_cast<uint16_t>(reply[5] | (reply[6] << 8));
+    reply[5] ^= 0x01;
+    const auto verdict = LinkFrame::JudgeReply(reply, {.Kind = kPoll, .Address = 0xFF});
+    EXPECT_EQ(verdict.Fault, TReplyFault::BadCrc);
+    EXPECT_EQ(verdict.Computed, good);
+    EXPECT_EQ(verdict.Received, good ^ 0x01);
+    EXPECT_FALSE(verdict.WholeFrame());
 }
 
 struct Visited {

@@ -106,9 +106,9 @@ TEST(LongUpdateTest, OneMebibyteImageArrivesByteForByte) {
     const FirmwareImage::TLoaded loaded =
         FirmwareImage::CheckImage(SimImage::MakeImageFile(kImageBytes, 0xBEEF, body));
     ASSERT_EQ(loaded.Result, FirmwareImage::TCheck::Accepted);
-    FirmwareUpdate::TImageState image = loaded.Image;
+    FirmwareImage::TImageState image = loaded.Image;
 
-    FirmwareUpdate::StartUpdate(image, commands, engine, window);
+    FirmwarePage::StartUpdate(image, commands, engine, window);
 
     EXPECT_EQ(window.Messages,
               (std::vector<ScriptedWindow::TMessage>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));

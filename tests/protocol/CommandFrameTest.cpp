@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <vector>
@@ -132,96 +133,147 @@ TEST(BuildFrame, RefusesAFrameLongerThan255Bytes) {
     EXPECT_FALSE(CommandFrame::BuildFrame(longest, scratch));
 }
 
-struct AnswerRow {
-    const char* Name;
-    Bytes Raw;
-    bool Accepted;
-};
+using CommandFrame::TFault;
+using CommandFrame::TVerdict;
 
-void PrintTo(const AnswerRow& row, std::ostream* os) {
-    *os << row.Name;
+// An answer as the controller sends it: Body, its checksum, stuffed, and the trailer.
+Bytes Framed(const Bytes& Body) {
+    Area tx = Load(Body), scratch{};
+    EXPECT_TRUE(CommandFrame::BuildFrame(tx, scratch));
+    return Content(tx);
 }
 
-class CheckAnswerTest : public testing::TestWithParam<AnswerRow> {};
+const Bytes kStateBody{0x01, 0x01, 0x03, 0x05, 0x01, 0x80};
+const Bytes kState{0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF};
 
-TEST_P(CheckAnswerTest, Verdict) {
-    Area rx = Load(GetParam().Raw), scratch{};
-    EXPECT_EQ(CommandFrame::CheckAnswer(rx, scratch), GetParam().Accepted);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CheckAnswerTest,
-    testing::Values(
-        AnswerRow{"State", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF}, true},
-        AnswerRow{"Stuffed", {0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}, true},
-        AnswerRow{"Empty", {}, false},
-        // Well formed with no data and a right checksum, but shorter than any answer.
-        AnswerRow{"SevenBytes", {0x01, 0x02, 0x00, 0x50, 0xA0, 0x03, 0xFF}, false},
-        AnswerRow{"TrailerFE", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFE}, false},
-        AnswerRow{"Trailer02", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x02, 0xFF}, false},
-        AnswerRow{"ChecksumSwapped", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x64, 0x2C, 0x03, 0xFF}, false},
-        AnswerRow{"ChecksumOffByOne", {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2D, 0x64, 0x03, 0xFF}, false},
-        AnswerRow{"NotStuffedOnTheWire", {0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}, false},
-        AnswerRow{"StaleInFront", {0x55, 0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF}, false}),
-    [](const auto& row) { return row.param.Name; });
-
-TEST(CheckAnswer, LeavesTheAnswerUnstuffed) {
-    Area rx = Load({0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}), scratch{};
-    ASSERT_TRUE(CommandFrame::CheckAnswer(rx, scratch));
-    EXPECT_EQ(Content(rx), (Bytes{0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}));
-    EXPECT_EQ(Bytes(CommandFrame::Data(rx).begin(), CommandFrame::Data(rx).end()), (Bytes{0x10, 0xFF}));
-}
-
-TEST(CheckAnswer, SurvivesTheLongestRead) {
-    // 255 bytes (a 256-byte read never gets here) that unstuff to almost nothing.
+// The longest read that is no overrun, all of it 10 FF pairs that unstuff to half as much.
+Bytes LongestRead() {
     Bytes raw(255, 0x10);
     std::transform(raw.begin(), raw.end(), raw.begin(),
                    [i = 0](uint8_t b) mutable { return i++ % 2 ? 0xFF : b; });
-    Area rx = Load(raw), scratch{};
-    EXPECT_FALSE(CommandFrame::CheckAnswer(rx, scratch));
-    EXPECT_LE(rx[0], 255);
+    return raw;
 }
 
-struct HeaderRow {
+struct JudgeRow {
     const char* Name;
-    Bytes Answer; // unstuffed, checked
-    CommandFrame::Expected Want;
-    bool Matches;
+    Bytes Raw;
+    std::optional<CommandFrame::Expected> Want;
+    TVerdict Verdict;
 };
 
-void PrintTo(const HeaderRow& row, std::ostream* os) {
+void PrintTo(const JudgeRow& row, std::ostream* os) {
     *os << row.Name;
 }
 
-class HeaderTest : public testing::TestWithParam<HeaderRow> {};
+class JudgeAnswerTest : public testing::TestWithParam<JudgeRow> {};
 
-TEST_P(HeaderTest, Verdict) {
-    EXPECT_EQ(CommandFrame::HeaderMatches(Load(GetParam().Answer), GetParam().Want), GetParam().Matches);
+TEST_P(JudgeAnswerTest, NamesTheFirstCheckThatFails) {
+    Area answer{};
+    EXPECT_EQ(CommandFrame::JudgeAnswer(GetParam().Raw, GetParam().Want, answer), GetParam().Verdict);
+    EXPECT_LE(answer[0], 255);
 }
 
-const Bytes kState{0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF};
-const Bytes kQueryAnswer{0x00, 0x85, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0xFF};
+// What the framing alone makes of a read: every check up to the trailer.
+INSTANTIATE_TEST_SUITE_P(
+    Framing, JudgeAnswerTest,
+    testing::Values(
+        JudgeRow{"State", kState, std::nullopt, {}},
+        JudgeRow{"Stuffed", {0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}, std::nullopt, {}},
+        JudgeRow{"Empty", {}, std::nullopt, {.Fault = TFault::NoAnswer}},
+        // Well formed with no data and a right checksum, but shorter than any answer.
+        JudgeRow{"SevenBytes",
+                 {0x01, 0x02, 0x00, 0x50, 0xA0, 0x03, 0xFF},
+                 std::nullopt,
+                 {.Fault = TFault::TooShort, .Got = 7, .Wanted = 8}},
+        JudgeRow{"TrailerFE",
+                 {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFE},
+                 std::nullopt,
+                 {.Fault = TFault::Trailer, .Trailer = {0x03, 0xFE}}},
+        JudgeRow{"Trailer02",
+                 {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x02, 0xFF},
+                 std::nullopt,
+                 {.Fault = TFault::Trailer, .Trailer = {0x02, 0xFF}}},
+        JudgeRow{"ChecksumSwapped",
+                 {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x64, 0x2C, 0x03, 0xFF},
+                 std::nullopt,
+                 {.Fault = TFault::Checksum, .Received = 0x2C64, .Computed = 0x642C}},
+        JudgeRow{"ChecksumOffByOne",
+                 {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2D, 0x64, 0x03, 0xFF},
+                 std::nullopt,
+                 {.Fault = TFault::Checksum, .Received = 0x642D, .Computed = 0x642C}},
+        // Unstuffed, the 10 FF of the data loses its 10 and the checksum no longer holds.
+        JudgeRow{"NotStuffedOnTheWire",
+                 {0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF},
+                 std::nullopt,
+                 {.Fault = TFault::Checksum, .Received = 0x94D2, .Computed = 0xDF70}},
+        JudgeRow{"StaleInFront",
+                 {0x55, 0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2C, 0x64, 0x03, 0xFF},
+                 std::nullopt,
+                 {.Fault = TFault::Checksum, .Received = 0x642C, .Computed = 0x6129}},
+        JudgeRow{"WholeRead",
+                 Bytes(256, 0x00),
+                 std::nullopt,
+                 {.Fault = TFault::Overrun, .Got = 256, .Wanted = 255}},
+        JudgeRow{"LongestReadUnstuffsToNothingValid",
+                 LongestRead(),
+                 std::nullopt,
+                 {.Fault = TFault::Checksum, .Received = 0xFFFF, .Computed = 0x9555}}),
+    [](const auto& row) { return row.param.Name; });
 
-INSTANTIATE_TEST_SUITE_P(Rows, HeaderTest,
-                         testing::Values(HeaderRow{"Expected", kState, {1, false, 0x01, 3}, true},
-                                         HeaderRow{"OtherAddress", kState, {2, false, 0x01, 3}, false},
-                                         HeaderRow{"AnyAddress", kState, {2, true, 0x01, 3}, true},
-                                         // The low byte of 257 is 1, but the address is compared whole.
-                                         HeaderRow{"AddressAbove255", kState, {257, false, 0x01, 3}, false},
-                                         HeaderRow{"NegativeAddress",
-                                                   {0xFF, 0x01, 0x03, 0, 0, 0, 0, 0, 0x03, 0xFF},
-                                                   {-1, false, 0x01, 3},
-                                                   false},
-                                         HeaderRow{"Address0", kQueryAnswer, {0, false, 0x85, 2}, true},
-                                         HeaderRow{"Address256", kQueryAnswer, {256, false, 0x85, 2}, false},
-                                         HeaderRow{"OtherCommand", kState, {1, false, 0x02, 3}, false},
-                                         HeaderRow{"OtherLength", kState, {1, false, 0x01, 1}, false},
-                                         HeaderRow{"AnyLength", kState, {1, false, 0x01, std::nullopt}, true},
-                                         // The length byte promises 4 data bytes; 3 arrived.
-                                         HeaderRow{"LengthBeyondAnswer",
-                                                   {0x01, 0x0F, 0x04, 0x01, 0x02, 0x03, 0, 0, 0x03, 0xFF},
-                                                   {1, false, 0x0F, std::nullopt},
-                                                   false}),
-                         [](const auto& row) { return row.param.Name; });
+const Bytes kQueryAnswer{0x00, 0x85, 0x02, 0x01, 0x02};
+
+// The header checks, on answers whose framing holds.
+INSTANTIATE_TEST_SUITE_P(
+    Header, JudgeAnswerTest,
+    testing::Values(
+        JudgeRow{"Expected", Framed(kStateBody), CommandFrame::Expected{1, false, 0x01, 3}, {}},
+        JudgeRow{"OtherAddress",
+                 Framed(kStateBody),
+                 CommandFrame::Expected{2, false, 0x01, 3},
+                 {.Fault = TFault::WrongAddress, .Got = 1, .Wanted = 2}},
+        JudgeRow{"AnyAddress", Framed(kStateBody), CommandFrame::Expected{2, true, 0x01, 3}, {}},
+        // The low byte of 257 is 1, but the address is compared whole.
+        JudgeRow{"AddressAbove255",
+                 Framed(kStateBody),
+                 CommandFrame::Expected{257, false, 0x01, 3},
+                 {.Fault = TFault::WrongAddress, .Got = 1, .Wanted = 257}},
+        JudgeRow{"NegativeAddress",
+                 Framed({0xFF, 0x01, 0x03, 0, 0, 0}),
+                 CommandFrame::Expected{-1, false, 0x01, 3},
+                 {.Fault = TFault::WrongAddress, .Got = 255, .Wanted = -1}},
+        JudgeRow{"Address0", Framed(kQueryAnswer), CommandFrame::Expected{0, false, 0x85, 2}, {}},
+        JudgeRow{"Address256",
+                 Framed(kQueryAnswer),
+                 CommandFrame::Expected{256, false, 0x85, 2},
+                 {.Fault = TFault::WrongAddress, .Got = 0, .Wanted = 256}},
+        JudgeRow{"OtherCommand",
+                 Framed(kStateBody),
+                 CommandFrame::Expected{1, false, 0x02, 3},
+                 {.Fault = TFault::WrongCommand, .Got = 0x01, .Wanted = 0x02}},
+        JudgeRow{"OtherLength",
+                 Framed(kStateBody),
+                 CommandFrame::Expected{1, false, 0x01, 1},
+                 {.Fault = TFault::WrongLength, .Got = 3, .Wanted = 1}},
+        JudgeRow{"AnyLength", Framed(kStateBody), CommandFrame::Expected{1, false, 0x01, std::nullopt}, {}},
+        // The length byte promises 4 data bytes; 3 arrived.
+        JudgeRow{"LengthBeyondAnswer",
+                 Framed({0x01, 0x0F, 0x04, 0x01, 0x02, 0x03}),
+                 CommandFrame::Expected{1, false, 0x0F, std::nullopt},
+                 {.Fault = TFault::LengthBeyondData, .Got = 3, .Wanted = 4}},
+        // The framing fails first: the header is not looked at.
+        JudgeRow{"ChecksumBeforeAddress",
+                 {0x01, 0x01, 0x03, 0x05, 0x01, 0x80, 0x2D, 0x64, 0x03, 0xFF},
+                 CommandFrame::Expected{2, false, 0x02, 1},
+                 {.Fault = TFault::Checksum, .Received = 0x642D, .Computed = 0x642C}}),
+    [](const auto& row) { return row.param.Name; });
+
+TEST(JudgeAnswer, LeavesTheAnswerUnstuffed) {
+    Area answer{};
+    const Bytes raw{0x01, 0x0F, 0x02, 0x10, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF};
+    ASSERT_TRUE(CommandFrame::JudgeAnswer(raw, CommandFrame::Expected{1, false, 0x0F, 2}, answer).Accepted());
+    EXPECT_EQ(Content(answer), (Bytes{0x01, 0x0F, 0x02, 0x10, 0xFF, 0xD2, 0x94, 0x03, 0xFF}));
+    EXPECT_EQ(Bytes(CommandFrame::Data(answer).begin(), CommandFrame::Data(answer).end()),
+              (Bytes{0x10, 0xFF}));
+}
 
 } // namespace

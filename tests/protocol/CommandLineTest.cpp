@@ -428,10 +428,12 @@ INSTANTIATE_TEST_SUITE_P(
                                    0, 0x85, 2}),
     [](const auto& row) { return row.param.Name; });
 
-// Every way an answer goes wrong: the command fails, State becomes 6, nothing decoded changes.
+// Every way an answer goes wrong: the command fails, State becomes 6, nothing decoded changes,
+// and the failure names the exchange and the check that failed.
 struct FaultRow {
     const char* Name;
     sim::Rule Rule;
+    CommandFrame::TFault Fault;
 };
 
 void PrintTo(const FaultRow& row, std::ostream* os) {
@@ -457,6 +459,9 @@ TEST_P(CommandFault, FailsAndKeepsWhatWasDecoded) {
     EXPECT_TRUE(Commands.Ready);
     EXPECT_EQ(Commands.Errors, 0x21u);
     EXPECT_EQ(Commands.Cfg.Addr1, 77);
+    EXPECT_EQ(Commands.LastFailure.Command, 0x0F);
+    EXPECT_EQ(Commands.LastFailure.Parameter, 1);
+    EXPECT_EQ(Commands.LastFailure.Verdict.Fault, GetParam().Fault);
     EXPECT_LT(elapsed, milliseconds(900));
     if (rule.fault == sim::Fault::Silent) {
         EXPECT_GE(elapsed, milliseconds(500));
@@ -465,20 +470,23 @@ TEST_P(CommandFault, FailsAndKeepsWhatWasDecoded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CommandFault,
-    testing::Values(FaultRow{"Silent", WithFault(sim::Fault::Silent)},
-                    FaultRow{"WrongChecksum", WithFault(sim::Fault::WrongChecksum)},
-                    FaultRow{"WrongAddress", WithFault(sim::Fault::WrongAddress)},
-                    FaultRow{"WrongEcho", WithFault(sim::Fault::WrongEcho)},
-                    FaultRow{"WrongLength", WithFault(sim::Fault::WrongLength)},
-                    FaultRow{"BadTrailer", WithFault(sim::Fault::BadTrailer)},
-                    FaultRow{"Truncated", WithFault(sim::Fault::Truncated)},
-                    // 300 bytes at once: the read fills all 256 and that is no answer.
-                    FaultRow{"Oversize", WithFault(sim::Fault::Oversize)},
-                    // The read ends in the pause and holds half an answer.
-                    FaultRow{"SplitBy40ms", Split(4, 40)}, FaultRow{"LaterThanTheReadLimit", Delay(600)},
-                    FaultRow{"StrayInFront", Stray({0x55, 0x10})},
-                    // Leading zeros leave the checksum as it is; the address byte catches them.
-                    FaultRow{"StrayZeroInFront", Stray({0x00})}),
+    testing::Values(
+        FaultRow{"Silent", WithFault(sim::Fault::Silent), CommandFrame::TFault::NoAnswer},
+        FaultRow{"WrongChecksum", WithFault(sim::Fault::WrongChecksum), CommandFrame::TFault::Checksum},
+        FaultRow{"WrongAddress", WithFault(sim::Fault::WrongAddress), CommandFrame::TFault::WrongAddress},
+        FaultRow{"WrongEcho", WithFault(sim::Fault::WrongEcho), CommandFrame::TFault::WrongCommand},
+        // GetParam takes any length, but not one that promises more than came.
+        FaultRow{"WrongLength", WithFault(sim::Fault::WrongLength), CommandFrame::TFault::LengthBeyondData},
+        FaultRow{"BadTrailer", WithFault(sim::Fault::BadTrailer), CommandFrame::TFault::Trailer},
+        FaultRow{"Truncated", WithFault(sim::Fault::Truncated), CommandFrame::TFault::TooShort},
+        // 300 bytes at once: the read fills all 256 and that is no answer.
+        FaultRow{"Oversize", WithFault(sim::Fault::Oversize), CommandFrame::TFault::Overrun},
+        // The read ends in the pause and holds half an answer.
+        FaultRow{"SplitBy40ms", Split(4, 40), CommandFrame::TFault::TooShort},
+        FaultRow{"LaterThanTheReadLimit", Delay(600), CommandFrame::TFault::NoAnswer},
+        FaultRow{"StrayInFront", Stray({0x55, 0x10}), CommandFrame::TFault::Checksum},
+        // Leading zeros leave the checksum as it is; the address byte catches them.
+        FaultRow{"StrayZeroInFront", Stray({0x00}), CommandFrame::TFault::WrongAddress}),
     [](const auto& row) { return row.param.Name; });
 
 TEST_F(CommandLine, AnswersWithinTheReadRulesAreTaken) {
@@ -519,6 +527,7 @@ TEST_F(CommandLine, EnterUpdateModeNeedsTenCharacters) {
         Commands.EnterUpdateMode();
         EXPECT_FALSE(Commands.Ok) << serial;
         EXPECT_EQ(Commands.State, 6) << serial;
+        EXPECT_EQ(Commands.LastFailure.Verdict.Fault, CommandFrame::TFault::NotSent) << serial;
     }
     // Nothing went out: the only frame the controller sees is the state request after them.
     Commands.GetState();
@@ -553,8 +562,10 @@ protected:
 };
 
 TEST_F(SetConfigTest, WritesInOrderAndSwitchesAddressAfterSide1) {
-    Commands.SetConfig();
+    std::vector<uint8_t> written;
+    Commands.SetConfig([&written](uint8_t Id) { written.push_back(Id); });
     ASSERT_TRUE(Commands.Ok);
+    EXPECT_EQ(written, (std::vector<uint8_t>{3, 4, 5, 6, 7, 8, 9, 10, 1, 2}));
     const std::vector<std::pair<uint8_t, uint8_t>> sent{{1, 3}, {1, 4}, {1, 5},  {1, 6}, {1, 7},
                                                         {1, 8}, {1, 9}, {1, 10}, {1, 1}, {7, 2}};
     EXPECT_EQ(AddressesAndIds(), sent);
@@ -588,6 +599,7 @@ struct StopRow {
     sim::Fault Fault;
     int32_t AddressAfter;
     size_t Announcements;
+    uint8_t FailedId;
 };
 
 void PrintTo(const StopRow& row, std::ostream* os) {
@@ -598,8 +610,14 @@ class SetConfigStop : public SetConfigTest, public testing::WithParamInterface<S
 
 TEST_P(SetConfigStop, StopsAtTheFirstFailure) {
     FaultOn(GetParam().FailingExchange, GetParam().Fault);
-    Commands.SetConfig();
+    std::vector<uint8_t> written;
+    Commands.SetConfig([&written](uint8_t Id) { written.push_back(Id); });
     EXPECT_FALSE(Commands.Ok);
+    // Told every parameter written before the one that failed, and that one only as the failure.
+    const std::vector<uint8_t> order{3, 4, 5, 6, 7, 8, 9, 10, 1, 2};
+    EXPECT_EQ(written, std::vector<uint8_t>(order.begin(), order.begin() + GetParam().FailingExchange - 1));
+    EXPECT_EQ(Commands.LastFailure.Command, 0x10);
+    EXPECT_EQ(Commands.LastFailure.Parameter, GetParam().FailedId);
     EXPECT_EQ(Commands.State, 6);
     EXPECT_EQ(Sim.ReceivedFrames().size(), static_cast<size_t>(GetParam().FailingExchange));
     EXPECT_EQ(Commands.Address, GetParam().AddressAfter);
@@ -607,13 +625,13 @@ TEST_P(SetConfigStop, StopsAtTheFirstFailure) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SetConfigStop,
-                         testing::Values(StopRow{"FirstSetting", 1, sim::Fault::Silent, 1, 0},
+                         testing::Values(StopRow{"FirstSetting", 1, sim::Fault::Silent, 1, 0, 3},
                                          // Only the address answers are taken from anyone.
                                          StopRow{"LastSettingFromElsewhere", 8, sim::Fault::WrongAddress, 1,
-                                                 0},
-                                         StopRow{"Side1Address", 9, sim::Fault::WrongChecksum, 1, 0},
+                                                 0, 10},
+                                         StopRow{"Side1Address", 9, sim::Fault::WrongChecksum, 1, 0, 1},
                                          // Side 1 already moved: the new address stays.
-                                         StopRow{"Side2Address", 10, sim::Fault::Silent, 7, 1}),
+                                         StopRow{"Side2Address", 10, sim::Fault::Silent, 7, 1, 2}),
                          [](const auto& row) { return row.param.Name; });
 
 } // namespace

@@ -1,9 +1,9 @@
 // Both protocols and the firmware update through the kernel's real serial drivers.
 
 #include "firmware/FirmwareImage.h"
-#include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
+#include "service/FirmwarePage.h"
 #include "sim/SimImage.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
@@ -73,10 +73,10 @@ TEST_P(ProtocolTest, FirmwareArrivesByteForByte) {
     ScriptedWindow::TScriptedWindow window;
     const uint32_t seed = line.Ftdi ? 2 : 1;
     const auto body = SimImage::PatternBody(kBodyBytes, seed);
-    FirmwareUpdate::TImageState image =
+    FirmwareImage::TImageState image =
         FirmwareImage::CheckImage(SimImage::MakeImageFile(kBodyBytes, kValue16, body)).Image;
 
-    FirmwareUpdate::StartUpdate(image, commands, engine, window);
+    FirmwarePage::StartUpdate(image, commands, engine, window);
 
     EXPECT_EQ(window.Messages,
               (std::vector<ScriptedWindow::TMessage>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));

@@ -2,9 +2,9 @@
 // come back.
 
 #include "firmware/FirmwareImage.h"
-#include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
+#include "service/FirmwarePage.h"
 #include "sim/SimImage.h"
 #include "tests/qemu/GuestLine.h"
 #include "tests/qemu/HostLink.h"
@@ -50,13 +50,13 @@ TEST(UnplugTest, AdapterPulledDuringTransferEndsItAndTheOpenFails) {
         uDispenser::TDispenserLL engine(kLinkAddress, 1, *port, 1000);
         ScriptedWindow::TScriptedWindow window;
         const auto body = SimImage::PatternBody(kBodyBytes, 3);
-        FirmwareUpdate::TImageState image =
+        FirmwareImage::TImageState image =
             FirmwareImage::CheckImage(SimImage::MakeImageFile(kBodyBytes, 0x1234, body)).Image;
         ASSERT_EQ(HostLink::Ask("pull " + GuestLine::kAdapter.Far + " " + std::to_string(kPullAfterBytes)),
                   "armed");
 
         auto update = std::async(std::launch::async,
-                                 [&] { FirmwareUpdate::StartUpdate(image, commands, engine, window); });
+                                 [&] { FirmwarePage::StartUpdate(image, commands, engine, window); });
         if (update.wait_for(kUpdateEnds) != std::future_status::ready) {
             // A hung transfer cannot be abandoned; the host sees this test never finish.
             std::puts("The update still runs after the adapter was pulled");

@@ -4,6 +4,8 @@
 #include "serial/Termios2.h"
 
 #include "IoctlLog.h"
+#include "sim/Simulator.h"
+#include "tests/support/LineContract.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/PtyPeer.h"
 
@@ -76,25 +78,6 @@ protected:
     PtyPeer peer;
     std::unique_ptr<MyCOMM::TZMyComm> port;
 };
-
-TEST_F(LineTest, NothingArrivingReturnsZeroAtTheTotalLimit) {
-    const auto start = Clock::now();
-    EXPECT_TRUE(ReadOnce(*port).empty());
-    const auto elapsed = MsSince(start);
-    EXPECT_GE(elapsed, 500);
-    EXPECT_LT(elapsed, 900);
-}
-
-TEST_F(LineTest, LongBurstComesAsCountThenTheRest) {
-    Bytes burst = Pattern(300);
-    peer.Send(burst);
-    const Bytes first = ReadOnce(*port);
-    const Bytes second = ReadOnce(*port);
-    ASSERT_EQ(first.size(), 256u);
-    ASSERT_EQ(second.size(), 44u);
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), burst.begin()));
-    EXPECT_TRUE(std::equal(second.begin(), second.end(), burst.begin() + 256));
-}
 
 TEST_F(LineTest, QueuedBytesAreTakenEvenWhenTheLimitHasPassed) {
     peer.Send(Pattern(100));
@@ -293,50 +276,59 @@ TEST_F(LineTest, DtrAndRtsAreOffAfterOpening) {
     EXPECT_EQ(lines & (TIOCM_DTR | TIOCM_RTS), 0);
 }
 
-// An answer with a pause in its middle: a pause longer than the 25 ms interval splits it.
-struct PauseCase {
-    int pauseMs;
-    size_t reads;
+// The line contract on a pseudo-terminal, with the simulated controller of the test program at its
+// far end: a fresh controller and line for every attempt.
+class TPtyFarEnd final : public LineContract::TFarEnd {
+public:
+    MyCOMM::TZMyComm* Arrange(const LineContract::TRow& Row) override {
+        using LineContract::TFar;
+        port.reset();
+        sim::Options options;
+        if (Row.Far == TFar::SlowAnswer)
+            options.PaceBitsPerSecond = 2400;
+        simulator = std::make_unique<sim::Simulator>(options);
+        port = LineContract::OpenPort(simulator->PortPath(), Row.Far == TFar::SlowAnswer ? 2400 : 9600);
+        sent.reset();
+        sim::Rule rule;
+        switch (Row.Far) {
+        case TFar::Nothing:
+            break;
+        case TFar::Burst:
+            sent = Pattern(Row.Bytes);
+            simulator->SendRaw(*sent);
+            break;
+        case TFar::PausedAnswer:
+            rule.SplitAfter = static_cast<int>(Row.Bytes);
+            rule.SplitPauseMs = Row.PauseMs;
+            simulator->AddRule(rule);
+            LineContract::Ask(*port);
+            break;
+        case TFar::SlowAnswer:
+            rule.fault = sim::Fault::Oversize;
+            simulator->AddRule(rule);
+            LineContract::Ask(*port);
+            break;
+        }
+        return port.get();
+    }
+    std::optional<Bytes> Sent() const override { return sent; }
+
+private:
+    std::unique_ptr<sim::Simulator> simulator;
+    std::unique_ptr<MyCOMM::TZMyComm> port;
+    std::optional<Bytes> sent;
 };
 
-class PauseTest : public LineTest, public testing::WithParamInterface<PauseCase> {};
+class LineContractTest : public testing::TestWithParam<LineContract::TRow> {};
 
-// The sizes of the reads that take in a 40-byte answer pausing PauseMs after its 20th byte.
-std::vector<size_t> ReadsOfPausedAnswer(PtyPeer& Peer, MyCOMM::TZMyComm& Port, int PauseMs) {
-    const Bytes answer = Pattern(40);
-    std::thread sender([&] {
-        Peer.Send(Bytes(answer.begin(), answer.begin() + 20));
-        std::this_thread::sleep_for(std::chrono::milliseconds(PauseMs));
-        Peer.Send(Bytes(answer.begin() + 20, answer.end()));
-    });
-    std::vector<size_t> sizes;
-    Bytes all;
-    while (all.size() < answer.size()) {
-        const Bytes part = ReadOnce(Port);
-        if (part.empty())
-            break;
-        all.insert(all.end(), part.begin(), part.end());
-        sizes.push_back(part.size());
-    }
-    sender.join();
-    EXPECT_EQ(all, answer);
-    return sizes;
+TEST_P(LineContractTest, ReadsTakeWhatTheFarEndSends) {
+    TPtyFarEnd farEnd;
+    LineContract::Check(GetParam(), farEnd);
 }
 
-TEST_P(PauseTest, PauseDecidesHowManyReads) {
-    // A loaded machine may wake the reader or the sender late, which moves the pause either way;
-    // a port that gets the rule wrong never shows the expected reads, so a few attempts are fair.
-    const std::vector<size_t> expected =
-        GetParam().reads == 2 ? std::vector<size_t>{20, 20} : std::vector<size_t>{40};
-    std::vector<size_t> sizes;
-    for (int attempt = 0; attempt < 3 && sizes != expected; ++attempt)
-        sizes = ReadsOfPausedAnswer(peer, *port, GetParam().pauseMs);
-    EXPECT_EQ(sizes, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Pauses, PauseTest, testing::Values(PauseCase{40, 2}, PauseCase{10, 1}),
-                         [](const testing::TestParamInfo<PauseCase>& row) {
-                             return std::to_string(row.param.pauseMs) + "ms";
+INSTANTIATE_TEST_SUITE_P(PseudoTerminal, LineContractTest, testing::ValuesIn(LineContract::Rows(true)),
+                         [](const testing::TestParamInfo<LineContract::TRow>& Row) {
+                             return Row.param.Name;
                          });
 
 // Every byte value both ways, with 0xFF in runs and at every read boundary. Parity checking on

@@ -7,7 +7,7 @@
 namespace ScriptedWindow {
 namespace {
 
-class TScriptedProgress : public FirmwareUpdate::TProgress {
+class TScriptedProgress : public FirmwarePage::TProgress {
 public:
     TScriptedProgress(TScriptedWindow& Window, bool ShowBar) : window(Window) {
         ++window.OpenWindows;
@@ -37,7 +37,7 @@ int TScriptedWindow::ShowMessageBox(const std::string& Text, const std::string& 
     return 1;
 }
 
-std::unique_ptr<FirmwareUpdate::TProgress> TScriptedWindow::OpenProgress(bool ShowBar) {
+std::unique_ptr<FirmwarePage::TProgress> TScriptedWindow::OpenProgress(bool ShowBar) {
     return std::make_unique<TScriptedProgress>(*this, ShowBar);
 }
 

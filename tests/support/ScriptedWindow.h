@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/FirmwareUpdate.h"
+#include "service/FirmwarePage.h"
 
 namespace ScriptedWindow {
 
@@ -24,10 +24,10 @@ struct TEvent {
                          // ConfigurationRead: 1 when the read succeeded
 };
 
-class TScriptedWindow : public FirmwareUpdate::TUpdateWindow {
+class TScriptedWindow : public FirmwarePage::TUpdateWindow {
 public:
     int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override;
-    std::unique_ptr<FirmwareUpdate::TProgress> OpenProgress(bool ShowBar) override;
+    std::unique_ptr<FirmwarePage::TProgress> OpenProgress(bool ShowBar) override;
     void Pause(int Milliseconds) override;
     // Remembers whether the page would now hold a read configuration, as ConfigRead.
     void ShowConfigurationRead(bool Ok) override;

@@ -3,12 +3,14 @@
 //   ZUR_TEST_COM           a controller that answers normally
 //   ZUR_TEST_COM_OVERSIZE  one whose every answer is padded to 300 bytes sent in one burst
 //   ZUR_TEST_COM_SPLIT     one that pauses 40 ms after the first 4 bytes of every answer
+//   ZUR_TEST_COM_SPLIT_SHORT  one that pauses 10 ms there
 //   ZUR_TEST_COM_SLOW      one that pads every answer to 300 bytes and sends them at 2400 bit/s
 // A test whose port is not named is skipped.
 
 #include "protocol/CommandFrame.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "tests/support/LineContract.h"
 #include "tests/windows/HandleCount.h"
 #include "tests/windows/ImportHook.h"
 #include "tests/windows/WineHost.h"
@@ -41,12 +43,6 @@ constexpr int kAnswerCount = 256;
 constexpr uint8_t kControllerAddress = 1; // the simulator's default side-1 address
 constexpr uint8_t kGetParam = 0x0F;
 constexpr uint8_t kParamAddr1 = 1;
-// The oversize controller pads each answer to this many bytes.
-constexpr size_t kOversizeAnswer = 300;
-// The split controller pauses after this many bytes of each answer.
-constexpr size_t kSplitAfter = 4;
-// At 2400 bit/s a character of 11 bits takes 4.6 ms: no more than this many arrive in 500 ms.
-constexpr size_t kMostCharactersIn500MsAt2400 = 110;
 
 std::optional<std::string> PortFromEnvironment(const char* Variable) {
     const char* name = std::getenv(Variable);
@@ -114,14 +110,6 @@ TEST_F(ComLineTest, ExchangeOfNobodyFailsAfterTheReadLimit) {
     EXPECT_FALSE(commands.Ok);
     EXPECT_EQ(commands.State, 6);
     EXPECT_GE(MsSince(start), 500);
-}
-
-TEST_F(ComLineTest, NothingArrivingReturnsZeroAtTheTotalLimit) {
-    const auto start = Clock::now();
-    EXPECT_TRUE(ReadOnce(*port).empty());
-    const auto elapsed = MsSince(start);
-    EXPECT_GE(elapsed, 500);
-    EXPECT_LT(elapsed, 900);
 }
 
 TEST_F(ComLineTest, WriteOfNothingIsNoFailure) {
@@ -242,46 +230,45 @@ const TLineRow kLineRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, LineSettingsTest, testing::ValuesIn(kLineRows),
                          [](const testing::TestParamInfo<TLineRow>& row) { return row.param.Name; });
 
-TEST(ComLineBurstTest, LongBurstComesAsCountThenTheRest) {
-    const auto name = PortFromEnvironment("ZUR_TEST_COM_OVERSIZE");
-    if (!name)
-        GTEST_SKIP() << "ZUR_TEST_COM_OVERSIZE names no port";
-    const auto port = OpenPort(*name);
-    const Bytes request = GetParamFrame(kParamAddr1);
-    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
-    EXPECT_EQ(ReadOnce(*port).size(), static_cast<size_t>(kAnswerCount));
-    EXPECT_EQ(ReadOnce(*port).size(), kOversizeAnswer - kAnswerCount);
+// The line contract on COM ports, with a simulator of its own behind the port of each row: a
+// burst is the oversize controller's padded answer, the answers come from the split and slow ones.
+class TComFarEnd final : public LineContract::TFarEnd {
+public:
+    MyCOMM::TZMyComm* Arrange(const LineContract::TRow& Row) override {
+        using LineContract::TFar;
+        port.reset();
+        const char* variable = Row.Far == TFar::Nothing       ? "ZUR_TEST_COM"
+                               : Row.Far == TFar::Burst       ? "ZUR_TEST_COM_OVERSIZE"
+                               : Row.Far == TFar::SlowAnswer  ? "ZUR_TEST_COM_SLOW"
+                               : Row.PauseMs >= kSplitPauseMs ? "ZUR_TEST_COM_SPLIT"
+                                                              : "ZUR_TEST_COM_SPLIT_SHORT";
+        const auto name = PortFromEnvironment(variable);
+        // The simulators pause after 4 bytes, 40 or 10 ms.
+        if (!name || (Row.Far == TFar::PausedAnswer && Row.Bytes != kSplitAfter))
+            return nullptr;
+        port = LineContract::OpenPort(*name, Row.Far == TFar::SlowAnswer ? 2400 : 9600);
+        if (Row.Far != TFar::Nothing)
+            LineContract::Ask(*port);
+        return port.get();
+    }
+
+private:
+    static constexpr size_t kSplitAfter = 4;
+    static constexpr int kSplitPauseMs = 40;
+    std::unique_ptr<MyCOMM::TZMyComm> port;
+};
+
+class ComLineContractTest : public testing::TestWithParam<LineContract::TRow> {};
+
+TEST_P(ComLineContractTest, ReadsTakeWhatTheFarEndSends) {
+    TComFarEnd farEnd;
+    LineContract::Check(GetParam(), farEnd);
 }
 
-TEST(ComLinePauseTest, PauseInTheAnswerEndsTheRead) {
-    const auto name = PortFromEnvironment("ZUR_TEST_COM_SPLIT");
-    if (!name)
-        GTEST_SKIP() << "ZUR_TEST_COM_SPLIT names no port";
-    const auto port = OpenPort(*name);
-    const Bytes request = GetParamFrame(kParamAddr1);
-    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
-    EXPECT_EQ(ReadOnce(*port).size(), kSplitAfter);
-    const Bytes rest = ReadOnce(*port);
-    ASSERT_FALSE(rest.empty());
-    EXPECT_EQ(rest.back(), 0xFF);
-}
-
-TEST(ComLineSlowTest, ContinuousSlowAnswerIsCutAtTheTotalLimit) {
-    const auto name = PortFromEnvironment("ZUR_TEST_COM_SLOW");
-    if (!name)
-        GTEST_SKIP() << "ZUR_TEST_COM_SLOW names no port";
-    const auto port = OpenPort(*name, 2400);
-    const Bytes request = GetParamFrame(kParamAddr1);
-    ASSERT_FALSE(port->WriteAll(request.data(), static_cast<int>(request.size())));
-    const auto start = Clock::now();
-    const size_t first = ReadOnce(*port).size();
-    const auto elapsed = MsSince(start);
-    EXPECT_GE(elapsed, 500);
-    EXPECT_LT(elapsed, 900);
-    EXPECT_GT(first, 0u);
-    EXPECT_LE(first, kMostCharactersIn500MsAt2400);
-    EXPECT_FALSE(ReadOnce(*port).empty()); // the answer goes on
-}
+INSTANTIATE_TEST_SUITE_P(ComPorts, ComLineContractTest, testing::ValuesIn(LineContract::Rows(true)),
+                         [](const testing::TestParamInfo<LineContract::TRow>& Row) {
+                             return Row.param.Name;
+                         });
 
 // The flag word goes into the device-control block whole, bit for bit, as SetCommState receives
 // it: the pseudo-terminal behind the port could not show parity checking, DTR and RTS control or

@@ -1,4 +1,4 @@
-#include "firmware/AnsiText.h"
+#include "service/AnsiText.h"
 
 #include <windows.h>
 

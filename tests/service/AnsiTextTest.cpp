@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "firmware/AnsiText.h"
+#include "service/AnsiText.h"
 
 namespace {
 
@@ -28,6 +28,17 @@ TEST(AnsiToWideTest, EveryUpperByteHasItsOwnCharacter) {
     EXPECT_EQ(std::count_if(wide.begin(), wide.end(), [](char16_t c) { return c < 0x80; }), 0);
     std::sort(wide.begin(), wide.end());
     EXPECT_EQ(std::adjacent_find(wide.begin(), wide.end()), wide.end());
+}
+
+TEST(Utf16Test, ConvertsTheToolsOwnTexts) {
+    EXPECT_EQ(AnsiText::Utf16(""), u"");
+    EXPECT_EQ(AnsiText::Utf16("Идет выполнение операции..."), u"Идет выполнение операции...");
+    EXPECT_EQ(AnsiText::Utf16("ТРК №1 \u00e9"), u"ТРК №1 \u00e9");
+    // A byte that starts no character, and a character cut short, each stand for U+FFFD.
+    EXPECT_EQ(AnsiText::Utf16("a\xFF"
+                              "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(AnsiText::Utf16("a\xD0"), u"a\uFFFD");
 }
 
 } // namespace

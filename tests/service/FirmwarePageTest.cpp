@@ -7,10 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "firmware/FirmwareImage.h"
-#include "firmware/FirmwareUpdate.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "service/FirmwarePage.h"
+#include "service/FirmwareUpdate.h"
 #include "sim/SimImage.h"
 #include "sim/Simulator.h"
 #include "tests/support/ScriptedWindow.h"
@@ -56,7 +57,7 @@ protected:
     }
 
     // An accepted image whose 32-bit value is its body length, as the controller expects.
-    static FirmwareUpdate::TImageState ImageOf(const std::vector<uint8_t>& Body, uint16_t Value16 = 0xBEEF) {
+    static FirmwareImage::TImageState ImageOf(const std::vector<uint8_t>& Body, uint16_t Value16 = 0xBEEF) {
         return FirmwareImage::CheckImage(MakeImageFile(static_cast<uint32_t>(Body.size()), Value16, Body))
             .Image;
     }
@@ -90,12 +91,12 @@ TEST_F(FirmwareUpdateTest, WholeImageArrivesByteForByteAfterARejectedFile) {
     auto bad = MakeImageFile(4000, 0x5AA5, PatternBody(4000, 12));
     bad[100] ^= 0x40;
     const TempFile::TTempFile rejected("whole-bad.bin", bad);
-    FirmwareUpdate::TImageState image;
-    ASSERT_TRUE(FirmwareImage::AcceptImageFile(good.Path(), image, *window));
-    ASSERT_FALSE(FirmwareImage::AcceptImageFile(rejected.Path(), image, *window));
+    FirmwareImage::TImageState image;
+    ASSERT_TRUE(FirmwarePage::AcceptImageFile(good.Path(), image, *window));
+    ASSERT_FALSE(FirmwarePage::AcceptImageFile(rejected.Path(), image, *window));
     window->Messages.clear();
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     const sim::ReceivedImage received = simulator->Image();
@@ -115,9 +116,9 @@ TEST_F(FirmwareUpdateTest, WholeImageArrivesByteForByteAfterARejectedFile) {
 }
 
 TEST_F(FirmwareUpdateTest, WindowsTextsAndPauseComeInTheirOrder) {
-    FirmwareUpdate::TImageState image = ImageOf(PatternBody(70, 5)); // image of 76: blocks end at 39, 72, 76
+    FirmwareImage::TImageState image = ImageOf(PatternBody(70, 5)); // image of 76: blocks end at 39, 72, 76
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     const std::u16string updating = u"Идет обновление...";
     const std::vector<TEvent> expected = {
@@ -147,9 +148,9 @@ TEST_F(FirmwareUpdateTest, WindowsTextsAndPauseComeInTheirOrder) {
 }
 
 TEST_F(FirmwareUpdateTest, EmptyBodySendsTheStartAndNoBlockAndSaysNothing) {
-    FirmwareUpdate::TImageState image = ImageOf({});
+    FirmwareImage::TImageState image = ImageOf({});
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_TRUE(window->Messages.empty());
     EXPECT_TRUE(simulator->Image().Started);
@@ -164,9 +165,9 @@ TEST_F(FirmwareUpdateTest, EmptyBodySendsTheStartAndNoBlockAndSaysNothing) {
 
 TEST_F(FirmwareUpdateTest, ThirtyFourBytesGoAsThirtyThreeAndOne) {
     const std::vector<uint8_t> body(34, 0xFA); // every byte is stuffed on the wire
-    FirmwareUpdate::TImageState image = ImageOf(body, 0x10FA);
+    FirmwareImage::TImageState image = ImageOf(body, 0x10FA);
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     EXPECT_EQ(simulator->Image().BlockSizes, (std::vector<size_t>{33, 1}));
@@ -178,10 +179,10 @@ TEST_F(FirmwareUpdateTest, ThirtyFourBytesGoAsThirtyThreeAndOne) {
 TEST_F(FirmwareUpdateTest, ControllerAlreadyInUpdateModeIsNotPrepared) {
     simulator->SetUpdateMode(true);
     const std::vector<uint8_t> body = PatternBody(100, 21);
-    FirmwareUpdate::TImageState image = ImageOf(body);
+    FirmwareImage::TImageState image = ImageOf(body);
     window->ConfigRead = true;
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     EXPECT_EQ(simulator->Image().Body, body);
@@ -315,9 +316,9 @@ TEST_P(UpdateTxTest, FramesCarryTheirTxNumbers) {
     simulator->SetUpdateMode(true);
     for (const sim::Rule& rule : GetParam().Rules)
         simulator->AddRule(rule);
-    FirmwareUpdate::TImageState image = ImageOf(PatternBody(GetParam().BodyBytes, 9));
+    FirmwareImage::TImageState image = ImageOf(PatternBody(GetParam().BodyBytes, 9));
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{GetParam().Outcome});
     EXPECT_EQ(LinkFrames(), GetParam().Frames);
@@ -335,9 +336,9 @@ TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock)
     simulator->SetUpdateMode(true);
     simulator->AddRule(Naks(4, 4)); // the second block
     const std::vector<uint8_t> body = PatternBody(100, 8);
-    FirmwareUpdate::TImageState image = ImageOf(body); // image of 106: blocks end at 39, 72, 105, 106
+    FirmwareImage::TImageState image = ImageOf(body); // image of 106: blocks end at 39, 72, 105, 106
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kUpdateFailed});
     EXPECT_EQ(window->BarStates(), (std::vector<int>{0, 36, 67}));
@@ -349,7 +350,7 @@ TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock)
     simulator->ClearRules();
     simulator->ClearReceived();
     window->Messages.clear();
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kSuccess});
     const auto secondRun = simulator->ReceivedFrames();
@@ -361,9 +362,9 @@ TEST_F(FirmwareUpdateTest, FailedBlockStopsAndTheNextRunStartsFromTheFirstBlock)
 }
 
 TEST_F(FirmwareUpdateTest, NoImageChosenSendsNothing) {
-    FirmwareUpdate::TImageState image;
+    FirmwareImage::TImageState image;
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, std::vector<TMessage>{kNoImage});
     EXPECT_EQ(window->Events.size(), 1u); // the box and no window
@@ -374,10 +375,10 @@ TEST_F(FirmwareUpdateTest, ConfigurationReadFailingEndsPreparation) {
     sim::Rule garbled;
     garbled.fault = sim::Fault::WrongChecksum; // every command answer; link frames get none anyway
     simulator->AddRule(garbled);
-    FirmwareUpdate::TImageState image = ImageOf(PatternBody(66, 4));
+    FirmwareImage::TImageState image = ImageOf(PatternBody(66, 4));
     window->ConfigRead = true; // from an earlier read: cleared before this one
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     // The page reports the failed read itself; the update only tells it the outcome.
     EXPECT_EQ(window->Messages, (std::vector<TMessage>{kNoUpdateMode}));
@@ -420,9 +421,9 @@ TEST_P(EnterUpdateModeTest, IsRepeatedFifteenTimes) {
     garbled.Last = garbled.First + GetParam().Failures - 1;
     garbled.fault = sim::Fault::WrongChecksum;
     simulator->AddRule(garbled);
-    FirmwareUpdate::TImageState image = ImageOf(PatternBody(66, 4));
+    FirmwareImage::TImageState image = ImageOf(PatternBody(66, 4));
 
-    FirmwareUpdate::StartUpdate(image, *commands, *engine, *window);
+    FirmwarePage::StartUpdate(image, *commands, *engine, *window);
 
     EXPECT_EQ(window->Messages, GetParam().Messages);
     EXPECT_EQ(EnterUpdateModeFrames(), 16u);

@@ -1,7 +1,8 @@
-#include "protocol/ConfigPage.h"
+#include "service/ConfigPage.h"
 
 #include <algorithm>
-#include <utility>
+
+#include "service/Texts.h"
 
 namespace ConfigPage {
 namespace {
@@ -10,33 +11,13 @@ constexpr uint8_t kTwoDecimals = 0; // the controller's code for two decimals
 constexpr uint8_t kNoDecimals = 2;  // and for none
 constexpr int kMostDecimals = 2;    // the spin boxes' maximum
 
-// Errors bits with the texts a failed read appends, in the order they are appended.
-const std::pair<uint32_t, const char*> kReadTexts[] = {
-    {0x01, "Нет ответа, "},
-    {0x02, "Невертый номер транзакции, "},
-    {0x04, "Ошибка в ответе: "},
-    {0x08, "Ошибка CRC, "},
-    {0x10, "Неправильный адрес, "},
-    {0x20, "Ошибочная команда, "},
-    {0x40, "Неверная длинна сообщения, "},
-};
-
-// The same for a failed write: fewer bits, another order, and a comma after "Ошибка в ответе".
-const std::pair<uint32_t, const char*> kWriteTexts[] = {
-    {0x01, "Нет ответа, "},
-    {0x02, "Невертый номер транзакции, "},
-    {0x80, "Невозможно выполнить операцию в текущем состоянии, "},
-    {0x04, "Ошибка в ответе, "},
-};
-
 constexpr uint32_t kAnswerError = 0x04;
 constexpr uint32_t kWrongAddress = 0x10;
 
 template <size_t N>
-std::string BuildMessage(std::string Message, uint32_t Errors,
-                         const std::pair<uint32_t, const char*> (&Texts)[N]) {
+std::string BuildMessage(std::string Message, uint32_t Errors, const Texts::TFlagText (&FlagTexts)[N]) {
     const size_t bare = Message.size();
-    for (const auto& [bit, text] : Texts) {
+    for (const auto& [bit, text] : FlagTexts) {
         if (Errors & bit) {
             Message += text;
         }
@@ -100,15 +81,15 @@ void RecordFromPage(const TPageValues& Page, PtnLL::TCfgStruct& Cfg) {
 }
 
 std::vector<std::string> MemoLines(const PtnLL::TCfgStruct& Cfg) {
-    return {"Версия микрокода: " + Cfg.FwVersion, "Серийный номер: " + Cfg.SerialNo};
+    return {Texts::kFirmwareVersion + Cfg.FwVersion, Texts::kSerialNumber + Cfg.SerialNo};
 }
 
 std::string ReadFailureMessage(uint32_t Errors) {
-    return BuildMessage("Неудалось получить конфигурацию. ", Errors, kReadTexts);
+    return BuildMessage(Texts::kReadFailed, Errors, Texts::kReadFlagTexts);
 }
 
 std::string WriteFailureMessage(uint32_t Errors) {
-    return BuildMessage("Неудалось сохранить конфигурацию. ", Errors, kWriteTexts);
+    return BuildMessage(Texts::kWriteFailed, Errors, Texts::kWriteFlagTexts);
 }
 
 bool WriteSucceeded(bool Ok, uint32_t Errors) {
@@ -116,7 +97,8 @@ bool WriteSucceeded(bool Ok, uint32_t Errors) {
 }
 
 std::string AddressesQuestion(uint8_t First, uint8_t Second) {
-    return "Получены адреса: " + std::to_string(First) + " " + std::to_string(Second) + ". Применить адреса?";
+    return Texts::kAddressesReceived + std::to_string(First) + " " + std::to_string(Second) +
+           Texts::kApplyAddresses;
 }
 
 } // namespace ConfigPage

@@ -1,6 +1,6 @@
 #pragma once
 // The window-independent rules of the configuration page and the address query: how the record
-// and the page map onto each other, and the texts built for the user.
+// and the page map onto each other, when a write counts as done, and the texts built for the user.
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,33 @@
+#pragma once
+// What the operations hear from zur-cli while they run: Ctrl+C as the stop request, a pause that
+// ends early on it, and the update's progress on standard error.
+
+#include <cstddef>
+#include <iosfwd>
+#include <memory>
+
+#include "cli/Session.h"
+#include "service/Observer.h"
+
+namespace Progress {
+class TProgressLine;
+}
+
+namespace CliObserver {
+
+class TCliObserver : public Observer::TObserver {
+public:
+    // Progress, when given, shows the update's blocks as they go.
+    explicit TCliObserver(Session::TSession& Session, ::Progress::TProgressLine* Line = nullptr);
+
+    void Stage(Observer::TStage Stage) override;
+    void Progress(const Observer::TBlockProgress& Progress) override;
+    void Pause(int Milliseconds) override;
+    bool StopRequested() override;
+
+private:
+    Session::TSession& session;
+    ::Progress::TProgressLine* progress;
+};
+
+} // namespace CliObserver

@@ -1,0 +1,29 @@
+#include "service/Observer.h"
+
+#include <chrono>
+#include <thread>
+
+namespace Observer {
+
+void TObserver::Stage(TStage) {}
+
+void TObserver::ConfigurationRead(const Outcome::TReadOutcome&) {}
+
+void TObserver::Progress(const TBlockProgress&) {}
+
+void TObserver::Pause(int Milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
+}
+
+bool TObserver::StopRequested() {
+    return false;
+}
+
+TObserver& Quiet() {
+    // Holds no state, so one serves every caller.
+    static class TQuiet final : public TObserver {
+    } quiet;
+    return quiet;
+}
+
+} // namespace Observer

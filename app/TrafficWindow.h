@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "serial/TraceLog.h"
 #include "trace/TraceDecoder.h"
+#include "trace/TraceLog.h"
 
 class QPlainTextEdit;
 class QPushButton;

@@ -21,13 +21,13 @@
 #include "app/app_wait.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
-#include "serial/LineSettings.h"
 #include "serial/MyCOMM.h"
-#include "serial/TraceLog.h"
+#include "service/Connection.h"
 #include "service/FirmwarePage.h"
 #include "service/FirmwareUpdate.h"
 #include "service/Operations.h"
 #include "service/Texts.h"
+#include "trace/TraceLog.h"
 #include "ui_fMain.h"
 
 namespace fMain {
@@ -38,8 +38,6 @@ using ReportBox::IdOk;
 using ReportBox::MbOk;
 using ReportBox::MbOkCancel;
 using ReportBox::ShowMessageBox;
-
-using namespace LineSettings;
 
 // The traffic window keeps this many of the latest writes and reads: a firmware update of 64 KiB
 // makes about 4000.
@@ -223,14 +221,13 @@ void TForm1::bOpenCloseClick() {
         return;
     }
     try {
-        CommPort = std::make_unique<MyCOMM::TZMyComm>(portName.toStdString(), speed, kQueueSize, kQueueSize,
-                                                      kDcbFlags, kOddParity, kOneStopBit, kByteSize);
-        CommPort->SetTimeouts(kReadInterval, 0, kReadTotal, kWritePerByte, kWriteTotal);
+        const Connection::TSettings settings{
+            .Port = portName.toStdString(), .Speed = speed, .Address = ui->vTRKAddr->Value()};
+        CommPort = Connection::OpenPort(settings);
         CommPort->Tap = TrafficLog.get();
-        Commands = std::make_unique<PtnLL::TPtnLL>(ui->vTRKAddr->Value(), *CommPort);
+        Commands = Connection::MakeCommands(settings, *CommPort);
         Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
-        Engine = std::make_unique<uDispenser::TDispenserLL>(
-            uDispenser::kLoaderAddress, uDispenser::kLoaderNozzles, *CommPort, uDispenser::kLoaderTimerMs);
+        Engine = Connection::MakeEngine(*CommPort);
         Engine->OnCrcMismatch = [](const std::string& Text) { ReportBox::ShowOwnerlessBox(Text, "", MbOk); };
     } catch (...) {
         Engine.reset();

@@ -54,8 +54,8 @@ void ReportSpreads(benchmark::State& State, const Gaps& Exchanges, const std::ve
     State.counters["sim_late_us_p99"] = pacing.P99Us;
 }
 
-void TWriteStamps::Record(LineTrace::TDirection Direction, std::span<const uint8_t>, LineTrace::TEnd) {
-    if (Direction == LineTrace::TDirection::Tx)
+void TWriteStamps::Record(LineTap::TDirection Direction, std::span<const uint8_t>, LineTap::TEnd) {
+    if (Direction == LineTap::TDirection::Tx)
         Ends.push_back(std::chrono::steady_clock::now());
 }
 

@@ -37,9 +37,9 @@ double ThreadCpuUs();
 double ProcessCpuUs();
 
 // Set on the tool's port: when each of its writes ended.
-class TWriteStamps : public LineTrace::TLineTap {
+class TWriteStamps : public LineTap::TLineTap {
 public:
-    void Record(LineTrace::TDirection Direction, std::span<const uint8_t>, LineTrace::TEnd) override;
+    void Record(LineTap::TDirection Direction, std::span<const uint8_t>, LineTap::TEnd) override;
     std::vector<std::chrono::steady_clock::time_point> Ends;
 };
 

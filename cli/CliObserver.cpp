@@ -13,8 +13,8 @@ constexpr auto kPauseStep = std::chrono::milliseconds(10); // how soon a pause n
 
 } // namespace
 
-TCliObserver::TCliObserver(Session::TSession& Session, ::Progress::TProgressLine* Line)
-    : session(Session), progress(Line) {}
+TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress)
+    : connection(Line), progress(Progress) {}
 
 void TCliObserver::Stage(Observer::TStage Stage) {
     if (progress && Stage == Observer::TStage::Transferring)
@@ -29,12 +29,12 @@ void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
 void TCliObserver::Pause(int Milliseconds) {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(Milliseconds);
-    while (!session.Stopped() && Clock::now() < end)
+    while (!connection.Stopped() && Clock::now() < end)
         std::this_thread::sleep_for(std::min<Clock::duration>(kPauseStep, end - Clock::now()));
 }
 
 bool TCliObserver::StopRequested() {
-    return session.Stopped();
+    return connection.Stopped();
 }
 
 } // namespace CliObserver

@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <memory>
 
-#include "cli/Session.h"
+#include "service/Connection.h"
 #include "service/Observer.h"
 
 namespace Progress {
@@ -18,7 +18,7 @@ namespace CliObserver {
 class TCliObserver : public Observer::TObserver {
 public:
     // Progress, when given, shows the update's blocks as they go.
-    explicit TCliObserver(Session::TSession& Session, ::Progress::TProgressLine* Line = nullptr);
+    explicit TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress = nullptr);
 
     void Stage(Observer::TStage Stage) override;
     void Progress(const Observer::TBlockProgress& Progress) override;
@@ -26,7 +26,7 @@ public:
     bool StopRequested() override;
 
 private:
-    Session::TSession& session;
+    Connection::TConnection& connection;
     ::Progress::TProgressLine* progress;
 };
 

@@ -13,9 +13,9 @@
 
 namespace ConfigCommands {
 
-int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command) {
-    CliObserver::TCliObserver front(Session);
-    const Outcome::TReadOutcome read = Operations::ReadConfiguration(Session.Commands(), front);
+int Read(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command) {
+    CliObserver::TCliObserver front(Line);
+    const Outcome::TReadOutcome read = Operations::ReadConfiguration(Line.Commands(), front);
     if (!read.Succeeded())
         return Failure::Report(Out, read, Texts::kReadFailed + Texts::Reason(read.Reason));
     const std::string text = ConfigFile::Encode(read.Record);
@@ -33,13 +33,13 @@ int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TComma
     return ExitCodes::Success;
 }
 
-int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command,
+int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command,
           const ConfigFile::TConfig& Config) {
     using TStep = Outcome::TRestoreOutcome::TStep;
-    CliObserver::TCliObserver front(Session);
+    CliObserver::TCliObserver front(Line);
     const std::optional<std::string> guard = Command.AnyController ? std::nullopt : Config.SerialNumber;
     const Outcome::TRestoreOutcome restore =
-        Operations::RestoreConfiguration(Session.Commands(), Config.Page, guard, front);
+        Operations::RestoreConfiguration(Line.Commands(), Config.Page, guard, front);
     switch (restore.Step) {
     case TStep::Read:
         return Failure::Report(Out, restore, Texts::kReadFailed + Texts::Reason(restore.Reason));

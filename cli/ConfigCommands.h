@@ -4,17 +4,17 @@
 #include "cli/ConfigFile.h"
 #include "cli/Options.h"
 #include "cli/Output.h"
-#include "cli/Session.h"
+#include "service/Connection.h"
 
 namespace ConfigCommands {
 
 // The read with its repeats; the configuration goes to Command.File, or to standard output.
-int Read(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command);
+int Read(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command);
 
 // Config was decoded and checked before the port was opened. Reads the controller first (as the
 // window insists), refuses another controller's file unless Command.AnyController, writes, reads
 // back and reports every field that differs.
-int Write(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command,
+int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command,
           const ConfigFile::TConfig& Config);
 
 } // namespace ConfigCommands

@@ -24,14 +24,14 @@ int Ports(Output::TOutput& Out) {
     return ExitCodes::Success;
 }
 
-int Addresses(Session::TSession& Session, Output::TOutput& Out, const Options::TCommand& Command) {
-    CliObserver::TCliObserver front(Session);
-    const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(Session.Commands(), front);
+int Addresses(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command) {
+    CliObserver::TCliObserver front(Line);
+    const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(Line.Commands(), front);
     if (!addresses.Succeeded())
         return Failure::Report(Out, addresses,
                                std::string(Texts::kNoAddresses) + " " + Texts::Reason(addresses.Reason));
     if (Command.Apply)
-        Session.Commands().Address = addresses.First;
+        Line.Commands().Address = addresses.First;
     Out.Text(Texts::kAddressesReceived + std::to_string(addresses.First) + " " +
              std::to_string(addresses.Second) + "." +
              (Command.Apply ? " Address " + std::to_string(addresses.First) + " is used from here on." : ""));
@@ -39,9 +39,9 @@ int Addresses(Session::TSession& Session, Output::TOutput& Out, const Options::T
     return ExitCodes::Success;
 }
 
-int State(Session::TSession& Session, Output::TOutput& Out) {
-    CliObserver::TCliObserver front(Session);
-    const Outcome::TStateOutcome state = Operations::RequestState(Session.Commands(), front);
+int State(Connection::TConnection& Line, Output::TOutput& Out) {
+    CliObserver::TCliObserver front(Line);
+    const Outcome::TStateOutcome state = Operations::RequestState(Line.Commands(), front);
     if (!state.Succeeded())
         return Failure::Report(Out, state, Texts::kStateFailed + Texts::Reason(state.Reason));
     char errors[8];

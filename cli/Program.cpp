@@ -13,12 +13,12 @@
 #include "cli/Interrupt.h"
 #include "cli/LineCommands.h"
 #include "cli/Output.h"
-#include "cli/Session.h"
 #include "cli/UpdateCommand.h"
 #include "serial/MyCOMM.h"
 #include "serial/SystemPath.h"
-#include "serial/TraceFile.h"
+#include "service/Connection.h"
 #include "service/Texts.h"
+#include "trace/TraceFile.h"
 
 namespace Program {
 namespace {
@@ -64,21 +64,21 @@ std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& F
     return std::nullopt;
 }
 
-int RunCommand(const Options::TCommand& Command, std::size_t Position, Session::TSession* Session,
+int RunCommand(const Options::TCommand& Command, std::size_t Position, Connection::TConnection* Line,
                Output::TOutput& Out, TFiles& Files) {
     switch (Command.Kind) {
     case Options::TKind::Ports:
         return LineCommands::Ports(Out);
     case Options::TKind::Read:
-        return ConfigCommands::Read(*Session, Out, Command);
+        return ConfigCommands::Read(*Line, Out, Command);
     case Options::TKind::Write:
-        return ConfigCommands::Write(*Session, Out, Command, Files.Configs.at(Position));
+        return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position));
     case Options::TKind::Addresses:
-        return LineCommands::Addresses(*Session, Out, Command);
+        return LineCommands::Addresses(*Line, Out, Command);
     case Options::TKind::Update:
-        return UpdateCommand::Update(*Session, Out, Files.Images.at(Position));
+        return UpdateCommand::Update(*Line, Out, Files.Images.at(Position));
     case Options::TKind::State:
-        return LineCommands::State(*Session, Out);
+        return LineCommands::State(*Line, Out);
     case Options::TKind::Decode: {
         std::string text;
         if (auto problem = ReadText(Command.File, text))
@@ -103,17 +103,22 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
         return out.Fail(ExitCodes::Usage, *problem);
 
     const std::atomic<bool>& stopRequested = Interrupt::Install();
-    // Made before the session and gone after it, so that it sees every transfer.
+    // Made before the connection and gone after it, so that it sees every transfer.
     std::optional<LineTrace::TTraceFile> trace;
     if (!options.Trace.empty()) {
         trace.emplace(options.Trace, "zur-cli");
         if (!trace->IsOpen())
             return out.Fail(ExitCodes::Usage, options.Trace + ": " + std::strerror(errno));
     }
-    std::optional<Session::TSession> session;
+    std::optional<Connection::TConnection> connection;
     if (options.NeedsPort()) {
         try {
-            session.emplace(options, stopRequested, trace ? &*trace : nullptr);
+            connection.emplace(Connection::TSettings{.Port = options.Port,
+                                                     .Speed = options.Speed,
+                                                     .Address = options.Address,
+                                                     .Fast = options.Fast,
+                                                     .StopRequested = &stopRequested},
+                               trace ? &*trace : nullptr);
         } catch (const MyCOMM::ECommError& e) {
             std::string line = std::string(Texts::kPortUnavailable) + " " + e.what() + ": " + e.Reason();
             if (e.PermissionDenied())
@@ -122,7 +127,8 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
         }
     }
     for (std::size_t i = 0; i < options.Commands.size(); ++i) {
-        if (const int exit = RunCommand(options.Commands[i], i, session ? &*session : nullptr, out, files))
+        if (const int exit =
+                RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files))
             return exit;
     }
     return ExitCodes::Success;

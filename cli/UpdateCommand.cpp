@@ -33,15 +33,15 @@ std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TIm
     return std::nullopt;
 }
 
-int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareImage::TImageState& Image) {
+int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image) {
     const std::size_t bodyBytes = Image.FirmwareImage.size() - kHeaderBytes;
     Outcome::TUpdateOutcome update;
     double seconds = 0;
     {
         Progress::TProgressLine line(std::cerr, Progress::StandardErrorIsTerminal(), bodyBytes);
-        CliObserver::TCliObserver front(Session, &line);
+        CliObserver::TCliObserver front(Line, &line);
         const auto start = std::chrono::steady_clock::now();
-        update = FirmwareUpdate::Update(Image, Session.Commands(), Session.Engine(), front);
+        update = FirmwareUpdate::Update(Image, Line.Commands(), Line.Engine(), front);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     if (update.Result == Outcome::TResult::Interrupted)

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "cli/Output.h"
-#include "cli/Session.h"
 #include "firmware/FirmwareImage.h"
+#include "service/Connection.h"
 
 namespace UpdateCommand {
 
 // Loads and checks the image as "Выбрать файл" does; the refusal, if any, as the window words it.
 std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TImageState& Image);
 
-int Update(Session::TSession& Session, Output::TOutput& Out, FirmwareImage::TImageState& Image);
+int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image);
 
 } // namespace UpdateCommand

@@ -13,7 +13,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzTarget.h"
-#include "serial/LineTrace.h"
+#include "trace/LineTrace.h"
 #include "trace/TraceDecoder.h"
 
 namespace {

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "serial/LineTrace.h"
+namespace LineTap {
 
-namespace LineTrace {
+enum class TDirection { Tx, Rx };
+enum class TEnd { None, Count, Silence, Timeout, Failed };
 
 class TLineTap {
 public:
@@ -18,4 +19,7 @@ protected:
     ~TLineTap() = default;
 };
 
-} // namespace LineTrace
+// Why a read that returned Got of Count bytes ended, from what the port saw when it returned.
+TEnd ReadEnd(int Got, int Count, bool SilencePassed, bool TotalPassed);
+
+} // namespace LineTap

@@ -54,7 +54,7 @@ public:
     bool PurgeOnWrite = false;
     const std::string PortName;
     // When set, told every write and read after it returns; not owned. Unset, it costs one test.
-    LineTrace::TLineTap* Tap = nullptr;
+    LineTap::TLineTap* Tap = nullptr;
 
 private:
     struct Line;

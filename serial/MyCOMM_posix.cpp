@@ -256,8 +256,8 @@ int TZMyComm::Write(const void* Buffer, int Count) {
         written -= std::min(queued, written);
     }
     if (Tap)
-        Tap->Record(LineTrace::TDirection::Tx, std::span(bytes, static_cast<size_t>(written)),
-                    written < Count ? LineTrace::TEnd::Failed : LineTrace::TEnd::None);
+        Tap->Record(LineTap::TDirection::Tx, std::span(bytes, static_cast<size_t>(written)),
+                    written < Count ? LineTap::TEnd::Failed : LineTap::TEnd::None);
     return written;
 }
 
@@ -310,8 +310,8 @@ int TZMyComm::Read(void* Buffer, int Count) {
     if (Tap) {
         const Clock::time_point now = Clock::now();
         const bool silent = lastByte && interval.count() > 0 && now >= *lastByte + interval;
-        Tap->Record(LineTrace::TDirection::Rx, std::span(bytes, static_cast<size_t>(got)),
-                    LineTrace::ReadEnd(got, Count, silent, total && now >= *total));
+        Tap->Record(LineTap::TDirection::Rx, std::span(bytes, static_cast<size_t>(got)),
+                    LineTap::ReadEnd(got, Count, silent, total && now >= *total));
     }
     return got;
 }

@@ -7,6 +7,7 @@
 #include "serial/RegistryPorts.h"
 #include "serial/SystemPath.h"
 
+#include <chrono>
 #include <span>
 #include <string>
 
@@ -136,8 +137,8 @@ int TZMyComm::Write(const void* Buffer, int Count) {
     DWORD written = 0;
     WriteFile(line->handle, Buffer, static_cast<DWORD>(Count), &written, nullptr);
     if (Tap)
-        Tap->Record(LineTrace::TDirection::Tx, std::span(static_cast<const uint8_t*>(Buffer), written),
-                    written < static_cast<DWORD>(Count) ? LineTrace::TEnd::Failed : LineTrace::TEnd::None);
+        Tap->Record(LineTap::TDirection::Tx, std::span(static_cast<const uint8_t*>(Buffer), written),
+                    written < static_cast<DWORD>(Count) ? LineTap::TEnd::Failed : LineTap::TEnd::None);
     return static_cast<int>(written);
 }
 
@@ -145,7 +146,7 @@ int TZMyComm::Read(void* Buffer, int Count) {
     if (Count <= 0)
         return 0;
     DWORD got = 0;
-    const uint64_t startUs = Tap ? LineTrace::NowUs() : 0;
+    const auto start = std::chrono::steady_clock::now();
     const bool done = ReadFile(line->handle, Buffer, static_cast<DWORD>(Count), &got, nullptr);
     if (Tap) {
         // ReadFile does not say which limit ended it: a read short of the total limit was ended by
@@ -153,11 +154,14 @@ int TZMyComm::Read(void* Buffer, int Count) {
         const uint64_t limitUs =
             (uint64_t{line->readTotalMultiplier} * static_cast<uint64_t>(Count) + line->readTotalConstant) *
             1000;
-        const bool totalPassed = limitUs > 0 && LineTrace::NowUs() - startUs + kTimerTickUs >= limitUs;
+        const auto tookUs =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        const bool totalPassed =
+            limitUs > 0 && static_cast<uint64_t>(tookUs.count()) + kTimerTickUs >= limitUs;
         Tap->Record(
-            LineTrace::TDirection::Rx, std::span(static_cast<const uint8_t*>(Buffer), got),
-            done ? LineTrace::ReadEnd(static_cast<int>(got), Count, !totalPassed, totalPassed || got == 0)
-                 : LineTrace::TEnd::Failed);
+            LineTap::TDirection::Rx, std::span(static_cast<const uint8_t*>(Buffer), got),
+            done ? LineTap::ReadEnd(static_cast<int>(got), Count, !totalPassed, totalPassed || got == 0)
+                 : LineTap::TEnd::Failed);
     }
     return static_cast<int>(got);
 }

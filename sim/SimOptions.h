@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace LineTrace {
+namespace LineTap {
 class TLineTap;
 }
 
@@ -115,7 +115,7 @@ struct Options {
     std::string LinkPath; // when set, a symlink to the port is made there (replacing one)
     // When set, told every chunk the simulator reads from the line (as TX, the tool's direction)
     // and every chunk it writes (as RX); not owned, must outlive the simulator.
-    LineTrace::TLineTap* Tap = nullptr;
+    LineTap::TLineTap* Tap = nullptr;
     // Called on the simulator's thread when the last body byte of an update has come to the
     // controller with this index.
     std::function<void(size_t Controller, const ReceivedImage&)> OnImageComplete;

@@ -121,8 +121,8 @@ struct Simulator::Impl {
             const auto n = ::write(fd, bytes.data(), bytes.size());
             if (n > 0) {
                 if (options.Tap)
-                    options.Tap->Record(LineTrace::TDirection::Rx, bytes.first(static_cast<size_t>(n)),
-                                        LineTrace::TEnd::None);
+                    options.Tap->Record(LineTap::TDirection::Rx, bytes.first(static_cast<size_t>(n)),
+                                        LineTap::TEnd::None);
                 bytes = bytes.subspan(static_cast<size_t>(n));
                 continue;
             }
@@ -251,8 +251,8 @@ struct Simulator::Impl {
         const auto n = ::read(pty.Master(), chunk, sizeof chunk);
         if (n > 0) {
             if (options.Tap)
-                options.Tap->Record(LineTrace::TDirection::Tx, std::span(chunk, static_cast<size_t>(n)),
-                                    LineTrace::TEnd::None);
+                options.Tap->Record(LineTap::TDirection::Tx, std::span(chunk, static_cast<size_t>(n)),
+                                    LineTap::TEnd::None);
             pending.insert(pending.end(), chunk, chunk + n);
             lastByte = Clock::now();
             Serve();

@@ -1,10 +1,10 @@
 // zur-sim: the simulated controller as a program, for working without a dispenser.
 
-#include "serial/TraceFile.h"
 #include "serial/UniqueFd.h"
 #include "sim/SimCommandLine.h"
 #include "sim/SimImage.h"
 #include "sim/Simulator.h"
+#include "trace/TraceFile.h"
 
 #include <cerrno>
 #include <csignal>

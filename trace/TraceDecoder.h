@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "serial/LineTrace.h"
+#include "trace/LineTrace.h"
 #include "trace/ToolVerdict.h"
 #include "trace/WireFrames.h"
 

@@ -16,10 +16,9 @@
 
 #include "bench/SimTimeline.h"
 #include "cli/CliObserver.h"
-#include "cli/Options.h"
-#include "cli/Session.h"
 #include "firmware/FirmwareImage.h"
 #include "protocol/PtnLL.h"
+#include "service/Connection.h"
 #include "service/FirmwareUpdate.h"
 #include "service/Operations.h"
 #include "sim/SimImage.h"
@@ -48,12 +47,9 @@ sim::Options Paced(uint32_t Pace) {
     return options;
 }
 
-Options::TOptions LineOptions(const sim::Simulator& Sim, uint32_t Pace, bool Fast) {
-    Options::TOptions options;
-    options.Port = Sim.PortPath();
-    options.Speed = Pace;
-    options.Fast = Fast;
-    return options;
+Connection::TSettings Settings(const sim::Simulator& Sim, uint32_t Pace, bool Fast,
+                               const std::atomic<bool>& Stop) {
+    return {.Port = Sim.PortPath(), .Speed = Pace, .Fast = Fast, .StopRequested = &Stop};
 }
 
 template <typename Select>
@@ -76,7 +72,7 @@ void BM_ConfigRead(benchmark::State& state) {
     sim::Simulator simulator(Paced(pace));
     const std::atomic<bool> stop{false};
     SimTimeline::TWriteStamps writes;
-    Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);
+    Connection::TConnection session(Settings(simulator, pace, fast, stop), &writes);
     double seconds = 0, wire = 0;
     for (auto _ : state) {
         simulator.ClearReceived();
@@ -116,7 +112,7 @@ void BM_Update64KiB(benchmark::State& state) {
         sim::Simulator simulator(Paced(pace));
         const std::atomic<bool> stop{false};
         SimTimeline::TWriteStamps writes;
-        Session::TSession session(LineOptions(simulator, pace, fast), stop, &writes);
+        Connection::TConnection session(Settings(simulator, pace, fast, stop), &writes);
         FirmwareImage::TImageState image = FirmwareImage::CheckImage(file).Image;
         TTimedObserver window(session);
         const auto start = Clock::now();

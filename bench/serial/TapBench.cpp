@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include "serial/MyCOMM.h"
-#include "serial/TraceFile.h"
 #include "sim/Simulator.h"
+#include "trace/TraceFile.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ namespace {
 constexpr std::array<uint8_t, 8> kRequest{0x01, 0x0F, 0x01, 0x01, 0xF1, 0xAF, 0x03, 0xFF};
 constexpr int kReadSize = 256;
 
-struct NoTap final : LineTrace::TLineTap {
+struct NoTap final : LineTap::TLineTap {
     void Record(LineTrace::TDirection, std::span<const uint8_t>, LineTrace::TEnd) override {}
 };
 
@@ -29,7 +29,7 @@ std::string TracePath() {
     return "/tmp/zur-tap-bench-" + std::to_string(::getpid()) + ".trace";
 }
 
-void Exchanges(benchmark::State& state, LineTrace::TLineTap* Tap) {
+void Exchanges(benchmark::State& state, LineTap::TLineTap* Tap) {
     sim::Simulator simulator;
     MyCOMM::TZMyComm port(simulator.PortPath(), 9600, 256, 256, 2, 1, 0, 8);
     port.SetTimeouts(25, 0, 500, 1, 200);

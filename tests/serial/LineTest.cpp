@@ -231,18 +231,25 @@ TEST_F(LineTest, HungUpLineEndsTransfersAtOnce) {
     EXPECT_LT(MsSince(writeStart), 1000);
 }
 
+// What the port told of one transfer.
+struct Transfer {
+    LineTap::TDirection Direction = LineTap::TDirection::Tx;
+    std::vector<uint8_t> Bytes;
+    LineTap::TEnd End = LineTap::TEnd::None;
+    bool operator==(const Transfer&) const = default;
+};
+
 // Keeps what the port tells it.
-struct RecordingTap final : LineTrace::TLineTap {
-    void Record(LineTrace::TDirection Direction, std::span<const uint8_t> Data,
-                LineTrace::TEnd End) override {
+struct RecordingTap final : LineTap::TLineTap {
+    void Record(LineTap::TDirection Direction, std::span<const uint8_t> Data, LineTap::TEnd End) override {
         chunks.push_back({.Direction = Direction, .Bytes = {Data.begin(), Data.end()}, .End = End});
     }
-    std::vector<LineTrace::TChunk> chunks;
+    std::vector<Transfer> chunks;
 };
 
 TEST_F(LineTest, TapIsToldEveryTransferAndWhyEachReadEnded) {
-    using LineTrace::TDirection;
-    using LineTrace::TEnd;
+    using LineTap::TDirection;
+    using LineTap::TEnd;
     RecordingTap tap;
     port->Tap = &tap;
     const Bytes frame{0x01, 0x0F, 0x01, 0x01, 0xF1, 0xAF, 0x03, 0xFF};
@@ -254,7 +261,7 @@ TEST_F(LineTest, TapIsToldEveryTransferAndWhyEachReadEnded) {
     ReadOnce(*port, 20);
     port->Tap = nullptr;
     ReadOnce(*port, 1);
-    const std::vector<LineTrace::TChunk> expected{
+    const std::vector<Transfer> expected{
         {.Direction = TDirection::Tx, .Bytes = frame, .End = TEnd::None},
         {.Direction = TDirection::Rx, .Bytes = {1, 2, 3}, .End = TEnd::Silence},
         {.Direction = TDirection::Rx, .Bytes = {}, .End = TEnd::Timeout},

@@ -12,9 +12,9 @@
 
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
-#include "serial/TraceLog.h"
 #include "sim/Simulator.h"
 #include "trace/TraceDecoder.h"
+#include "trace/TraceLog.h"
 
 namespace {
 

@@ -22,12 +22,14 @@
 #include <string_view>
 #include <vector>
 
+#include "serial/LineTap.h"
+
 namespace LineTrace {
 
 inline constexpr const char* kHeader = "# zur-trace 1";
 
-enum class TDirection { Tx, Rx };
-enum class TEnd { None, Count, Silence, Timeout, Failed };
+using LineTap::TDirection;
+using LineTap::TEnd;
 
 struct TChunk {
     uint64_t TimeUs = 0;
@@ -45,8 +47,5 @@ uint64_t NowUs();
 std::string Format(const TChunk& Chunk);
 // The chunk of one line; nothing for a comment, a blank line or a line that is not a chunk.
 std::optional<TChunk> Parse(std::string_view Line);
-
-// Why a read that returned Got of Count bytes ended, from what the port saw when it returned.
-TEnd ReadEnd(int Got, int Count, bool SilencePassed, bool TotalPassed);
 
 } // namespace LineTrace

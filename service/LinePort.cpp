@@ -1,12 +1,12 @@
-#include "cli/LinePort.h"
+#include "service/LinePort.h"
 
 #include <algorithm>
 #include <chrono>
 #include <span>
 
-#include "cli/FrameEnd.h"
 #include "link/LinkFrame.h"
 #include "serial/LineSettings.h"
+#include "service/FrameEnd.h"
 
 namespace LinePort {
 namespace {

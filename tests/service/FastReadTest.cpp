@@ -6,11 +6,11 @@
 #include <ostream>
 #include <vector>
 
-#include "cli/FrameEnd.h"
-#include "cli/LinePort.h"
 #include "link/LinkFrame.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/PtnLL.h"
+#include "service/FrameEnd.h"
+#include "service/LinePort.h"
 #include "sim/Simulator.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/FrameEnd.h"
+#include "service/FrameEnd.h"
 
 #include "link/LinkFrame.h"
 #include "protocol/CommandFrame.h"

@@ -1,4 +1,4 @@
-#include "serial/LineTrace.h"
+#include "trace/LineTrace.h"
 
 #include <algorithm>
 #include <array>
@@ -117,16 +117,6 @@ std::optional<TChunk> Parse(std::string_view Line) {
     if (!token.empty())
         return std::nullopt;
     return chunk;
-}
-
-TEnd ReadEnd(int Got, int Count, bool SilencePassed, bool TotalPassed) {
-    if (Got >= Count)
-        return TEnd::Count;
-    if (SilencePassed && Got > 0)
-        return TEnd::Silence;
-    if (TotalPassed)
-        return TEnd::Timeout;
-    return TEnd::Failed;
 }
 
 } // namespace LineTrace

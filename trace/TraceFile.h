@@ -7,11 +7,11 @@
 #include <mutex>
 #include <string>
 
-#include "serial/LineTap.h"
+#include "trace/LineTrace.h"
 
 namespace LineTrace {
 
-class TTraceFile final : public TLineTap {
+class TTraceFile final : public LineTap::TLineTap {
 public:
     // Creates or empties Path and writes the header naming Writer. Check IsOpen.
     TTraceFile(const std::string& Path, const std::string& Writer);

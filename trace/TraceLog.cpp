@@ -1,4 +1,4 @@
-#include "serial/TraceLog.h"
+#include "trace/TraceLog.h"
 
 namespace LineTrace {
 

@@ -6,11 +6,11 @@
 #include <deque>
 #include <functional>
 
-#include "serial/LineTap.h"
+#include "trace/LineTrace.h"
 
 namespace LineTrace {
 
-class TTraceLog final : public TLineTap {
+class TTraceLog final : public LineTap::TLineTap {
 public:
     // Keeps at most Capacity chunks, dropping the oldest.
     explicit TTraceLog(std::size_t Capacity) : capacity(Capacity) {}

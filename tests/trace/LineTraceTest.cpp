@@ -1,7 +1,7 @@
 // The trace's text form: what a saved trace reads back as, and lines that are not chunks.
 #include <gtest/gtest.h>
 
-#include "serial/LineTrace.h"
+#include "trace/LineTrace.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-#include "serial/TraceFile.h"
+#include "trace/TraceFile.h"
 
 #include "serial/SystemPath.h"
+#include "trace/LineTrace.h"
 
 namespace LineTrace {
 

@@ -85,7 +85,8 @@ TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     Click("bOpenClose");
 }
 
-INSTANTIATE_TEST_SUITE_P(Shard, ConfigReadsTest, testing::Range(0, kReadShards));
+INSTANTIATE_TEST_SUITE_P(Shard, ConfigReadsTest, testing::Range(0, kReadShards),
+                         testing::PrintToStringParamName());
 
 // The core objects as the window makes them, but with a read that ends 1 ms after the last byte
 // instead of 25: at 25 ms an ACK the 31,776 blocks would take over thirteen minutes.

@@ -569,8 +569,8 @@ TEST_P(SpeedTest, LineRunsAtTheChosenSpeed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindowSpeeds, SpeedTest,
-                         testing::Values(2400u, 4800u, 7200u, 9600u, 14400u, 19200u, 38400u, 57600u,
-                                         115200u));
+                         testing::Values(2400u, 4800u, 7200u, 9600u, 14400u, 19200u, 38400u, 57600u, 115200u),
+                         testing::PrintToStringParamName());
 
 // Character format from the constructor's arguments.
 struct FormatCase {

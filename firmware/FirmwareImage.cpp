@@ -11,9 +11,8 @@
 namespace FirmwareImage {
 namespace {
 
-constexpr size_t kHeaderBytes = 6;   // ImageValue32 and ImageValue16, little-endian
 constexpr size_t kChecksumBytes = 2; // Crc16 over header and body, low byte first
-constexpr size_t kShortestFile = kHeaderBytes + kChecksumBytes;
+constexpr size_t kShortestFile = size_t{kHeaderBytes} + kChecksumBytes;
 // TransferPos is a signed 32-bit position into the image (header included); keeping it at most
 // INT32_MAX / 100 keeps TransferPos * 100 within its own range, so the percentage is exact.
 constexpr size_t kLargestImage = INT32_MAX / 100;

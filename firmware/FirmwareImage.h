@@ -8,12 +8,15 @@
 
 namespace FirmwareImage {
 
+// The header: ImageValue32 then ImageValue16, little-endian; the blocks start right after it.
+inline constexpr int32_t kHeaderBytes = 6;
+
 // The image kept by the main window between runs.
 struct TImageState {
     std::vector<uint8_t> FirmwareImage; // the file without its checksum, header included
     uint32_t ImageValue32 = 0;
     uint16_t ImageValue16 = 0;
-    int32_t TransferPos = 6; // where the next block starts: right after the header
+    int32_t TransferPos = kHeaderBytes; // where the next block starts
     bool ImageChosen = false;
 };
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "firmware/FirmwareImage.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "service/Operations.h"
@@ -18,7 +19,6 @@ using TStep = Outcome::TUpdateOutcome::TStep;
 constexpr uint8_t kLinkAddress = 255;   // the controller's link address in update mode
 constexpr uint8_t kProbeReplyBytes = 3; // a control frame: address, control byte, SF
 constexpr int32_t kTxBeforeStart = 15;  // the next frame then carries TX 1
-constexpr int32_t kFirstBlockPos = 6;   // right after ImageValue32 and ImageValue16
 
 // Tries once, then repeats up to kRepeats times while it fails, unless a stop is asked for. The
 // outcome is that of the last attempt: a controller that accepts the final repeat has done what
@@ -55,7 +55,7 @@ Outcome::TUpdateOutcome LinkFailed(TStep Step, const uDispenser::TDispenserLL& E
 class TRewind {
 public:
     explicit TRewind(int32_t& Position) : position(Position) {}
-    ~TRewind() { position = kFirstBlockPos; }
+    ~TRewind() { position = FirmwareImage::kHeaderBytes; }
     TRewind(const TRewind&) = delete;
     TRewind& operator=(const TRewind&) = delete;
 

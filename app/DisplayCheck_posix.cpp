@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "service/Texts.h"
+
 namespace DisplayCheck {
 namespace {
 
@@ -16,8 +18,7 @@ std::optional<std::string> Missing() {
     if (Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM")) {
         return std::nullopt;
     }
-    return "нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY): окно показать негде. Запустите программу "
-           "в графическом сеансе; без окна те же операции выполняет zur-cli.";
+    return Texts::kNoDisplay;
 }
 
 } // namespace DisplayCheck

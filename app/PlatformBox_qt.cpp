@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/ReportBox.h"
+#include "service/Texts.h"
 
 namespace PlatformBox {
 namespace {
@@ -23,7 +24,7 @@ int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
     }
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     if ((Flags & ReportBox::MbOkCancel) != 0) {
-        box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+        box.addButton(QMessageBox::Cancel)->setText(QString::fromUtf8(Texts::kCancel));
     }
     box.setDefaultButton(ok);
     box.exec();

@@ -341,7 +341,7 @@ void TForm1::Button5Click() {
     }
     const QString path = OpenDialog1->selectedFiles().constFirst();
     if (FirmwarePage::AcceptImageFile(path.toStdString(), Image, *FirmwareWindow)) {
-        // The path as the system writes it: C:\Прошивки\... on Windows, where Qt hands it over with '/'.
+        // The path as the system writes it: C:\Firmware\... on Windows, where Qt hands it over with '/'.
         ui->Label18->setText(Text(Texts::kImageFile) + QDir::toNativeSeparators(path));
     }
 }

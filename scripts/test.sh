@@ -9,6 +9,11 @@ scripts/setup.sh
 
 # Every source in the house format (.clang-format); a file that is not fails the run before the build.
 git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+# The programs' Russian texts stand in service/Texts only, so the window and zur-cli word things alike.
+if git grep -nP '[\x{0400}-\x{04FF}]' -- 'app/*.cpp' 'cli/*.cpp'; then
+    echo "test.sh: Russian text outside service/Texts (above)" >&2
+    exit 1
+fi
 
 build=build-test
 # A compiler cache, where there is one, makes a rebuild after a small change take seconds.

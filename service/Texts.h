@@ -33,6 +33,12 @@ inline constexpr const char* kNoPortChosen = "Не вебран порт.";
 inline constexpr const char* kPortUnavailable = "Невозможно открыть порт.";
 inline constexpr const char* kInternalError = "Внутренняя ошибка программы.";
 inline constexpr const char* kWait = "Идет выполнение операции...";
+inline constexpr const char* kCancel = "Отмена"; // the question box's second button
+// The window's program where it cannot show a window or print its version.
+inline constexpr const char* kNoDisplay =
+    "нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY): окно показать негде. Запустите программу "
+    "в графическом сеансе; без окна те же операции выполняет zur-cli.";
+inline constexpr const char* kVersionLost = "не удалось вывести версию: стандартный вывод недоступен";
 
 // The configuration page.
 inline constexpr const char* kConfigurationRead = "Конфигурация успешно получена";

@@ -71,7 +71,7 @@ std::string Attempt(const TRow& Row, TFarEnd& Far, MyCOMM::TZMyComm& Port) {
                        " bytes, not " + std::to_string(read.Least) + " to " + std::to_string(read.Most) +
                        "; ";
         if (i == 0 && Row.EndsAtTheLimit &&
-            // The limit is kept in whole milliseconds on every lane, so a read may end up to one early.
+            // Measured in whole milliseconds, truncated, and Wine fires its timer a fraction early.
             (took + std::chrono::milliseconds(1) < std::chrono::milliseconds(LineSettings::kReadTotal) ||
              took >= std::chrono::milliseconds(LineSettings::kReadTotal) + Far.Slack()))
             problem +=

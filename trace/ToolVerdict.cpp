@@ -28,7 +28,9 @@ std::string Flags(const LinkFrame::TReplyVerdict& Verdict) {
     int count = 0;
     for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {
         if (flags & bit) {
-            bits += (count++ ? " " : "") + Byte(static_cast<int>(bit));
+            if (count++ > 0)
+                bits += ' ';
+            bits += Byte(static_cast<int>(bit));
         }
     }
     return count == 0 ? "" : std::string(count == 1 ? " (error flag " : " (error flags ") + bits + ")";

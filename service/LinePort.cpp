@@ -63,8 +63,9 @@ int TLinePort::ReadChunk(uint8_t* Buffer, int Count, std::optional<uint32_t> Lim
 
 // The line's rules hold throughout: the read ends after the total limit, or once bytes have come
 // and the interval passes without another. Each chunk asks only for bytes the frame still needs,
-// so a chunk never takes bytes from behind the frame, and each chunk after the first byte waits
-// no longer than the interval for its first byte.
+// so a chunk never takes bytes from behind the frame. After the first byte a chunk takes what has
+// come already, or else waits for one byte no longer than the interval, so that no silence
+// longer than the interval passes inside the read; a chunk that returns short ends it.
 int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
     const Clock::time_point start = Clock::now();
     const bool hasTotal = readTotalMultiplier != 0 || readTotalConstant != 0;
@@ -76,12 +77,13 @@ int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
         FrameEnd::TProgress progress = expected == TAnswer::Command
                                            ? FrameEnd::CommandAnswer(received)
                                            : FrameEnd::LinkReply(received, linkAddress);
+        const int queued = InQueue();
         if (progress.Complete) {
-            if (InQueue() == 0)
+            if (queued == 0)
                 break;
             progress.AtLeast = 0; // more is coming at once: not a lone frame
         }
-        const int wanted =
+        int wanted =
             progress.AtLeast > 0 ? std::min(static_cast<int>(progress.AtLeast), Count - got) : Count - got;
         std::optional<uint32_t> limitMs;
         if (hasTotal) {
@@ -91,12 +93,15 @@ int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
                 break;
             limitMs = static_cast<uint32_t>(left);
         }
-        if (got > 0 && readInterval > 0)
-            limitMs = std::min(limitMs.value_or(readInterval), readInterval);
+        if (got > 0) {
+            wanted = queued > 0 ? std::min(wanted, queued) : 1;
+            if (readInterval > 0)
+                limitMs = std::min(limitMs.value_or(readInterval), readInterval);
+        }
         const int n = ReadChunk(Buffer + got, wanted, limitMs);
-        if (n <= 0)
+        got += std::max(n, 0);
+        if (n < wanted)
             break;
-        got += n;
     }
     return got;
 }

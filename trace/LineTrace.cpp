@@ -9,7 +9,7 @@ namespace LineTrace {
 
 namespace {
 
-constexpr std::array<const char*, 5> kEndNames{"", "count", "silence", "timeout", "failed"};
+constexpr std::array<const char*, 6> kEndNames{"", "count", "silence", "timeout", "failed", "frame"};
 constexpr char kDigits[] = "0123456789ABCDEF";
 
 std::optional<uint8_t> HexByte(std::string_view Token) {

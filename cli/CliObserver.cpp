@@ -23,7 +23,7 @@ void TCliObserver::Stage(Observer::TStage Stage) {
 
 void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
     if (progress)
-        progress->Block(Block.Sent, Block.Blocks, Block.Percent);
+        progress->Block(Block.Acknowledged, Block.Blocks);
 }
 
 void TCliObserver::Pause(int Milliseconds) {

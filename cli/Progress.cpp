@@ -36,23 +36,25 @@ void TProgressLine::Start() {
     start = std::chrono::steady_clock::now();
 }
 
-void TProgressLine::Block(std::size_t Sent, std::size_t Blocks, int Percent) {
+void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     const std::size_t bytes =
-        std::min(Sent * static_cast<std::size_t>(FirmwareUpdate::kBlockBytes), bodyBytes);
+        std::min(Acknowledged * static_cast<std::size_t>(FirmwareUpdate::kBlockBytes), bodyBytes);
+    // Of the body acknowledged: a block that failed moves nothing.
+    const int percent = bodyBytes > 0 ? static_cast<int>(bytes * 100 / bodyBytes) : 100;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(bodyBytes - bytes) / rate : 0;
     char line[128];
-    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", Percent, Sent, Blocks, rate,
-                  Duration(left).c_str());
+    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", percent, Acknowledged,
+                  Blocks, rate, Duration(left).c_str());
     shown = true;
     if (terminal) {
         // Blanks at the end cover a longer line before.
         err << '\r' << line << "   " << std::flush;
         return;
     }
-    if (Percent / 10 > tenthsShown) {
-        tenthsShown = Percent / 10;
+    if (percent / 10 > tenthsShown) {
+        tenthsShown = percent / 10;
         err << "update: " << line << '\n' << std::flush;
     }
 }

@@ -20,8 +20,8 @@ public:
 
     // The transfer begins.
     void Start();
-    // A block has been sent: Sent of Blocks so far, Percent of the whole image.
-    void Block(std::size_t Sent, std::size_t Blocks, int Percent);
+    // A block has been sent: Acknowledged of Blocks have been taken by the controller so far.
+    void Block(std::size_t Acknowledged, std::size_t Blocks);
 
 private:
     std::ostream& err;

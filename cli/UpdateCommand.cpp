@@ -20,6 +20,10 @@ std::string FailureLine(const Outcome::TUpdateOutcome& Update) {
     const std::string message = Texts::AfterUpdate(Update).value_or(Texts::kUpdateFailed);
     if (Update.Step == Outcome::TUpdateOutcome::TStep::ConfigurationRead)
         return Texts::kReadFailed + Texts::Reason(Update.Reason) + " " + message;
+    if (Update.FailedBlock) {
+        const std::string reason = Texts::Reason(Update.Reason);
+        return message + " " + Texts::FailedBlock(Update) + (reason.empty() ? "" : " " + reason);
+    }
     return message;
 }
 

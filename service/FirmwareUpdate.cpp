@@ -134,7 +134,10 @@ Outcome::TUpdateOutcome TransferBlocks(FirmwareImage::TImageState& Image, uDispe
         Engine.NoPollAfterAck = true;
         const bool acknowledged = Engine.Execute();
         ++sent;
+        if (acknowledged)
+            ++outcome.BlocksAcknowledged;
         Front.Progress({.Sent = sent,
+                        .Acknowledged = outcome.BlocksAcknowledged,
                         .Blocks = outcome.Blocks,
                         .Percent = static_cast<int>(Image.TransferPos * 100.0 / size)});
         if (!acknowledged) {
@@ -144,7 +147,6 @@ Outcome::TUpdateOutcome TransferBlocks(FirmwareImage::TImageState& Image, uDispe
             failed.FailedBlock = sent;
             return failed;
         }
-        ++outcome.BlocksAcknowledged;
     }
     return outcome;
 }

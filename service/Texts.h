@@ -107,6 +107,10 @@ std::string ImageRefusal(const FirmwareImage::TLoaded& Loaded);
 // image without a body went through without a block.
 std::optional<std::string> AfterUpdate(const Outcome::TUpdateOutcome& Update);
 
+// zur-cli's words for the block an update failed at and the blocks the controller took before it:
+// "Блок 125 из 125 не подтвержден, подтверждено блоков: 124."
+std::string FailedBlock(const Outcome::TUpdateOutcome& Update);
+
 // zur-cli's words for why the failing exchange failed: one sentence with its stop, naming the
 // exchange ("Нет ответа (GetParam, параметр 1 Addr1)."); empty when no exchange failed.
 std::string Reason(const Outcome::TReason& Reason);

@@ -269,6 +269,26 @@ TEST(CliExitTest, AnUpdateTheControllerRefusesIsNotAFailureToAnswer) {
     EXPECT_TRUE(sim.Image().Body.empty());
 }
 
+TEST(CliExitTest, AnUpdateCountsTheBlocksTheControllerTook) {
+    sim::Simulator sim;
+    // Exchanges: the probe, twelve parameters, enter-update-mode, the update start, ten blocks.
+    sim::Rule lastUnanswered;
+    lastUnanswered.fault = sim::Fault::Silent;
+    lastUnanswered.First = 25;
+    sim.AddRule(lastUnanswered);
+    const std::vector<uint8_t> body = SimImage::PatternBody(10 * kBlockBytes, 3);
+    const TempFile::TTempFile image(Own("cli-last-block.bin"),
+                                    SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
+    const auto update = RunCli(On(sim, {"update", image.Path()}));
+    EXPECT_EQ(update.Exit, kNoAnswer);
+    EXPECT_NE(update.Err.find("update:  90%  9/10 blocks"), std::string::npos) << update.Err;
+    EXPECT_EQ(update.Err.find("10/10 blocks"), std::string::npos) << update.Err;
+    EXPECT_NE(
+        update.Err.find("Неудалось обновить микрокод. Блок 10 из 10 не подтвержден, подтверждено блоков: 9."),
+        std::string::npos)
+        << update.Err;
+}
+
 TEST(CliExitTest, AddressesApplyToTheFollowingCommandOnly) {
     sim::ControllerConfig config;
     config.Addr1 = 7;

@@ -98,6 +98,11 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
+// Why decode refuses a file, after its name.
+inline constexpr const char* kTraceBinary = "не трасса линии: двоичный файл";
+inline constexpr const char* kTraceNoHeader = "не трасса линии: первая строка не \"# zur-trace 1\"";
+inline constexpr const char* kTraceUnknownVersion =
+    "трасса линии неизвестной версии, читается только \"# zur-trace 1\"";
 
 // The refusal of a firmware file, as the window words it: an empty text when it was accepted,
 // the system's reason when it could not be read.

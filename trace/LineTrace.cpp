@@ -62,6 +62,23 @@ uint64_t NowUs() {
                                      .count());
 }
 
+TFileKind Recognize(std::string_view Text) {
+    // A text trace holds no control characters but its blanks and line ends.
+    const auto binary = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+    };
+    if (std::ranges::any_of(Text, binary))
+        return TFileKind::Binary;
+    std::string_view first = Text.substr(0, Text.find('\n'));
+    while (!first.empty() && (first.back() == '\r' || first.back() == ' ' || first.back() == '\t'))
+        first.remove_suffix(1);
+    constexpr std::string_view kFormat = "# zur-trace";
+    if (first == kHeader)
+        return TFileKind::Trace;
+    return first.starts_with(kFormat) ? TFileKind::UnknownVersion : TFileKind::NoHeader;
+}
+
 std::string Format(const TChunk& Chunk) {
     std::string line = std::to_string(Chunk.TimeUs);
     line.reserve(line.size() + 3 * Chunk.Bytes.size() + 16);

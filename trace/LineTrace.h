@@ -44,6 +44,10 @@ struct TChunk {
 // Microseconds of the monotonic clock the trace uses.
 uint64_t NowUs();
 
+// What a file holds, told from its first line and its bytes: a trace this version reads, or why not.
+enum class TFileKind { Trace, Binary, NoHeader, UnknownVersion };
+TFileKind Recognize(std::string_view Text);
+
 // One line without its line break.
 std::string Format(const TChunk& Chunk);
 // The chunk of one line; nothing for a comment, a blank line or a line that is not a chunk.

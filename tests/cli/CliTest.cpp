@@ -207,6 +207,33 @@ TEST(CliTraceTest, TraceOfARunDecodesWithoutAPort) {
         << decoded.Out;
 }
 
+// A fast read ends at the frame end; its trace is judged by that rule.
+TEST(CliTraceTest, TraceOfAFastRunDecodesAsAccepted) {
+    sim::Simulator sim;
+    const std::string path = testing::TempDir() + Own("cli-fast.trace");
+    ASSERT_EQ(RunCli(On(sim, {"--fast", "--trace", path, "state"})).Exit, 0);
+    const auto decoded = RunCli({"decode", path});
+    ASSERT_EQ(decoded.Exit, 0) << decoded.Err;
+    EXPECT_NE(decoded.Out.find("ended at the frame end"), std::string::npos) << decoded.Out;
+    EXPECT_NE(decoded.Out.find("the tool: accepted"), std::string::npos) << decoded.Out;
+    EXPECT_EQ(decoded.Out.find("rejected"), std::string::npos) << decoded.Out;
+}
+
+TEST(CliTraceTest, DecodeRefusesWhatIsNoTrace) {
+    const std::string binary = testing::TempDir() + Own("cli-binary.trace");
+    WriteText(binary, std::string("# zur-trace 1\n12 TX 01\0\x7F\n", 25));
+    const std::string later = testing::TempDir() + Own("cli-later.trace");
+    WriteText(later, "# zur-trace 2\n12 TX 01\n");
+    for (const auto& [file, says] :
+         {std::pair{testing::TempDir(), "не трасса линии"}, std::pair{binary, "двоичный файл"},
+          std::pair{later, "неизвестной версии"}}) {
+        const auto decoded = RunCli({"decode", file});
+        EXPECT_EQ(decoded.Exit, kUsage) << file;
+        EXPECT_EQ(Lines(decoded.Err), 1) << decoded.Err;
+        EXPECT_NE(decoded.Err.find(says), std::string::npos) << decoded.Err;
+    }
+}
+
 TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
     sim::Simulator sim;
     EXPECT_EQ(RunCli({"--bogus", "state"}).Exit, kUsage);

@@ -32,6 +32,21 @@ TProgressLine::~TProgressLine() {
         err << '\n' << std::flush;
 }
 
+void TProgressLine::Say(const std::string& Doing) {
+    if (terminal)
+        Rewrite("update: " + Doing);
+}
+
+void TProgressLine::Rewrite(const std::string& Line) {
+    // Characters on the screen: UTF-8 continuation bytes take no column of their own.
+    const auto width = static_cast<std::size_t>(
+        std::ranges::count_if(Line, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    // Blanks at the end cover a longer line before.
+    err << '\r' << Line << std::string(shownWidth > width ? shownWidth - width : 0, ' ') << std::flush;
+    shownWidth = width;
+    shown = true;
+}
+
 void TProgressLine::Start() {
     start = std::chrono::steady_clock::now();
 }
@@ -47,12 +62,11 @@ void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     char line[128];
     std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", percent, Acknowledged,
                   Blocks, rate, Duration(left).c_str());
-    shown = true;
     if (terminal) {
-        // Blanks at the end cover a longer line before.
-        err << '\r' << line << "   " << std::flush;
+        Rewrite(line);
         return;
     }
+    shown = true;
     if (percent / 10 > tenthsShown) {
         tenthsShown = percent / 10;
         err << "update: " << line << '\n' << std::flush;

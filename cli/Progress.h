@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <iosfwd>
+#include <string>
 
 namespace Progress {
 
@@ -18,6 +19,8 @@ public:
     TProgressLine(const TProgressLine&) = delete;
     TProgressLine& operator=(const TProgressLine&) = delete;
 
+    // On a terminal, the line says what a step before the transfer is doing.
+    void Say(const std::string& Doing);
     // The transfer begins.
     void Start();
     // A block has been sent: Acknowledged of Blocks have been taken by the controller so far.
@@ -27,7 +30,11 @@ private:
     std::ostream& err;
     const bool terminal;
     const std::size_t bodyBytes;
+    // On a terminal: puts Line in place of the one shown.
+    void Rewrite(const std::string& Line);
+
     bool shown = false;
+    std::size_t shownWidth = 0;
     int tenthsShown = 0;
     std::chrono::steady_clock::time_point start;
 };

@@ -87,10 +87,12 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
     };
     if (!inUpdateMode) {
         // The read also yields the serial number that enter-update-mode carries.
+        Front.Step(TStep::ConfigurationRead);
         const Outcome::TReadOutcome read = Operations::ReadConfiguration(Commands, Front);
         Front.ConfigurationRead(read);
         if (!read.Succeeded())
             return ended(Failed(TStep::ConfigurationRead, read.Reason, read.Result, Front));
+        Front.Step(TStep::EnterUpdateMode);
         const bool entered = WithRepeats(Front, [&Commands] {
             Commands.EnterUpdateMode();
             return Commands.Ok;
@@ -101,6 +103,7 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
     }
     Front.Pause(kModeSwitchPauseMs);
     Engine.TxCounter = kTxBeforeStart;
+    Front.Step(TStep::UpdateStart);
     const bool started = WithRepeats(Front, [&] {
         Engine.QueueUpdateStart(Image.ImageValue32, Image.ImageValue16);
         return Engine.Execute();

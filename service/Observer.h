@@ -24,6 +24,8 @@ struct TBlockProgress {
 class TObserver {
 public:
     virtual void Stage(TStage Stage);
+    // A step of an update's preparation begins: ConfigurationRead, EnterUpdateMode, UpdateStart.
+    virtual void Step(Outcome::TUpdateOutcome::TStep Step);
     // The update's preparation has read the configuration; Read is what the read operation returned.
     virtual void ConfigurationRead(const Outcome::TReadOutcome& Read);
     virtual void Progress(const TBlockProgress& Progress);

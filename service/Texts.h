@@ -98,6 +98,12 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
+// What an update is doing on a terminal while it prepares.
+inline constexpr const char* kProbing = "проверка режима обновления...";
+inline constexpr const char* kReadingConfiguration = "чтение конфигурации...";
+inline constexpr const char* kEnteringUpdateMode = "вход в режим обновления...";
+inline constexpr const char* kModeSwitchPause = "ожидание переключения контроллера...";
+inline constexpr const char* kStartingUpdate = "запуск обновления...";
 // Why decode refuses a file, after its name.
 inline constexpr const char* kTraceBinary = "не трасса линии: двоичный файл";
 inline constexpr const char* kTraceNoHeader = "не трасса линии: первая строка не \"# zur-trace 1\"";

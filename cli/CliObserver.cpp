@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/Progress.h"
+#include "service/Texts.h"
 
 namespace CliObserver {
 namespace {
@@ -17,16 +18,42 @@ TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressL
     : connection(Line), progress(Progress) {}
 
 void TCliObserver::Stage(Observer::TStage Stage) {
-    if (progress && Stage == Observer::TStage::Transferring)
+    if (!progress)
+        return;
+    if (Stage == Observer::TStage::Transferring)
         progress->Start();
+    else
+        progress->Say(Texts::kProbing);
+}
+
+void TCliObserver::Step(Outcome::TUpdateOutcome::TStep Step) {
+    using TStep = Outcome::TUpdateOutcome::TStep;
+    if (!progress)
+        return;
+    switch (Step) {
+    case TStep::ConfigurationRead:
+        progress->Say(Texts::kReadingConfiguration);
+        break;
+    case TStep::EnterUpdateMode:
+        progress->Say(Texts::kEnteringUpdateMode);
+        break;
+    case TStep::UpdateStart:
+        progress->Say(Texts::kStartingUpdate);
+        break;
+    case TStep::Image:
+    case TStep::Blocks:
+        break;
+    }
 }
 
 void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
     if (progress)
-        progress->Block(Block.Sent, Block.Blocks, Block.Percent);
+        progress->Block(Block.Acknowledged, Block.Blocks);
 }
 
 void TCliObserver::Pause(int Milliseconds) {
+    if (progress)
+        progress->Say(Texts::kModeSwitchPause);
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(Milliseconds);
     while (!connection.Stopped() && Clock::now() < end)

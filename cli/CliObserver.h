@@ -21,6 +21,7 @@ public:
     explicit TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress = nullptr);
 
     void Stage(Observer::TStage Stage) override;
+    void Step(Outcome::TUpdateOutcome::TStep Step) override;
     void Progress(const Observer::TBlockProgress& Progress) override;
     void Pause(int Milliseconds) override;
     bool StopRequested() override;

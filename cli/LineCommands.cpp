@@ -52,7 +52,17 @@ int State(Connection::TConnection& Line, Output::TOutput& Out) {
     return ExitCodes::Success;
 }
 
-int Decode(const std::string& Trace, Output::TOutput& Out) {
+int Decode(const std::string& Path, const std::string& Trace, Output::TOutput& Out) {
+    switch (LineTrace::Recognize(Trace)) {
+    case LineTrace::TFileKind::Trace:
+        break;
+    case LineTrace::TFileKind::Binary:
+        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::kTraceBinary);
+    case LineTrace::TFileKind::NoHeader:
+        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::kTraceNoHeader);
+    case LineTrace::TFileKind::UnknownVersion:
+        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::kTraceUnknownVersion);
+    }
     const std::vector<std::string> lines = TraceDecoder::DecodeText(Trace);
     for (const std::string& line : lines)
         Out.Text(line);

@@ -15,6 +15,6 @@ int Ports(Output::TOutput& Out);
 int Addresses(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command);
 int State(Connection::TConnection& Line, Output::TOutput& Out);
 // A saved line trace as readable lines; JSON: {"lines": [...]}.
-int Decode(const std::string& Trace, Output::TOutput& Out);
+int Decode(const std::string& Path, const std::string& Trace, Output::TOutput& Out);
 
 } // namespace LineCommands

@@ -83,7 +83,7 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
         std::string text;
         if (auto problem = ReadText(Command.File, text))
             return Out.Fail(ExitCodes::Usage, *problem);
-        return LineCommands::Decode(text, Out);
+        return LineCommands::Decode(Command.File, text, Out);
     }
     }
     return ExitCodes::Internal;

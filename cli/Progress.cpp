@@ -32,27 +32,43 @@ TProgressLine::~TProgressLine() {
         err << '\n' << std::flush;
 }
 
+void TProgressLine::Say(const std::string& Doing) {
+    if (terminal)
+        Rewrite("update: " + Doing);
+}
+
+void TProgressLine::Rewrite(const std::string& Line) {
+    // Characters on the screen: UTF-8 continuation bytes take no column of their own.
+    const auto width = static_cast<std::size_t>(
+        std::ranges::count_if(Line, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    // Blanks at the end cover a longer line before.
+    err << '\r' << Line << std::string(shownWidth > width ? shownWidth - width : 0, ' ') << std::flush;
+    shownWidth = width;
+    shown = true;
+}
+
 void TProgressLine::Start() {
     start = std::chrono::steady_clock::now();
 }
 
-void TProgressLine::Block(std::size_t Sent, std::size_t Blocks, int Percent) {
+void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     const std::size_t bytes =
-        std::min(Sent * static_cast<std::size_t>(FirmwareUpdate::kBlockBytes), bodyBytes);
+        std::min(Acknowledged * static_cast<std::size_t>(FirmwareUpdate::kBlockBytes), bodyBytes);
+    // Of the body acknowledged: a block that failed moves nothing.
+    const int percent = bodyBytes > 0 ? static_cast<int>(bytes * 100 / bodyBytes) : 100;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(bodyBytes - bytes) / rate : 0;
     char line[128];
-    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", Percent, Sent, Blocks, rate,
-                  Duration(left).c_str());
-    shown = true;
+    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", percent, Acknowledged,
+                  Blocks, rate, Duration(left).c_str());
     if (terminal) {
-        // Blanks at the end cover a longer line before.
-        err << '\r' << line << "   " << std::flush;
+        Rewrite(line);
         return;
     }
-    if (Percent / 10 > tenthsShown) {
-        tenthsShown = Percent / 10;
+    shown = true;
+    if (percent / 10 > tenthsShown) {
+        tenthsShown = percent / 10;
         err << "update: " << line << '\n' << std::flush;
     }
 }

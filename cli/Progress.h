@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <iosfwd>
+#include <string>
 
 namespace Progress {
 
@@ -18,16 +19,22 @@ public:
     TProgressLine(const TProgressLine&) = delete;
     TProgressLine& operator=(const TProgressLine&) = delete;
 
+    // On a terminal, the line says what a step before the transfer is doing.
+    void Say(const std::string& Doing);
     // The transfer begins.
     void Start();
-    // A block has been sent: Sent of Blocks so far, Percent of the whole image.
-    void Block(std::size_t Sent, std::size_t Blocks, int Percent);
+    // A block has been sent: Acknowledged of Blocks have been taken by the controller so far.
+    void Block(std::size_t Acknowledged, std::size_t Blocks);
 
 private:
     std::ostream& err;
     const bool terminal;
     const std::size_t bodyBytes;
+    // On a terminal: puts Line in place of the one shown.
+    void Rewrite(const std::string& Line);
+
     bool shown = false;
+    std::size_t shownWidth = 0;
     int tenthsShown = 0;
     std::chrono::steady_clock::time_point start;
 };

@@ -87,10 +87,12 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
     };
     if (!inUpdateMode) {
         // The read also yields the serial number that enter-update-mode carries.
+        Front.Step(TStep::ConfigurationRead);
         const Outcome::TReadOutcome read = Operations::ReadConfiguration(Commands, Front);
         Front.ConfigurationRead(read);
         if (!read.Succeeded())
             return ended(Failed(TStep::ConfigurationRead, read.Reason, read.Result, Front));
+        Front.Step(TStep::EnterUpdateMode);
         const bool entered = WithRepeats(Front, [&Commands] {
             Commands.EnterUpdateMode();
             return Commands.Ok;
@@ -101,6 +103,7 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
     }
     Front.Pause(kModeSwitchPauseMs);
     Engine.TxCounter = kTxBeforeStart;
+    Front.Step(TStep::UpdateStart);
     const bool started = WithRepeats(Front, [&] {
         Engine.QueueUpdateStart(Image.ImageValue32, Image.ImageValue16);
         return Engine.Execute();
@@ -134,7 +137,10 @@ Outcome::TUpdateOutcome TransferBlocks(FirmwareImage::TImageState& Image, uDispe
         Engine.NoPollAfterAck = true;
         const bool acknowledged = Engine.Execute();
         ++sent;
+        if (acknowledged)
+            ++outcome.BlocksAcknowledged;
         Front.Progress({.Sent = sent,
+                        .Acknowledged = outcome.BlocksAcknowledged,
                         .Blocks = outcome.Blocks,
                         .Percent = static_cast<int>(Image.TransferPos * 100.0 / size)});
         if (!acknowledged) {
@@ -144,7 +150,6 @@ Outcome::TUpdateOutcome TransferBlocks(FirmwareImage::TImageState& Image, uDispe
             failed.FailedBlock = sent;
             return failed;
         }
-        ++outcome.BlocksAcknowledged;
     }
     return outcome;
 }

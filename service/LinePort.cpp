@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <span>
+#include <utility>
 
 #include "link/LinkFrame.h"
 #include "serial/LineSettings.h"
@@ -53,7 +54,14 @@ int TLinePort::Write(const void* Buffer, int Count) {
 int TLinePort::Read(void* Buffer, int Count) {
     if (!fast || Count <= 0)
         return TZMyComm::Read(Buffer, Count);
-    return ReadToFrameEnd(static_cast<uint8_t*>(Buffer), Count);
+    auto* bytes = static_cast<uint8_t*>(Buffer);
+    LineTap::TLineTap* const tap = std::exchange(Tap, &chunkEnd);
+    LineTap::TEnd end = LineTap::TEnd::None;
+    const int got = ReadToFrameEnd(bytes, Count, end);
+    Tap = tap;
+    if (tap)
+        tap->Record(LineTap::TDirection::Rx, std::span(bytes, static_cast<size_t>(got)), end);
+    return got;
 }
 
 int TLinePort::ReadChunk(uint8_t* Buffer, int Count, std::optional<uint32_t> LimitMs) {
@@ -63,9 +71,10 @@ int TLinePort::ReadChunk(uint8_t* Buffer, int Count, std::optional<uint32_t> Lim
 
 // The line's rules hold throughout: the read ends after the total limit, or once bytes have come
 // and the interval passes without another. Each chunk asks only for bytes the frame still needs,
-// so a chunk never takes bytes from behind the frame, and each chunk after the first byte waits
-// no longer than the interval for its first byte.
-int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
+// so a chunk never takes bytes from behind the frame. After the first byte a chunk takes what has
+// come already, or else waits for one byte no longer than the interval, so that no silence
+// longer than the interval passes inside the read; a chunk that returns short ends it.
+int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count, LineTap::TEnd& End) {
     const Clock::time_point start = Clock::now();
     const bool hasTotal = readTotalMultiplier != 0 || readTotalConstant != 0;
     const auto total = std::chrono::milliseconds(
@@ -76,28 +85,43 @@ int TLinePort::ReadToFrameEnd(uint8_t* Buffer, int Count) {
         FrameEnd::TProgress progress = expected == TAnswer::Command
                                            ? FrameEnd::CommandAnswer(received)
                                            : FrameEnd::LinkReply(received, linkAddress);
+        const int queued = InQueue();
         if (progress.Complete) {
-            if (InQueue() == 0)
-                break;
+            if (queued == 0) {
+                End = LineTap::TEnd::Frame;
+                return got;
+            }
             progress.AtLeast = 0; // more is coming at once: not a lone frame
         }
-        const int wanted =
+        int wanted =
             progress.AtLeast > 0 ? std::min(static_cast<int>(progress.AtLeast), Count - got) : Count - got;
         std::optional<uint32_t> limitMs;
         if (hasTotal) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(start + total - Clock::now()).count();
-            if (left <= 0)
-                break;
+            if (left <= 0) {
+                End = LineTap::TEnd::Timeout;
+                return got;
+            }
             limitMs = static_cast<uint32_t>(left);
         }
-        if (got > 0 && readInterval > 0)
-            limitMs = std::min(limitMs.value_or(readInterval), readInterval);
+        if (got > 0) {
+            wanted = queued > 0 ? std::min(wanted, queued) : 1;
+            if (readInterval > 0)
+                limitMs = std::min(limitMs.value_or(readInterval), readInterval);
+        }
+        const bool later = got > 0;
         const int n = ReadChunk(Buffer + got, wanted, limitMs);
-        if (n <= 0)
-            break;
-        got += n;
+        got += std::max(n, 0);
+        if (n < wanted) {
+            // A later chunk's own limit is the interval: when it runs out, the line fell silent.
+            const bool totalPassed = hasTotal && Clock::now() >= start + total;
+            End = later && chunkEnd.Last == LineTap::TEnd::Timeout && !totalPassed ? LineTap::TEnd::Silence
+                                                                                   : chunkEnd.Last;
+            return got;
+        }
     }
+    End = LineTap::TEnd::Count;
     return got;
 }
 

@@ -4,13 +4,15 @@
 // - fast reads: the input is purged before each request, and a read ends as soon as the bytes
 //   received are one complete, well-formed answer to that request with nothing queued behind it.
 //   Anything else (no answer, a damaged or partial frame, bytes after the frame) is read by the
-//   line's own rules, so such a read returns what the default read would have returned;
+//   line's own rules, so such a read returns what the default read would have returned. The tap
+//   hears such a read as one read, ended by frame when it ended at the frame end;
 // - a stop request: once it is set, nothing more is written, so every exchange after the one
 //   under way fails at once without touching the line.
 
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "serial/MyCOMM.h"
@@ -29,13 +31,20 @@ public:
 
 private:
     enum class TAnswer { Command, Link };
-    int ReadToFrameEnd(uint8_t* Buffer, int Count);
+    // Keeps how each chunk of a fast read ended, in place of the tap.
+    class TChunkEnd final : public LineTap::TLineTap {
+    public:
+        void Record(LineTap::TDirection, std::span<const uint8_t>, LineTap::TEnd End) override { Last = End; }
+        LineTap::TEnd Last = LineTap::TEnd::None;
+    };
+    int ReadToFrameEnd(uint8_t* Buffer, int Count, LineTap::TEnd& End);
     // Reads up to Count bytes within LimitMs (none: the total rule alone).
     int ReadChunk(uint8_t* Buffer, int Count, std::optional<uint32_t> LimitMs);
 
     const bool fast;
     const std::atomic<bool>* stopRequested;
     TAnswer expected = TAnswer::Command;
+    TChunkEnd chunkEnd;
     uint8_t linkAddress = 0;
     uint32_t readInterval = 0, readTotalMultiplier = 0, readTotalConstant = 0;
     uint32_t writeTotalMultiplier = 0, writeTotalConstant = 0;

@@ -7,6 +7,8 @@ namespace Observer {
 
 void TObserver::Stage(TStage) {}
 
+void TObserver::Step(Outcome::TUpdateOutcome::TStep) {}
+
 void TObserver::ConfigurationRead(const Outcome::TReadOutcome&) {}
 
 void TObserver::Progress(const TBlockProgress&) {}

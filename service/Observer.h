@@ -14,15 +14,18 @@ enum class TStage {
     Transferring, // the image body in blocks
 };
 
-// After each block sent, the failing one included.
+// After each block sent, the failing one included: Acknowledged counts the blocks the controller
+// took, so it falls short of Sent when this block failed.
 struct TBlockProgress {
-    std::size_t Sent = 0, Blocks = 0;
+    std::size_t Sent = 0, Acknowledged = 0, Blocks = 0;
     int Percent = 0; // of the whole image, header included, truncated
 };
 
 class TObserver {
 public:
     virtual void Stage(TStage Stage);
+    // A step of an update's preparation begins: ConfigurationRead, EnterUpdateMode, UpdateStart.
+    virtual void Step(Outcome::TUpdateOutcome::TStep Step);
     // The update's preparation has read the configuration; Read is what the read operation returned.
     virtual void ConfigurationRead(const Outcome::TReadOutcome& Read);
     virtual void Progress(const TBlockProgress& Progress);

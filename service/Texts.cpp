@@ -152,6 +152,13 @@ std::optional<std::string> AfterUpdate(const Outcome::TUpdateOutcome& Update) {
     return kUpdateFailed;
 }
 
+std::string FailedBlock(const Outcome::TUpdateOutcome& Update) {
+    if (!Update.FailedBlock)
+        return "";
+    return "Блок " + std::to_string(*Update.FailedBlock) + " из " + std::to_string(Update.Blocks) +
+           " не подтвержден, подтверждено блоков: " + std::to_string(Update.BlocksAcknowledged) + ".";
+}
+
 std::string Reason(const Outcome::TReason& Reason) {
     if (const auto* command = std::get_if<PtnLL::TFailure>(&Reason))
         return What(command->Verdict) + " (" + Exchange(*command) + ").";

@@ -104,6 +104,17 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
+// What an update is doing on a terminal while it prepares.
+inline constexpr const char* kProbing = "проверка режима обновления...";
+inline constexpr const char* kReadingConfiguration = "чтение конфигурации...";
+inline constexpr const char* kEnteringUpdateMode = "вход в режим обновления...";
+inline constexpr const char* kModeSwitchPause = "ожидание переключения контроллера...";
+inline constexpr const char* kStartingUpdate = "запуск обновления...";
+// Why decode refuses a file, after its name.
+inline constexpr const char* kTraceBinary = "не трасса линии: двоичный файл";
+inline constexpr const char* kTraceNoHeader = "не трасса линии: первая строка не \"# zur-trace 1\"";
+inline constexpr const char* kTraceUnknownVersion =
+    "трасса линии неизвестной версии, читается только \"# zur-trace 1\"";
 
 // The refusal of a firmware file, as the window words it: an empty text when it was accepted,
 // the system's reason when it could not be read.
@@ -112,6 +123,10 @@ std::string ImageRefusal(const FirmwareImage::TLoaded& Loaded);
 // The window's message after an update, in the update's wait or progress window; none when an
 // image without a body went through without a block.
 std::optional<std::string> AfterUpdate(const Outcome::TUpdateOutcome& Update);
+
+// zur-cli's words for the block an update failed at and the blocks the controller took before it:
+// "Блок 125 из 125 не подтвержден, подтверждено блоков: 124."
+std::string FailedBlock(const Outcome::TUpdateOutcome& Update);
 
 // zur-cli's words for why the failing exchange failed: one sentence with its stop, naming the
 // exchange ("Нет ответа (GetParam, параметр 1 Addr1)."); empty when no exchange failed.

@@ -9,7 +9,7 @@ namespace LineTrace {
 
 namespace {
 
-constexpr std::array<const char*, 5> kEndNames{"", "count", "silence", "timeout", "failed"};
+constexpr std::array<const char*, 6> kEndNames{"", "count", "silence", "timeout", "failed", "frame"};
 constexpr char kDigits[] = "0123456789ABCDEF";
 
 std::optional<uint8_t> HexByte(std::string_view Token) {
@@ -60,6 +60,23 @@ uint64_t NowUs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count());
+}
+
+TFileKind Recognize(std::string_view Text) {
+    // A text trace holds no control characters but its blanks and line ends.
+    const auto binary = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+    };
+    if (std::ranges::any_of(Text, binary))
+        return TFileKind::Binary;
+    std::string_view first = Text.substr(0, Text.find('\n'));
+    while (!first.empty() && (first.back() == '\r' || first.back() == ' ' || first.back() == '\t'))
+        first.remove_suffix(1);
+    constexpr std::string_view kFormat = "# zur-trace";
+    if (first == kHeader)
+        return TFileKind::Trace;
+    return first.starts_with(kFormat) ? TFileKind::UnknownVersion : TFileKind::NoHeader;
 }
 
 std::string Format(const TChunk& Chunk) {

@@ -11,8 +11,9 @@
 //   whichever end wrote the file;
 // - bytes: two upper-case hex digits per byte separated by blanks, or "-" for none;
 // - end, for the tool's reads: count (the count asked for arrived), silence (the line fell silent
-//   after the last byte), timeout (the read's total time ran out), failed (the line failed);
-//   for a write: failed when not every byte went out. Absent where the writer cannot know it.
+//   after the last byte), timeout (the read's total time ran out), failed (the line failed),
+//   frame (a fast read ended at the end of a whole frame, before the line fell silent); for a
+//   write: failed when not every byte went out. Absent where the writer cannot know it.
 // Lines starting with '#' are comments; the first line of a file says which program wrote it.
 
 #include <cstdint>
@@ -42,6 +43,10 @@ struct TChunk {
 
 // Microseconds of the monotonic clock the trace uses.
 uint64_t NowUs();
+
+// What a file holds, told from its first line and its bytes: a trace this version reads, or why not.
+enum class TFileKind { Trace, Binary, NoHeader, UnknownVersion };
+TFileKind Recognize(std::string_view Text);
 
 // One line without its line break.
 std::string Format(const TChunk& Chunk);

@@ -43,6 +43,8 @@ const char* EndName(LineTrace::TEnd End) {
         return "ended by the total time-out";
     case LineTrace::TEnd::Failed:
         return "failed";
+    case LineTrace::TEnd::Frame:
+        return "ended at the frame end";
     case LineTrace::TEnd::None:
         break;
     }

@@ -207,6 +207,33 @@ TEST(CliTraceTest, TraceOfARunDecodesWithoutAPort) {
         << decoded.Out;
 }
 
+// A fast read ends at the frame end; its trace is judged by that rule.
+TEST(CliTraceTest, TraceOfAFastRunDecodesAsAccepted) {
+    sim::Simulator sim;
+    const std::string path = testing::TempDir() + Own("cli-fast.trace");
+    ASSERT_EQ(RunCli(On(sim, {"--fast", "--trace", path, "state"})).Exit, 0);
+    const auto decoded = RunCli({"decode", path});
+    ASSERT_EQ(decoded.Exit, 0) << decoded.Err;
+    EXPECT_NE(decoded.Out.find("ended at the frame end"), std::string::npos) << decoded.Out;
+    EXPECT_NE(decoded.Out.find("the tool: accepted"), std::string::npos) << decoded.Out;
+    EXPECT_EQ(decoded.Out.find("rejected"), std::string::npos) << decoded.Out;
+}
+
+TEST(CliTraceTest, DecodeRefusesWhatIsNoTrace) {
+    const std::string binary = testing::TempDir() + Own("cli-binary.trace");
+    WriteText(binary, std::string("# zur-trace 1\n12 TX 01\0\x7F\n", 25));
+    const std::string later = testing::TempDir() + Own("cli-later.trace");
+    WriteText(later, "# zur-trace 2\n12 TX 01\n");
+    for (const auto& [file, says] :
+         {std::pair{testing::TempDir(), "не трасса линии"}, std::pair{binary, "двоичный файл"},
+          std::pair{later, "неизвестной версии"}}) {
+        const auto decoded = RunCli({"decode", file});
+        EXPECT_EQ(decoded.Exit, kUsage) << file;
+        EXPECT_EQ(Lines(decoded.Err), 1) << decoded.Err;
+        EXPECT_NE(decoded.Err.find(says), std::string::npos) << decoded.Err;
+    }
+}
+
 TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
     sim::Simulator sim;
     EXPECT_EQ(RunCli({"--bogus", "state"}).Exit, kUsage);
@@ -267,6 +294,26 @@ TEST(CliExitTest, AnUpdateTheControllerRefusesIsNotAFailureToAnswer) {
     EXPECT_EQ(update.Exit, kRefused);
     EXPECT_EQ(update.Err, "zur-cli: Неудалось обновить микрокод.\n");
     EXPECT_TRUE(sim.Image().Body.empty());
+}
+
+TEST(CliExitTest, AnUpdateCountsTheBlocksTheControllerTook) {
+    sim::Simulator sim;
+    // Exchanges: the probe, twelve parameters, enter-update-mode, the update start, ten blocks.
+    sim::Rule lastUnanswered;
+    lastUnanswered.fault = sim::Fault::Silent;
+    lastUnanswered.First = 25;
+    sim.AddRule(lastUnanswered);
+    const std::vector<uint8_t> body = SimImage::PatternBody(10 * kBlockBytes, 3);
+    const TempFile::TTempFile image(Own("cli-last-block.bin"),
+                                    SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
+    const auto update = RunCli(On(sim, {"update", image.Path()}));
+    EXPECT_EQ(update.Exit, kNoAnswer);
+    EXPECT_NE(update.Err.find("update:  90%  9/10 blocks"), std::string::npos) << update.Err;
+    EXPECT_EQ(update.Err.find("10/10 blocks"), std::string::npos) << update.Err;
+    EXPECT_NE(
+        update.Err.find("Неудалось обновить микрокод. Блок 10 из 10 не подтвержден, подтверждено блоков: 9."),
+        std::string::npos)
+        << update.Err;
 }
 
 TEST(CliExitTest, AddressesApplyToTheFollowingCommandOnly) {

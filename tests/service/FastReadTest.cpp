@@ -78,7 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Row("TruncatedPaced", sim::Fault::Truncated, 9600), Row("Oversize", sim::Fault::Oversize),
                     Timed("Late", 700, -1, 0), Timed("SlowButInTime", 300, -1, 0),
                     Timed("PauseInTheMiddle", 0, 4, 100), Timed("ShortPauseInTheMiddle", 0, 4, 10),
-                    Stray("StrayBytesInFront", {0x01, 0x0F}), Stray("StrayBytesInFrontPaced", {0x55}, 9600),
+                    // Pauses on either side of the 25 ms interval, inside the first 8 bytes and
+                    // after them: a longer one ends the read in both modes.
+                    Timed("Pause15InTheHeader", 0, 3, 15), Timed("Pause35InTheHeader", 0, 3, 35),
+                    Timed("Pause40InTheHeader", 0, 4, 40), Timed("Pause60InTheHeader", 0, 4, 60),
+                    Timed("Pause15InTheData", 0, 8, 15), Timed("Pause40InTheData", 0, 8, 40),
+                    Timed("Pause40BeforeTheTrailer", 0, 7, 40), Stray("StrayBytesInFront", {0x01, 0x0F}),
+                    Stray("StrayBytesInFrontPaced", {0x55}, 9600),
                     Stray("StrayFrameInFront", {0x01, 0x0F, 0x02, 0x01, 0x01, 0x00, 0x00, 0x03, 0xFF})),
     [](const testing::TestParamInfo<TFaultRow>& Info) { return std::string(Info.param.Name); });
 

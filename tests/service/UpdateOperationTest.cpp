@@ -31,7 +31,8 @@ public:
     }
     void Progress(const Observer::TBlockProgress& Block) override {
         Events.push_back("block " + std::to_string(Block.Sent) + "/" + std::to_string(Block.Blocks) + " " +
-                         std::to_string(Block.Percent) + "%");
+                         std::to_string(Block.Percent) + "%, " + std::to_string(Block.Acknowledged) +
+                         " acknowledged");
     }
     void Pause(int Milliseconds) override { Events.push_back("pause " + std::to_string(Milliseconds)); }
     bool StopRequested() override { return blocks() >= StopAfterBlocks; }
@@ -85,8 +86,10 @@ TEST_F(UpdateOperationTest, WholeUpdateCountsItsBlocks) {
     EXPECT_EQ(update.Blocks, 3u);
     EXPECT_EQ(update.BlocksAcknowledged, 3u);
     EXPECT_FALSE(update.FailedBlock);
-    EXPECT_EQ(front.Events, (std::vector<std::string>{"preparing", "read", "pause 1000", "transferring",
-                                                      "block 1/3 51%", "block 2/3 94%", "block 3/3 100%"}));
+    EXPECT_EQ(front.Events,
+              (std::vector<std::string>{"preparing", "read", "pause 1000", "transferring",
+                                        "block 1/3 51%, 1 acknowledged", "block 2/3 94%, 2 acknowledged",
+                                        "block 3/3 100%, 3 acknowledged"}));
     EXPECT_EQ(image.TransferPos, 6);
 }
 
@@ -113,7 +116,7 @@ TEST_F(UpdateOperationTest, RefusedBlockIsNamedWithWhatWentBeforeIt) {
     const auto* reason = std::get_if<LinkFrame::TReplyVerdict>(&update.Reason);
     ASSERT_NE(reason, nullptr);
     EXPECT_EQ(reason->Fault, LinkFrame::TReplyFault::Nak);
-    EXPECT_EQ(front.Events.back(), "block 3/5 61%"); // 105 of 171 bytes
+    EXPECT_EQ(front.Events.back(), "block 3/5 61%, 2 acknowledged"); // 105 of 171 bytes
     EXPECT_EQ(image.TransferPos, 6);
 }
 

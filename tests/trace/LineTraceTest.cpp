@@ -16,6 +16,7 @@ TEST(LineTraceTest, ChunksReadBackAsWritten) {
         {.TimeUs = 3, .Direction = TDirection::Rx, .Bytes = {}, .End = TEnd::Timeout},
         {.TimeUs = 4, .Direction = TDirection::Rx, .Bytes = {0x10, 0xFA}, .End = TEnd::Silence},
         {.TimeUs = 5, .Direction = TDirection::Tx, .Bytes = {0x03}, .End = TEnd::Failed},
+        {.TimeUs = 6, .Direction = TDirection::Rx, .Bytes = {0x03, 0xFF}, .End = TEnd::Frame},
     };
     for (const TChunk& chunk : chunks) {
         EXPECT_EQ(LineTrace::Parse(LineTrace::Format(chunk)), chunk) << LineTrace::Format(chunk);

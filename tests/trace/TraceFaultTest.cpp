@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "protocol/PtnLL.h"
-#include "serial/MyCOMM.h"
+#include "service/LinePort.h"
 #include "sim/Simulator.h"
 #include "trace/TraceDecoder.h"
 #include "trace/TraceLog.h"
@@ -23,6 +23,7 @@ struct TFaultRow {
     sim::Rule Rule;
     int Reads;
     std::vector<std::string> Lines; // each must be part of some decoded line, in this order
+    bool Fast = false;              // zur-cli's fast reads
 };
 
 // On the first exchange only, so that the next read meets the consequences and nothing else.
@@ -87,6 +88,19 @@ const TFaultRow kRows[] = {
      .Lines = {"stray bytes before the frame: 00 55",
                "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
                "the tool: rejected, checksum received"}},
+    // A fast read is traced as one read, however many chunks it took, and judged whole.
+    {.Name = "FastRead",
+     .Rule = First(sim::Fault::None),
+     .Reads = 1,
+     .Lines = {"RX 9 bytes, ended at the frame end",
+               "command answer from 1, GetParam (0F), length 2: parameter 1 Addr1 = 1; checksum",
+               "the tool: accepted"},
+     .Fast = true},
+    {.Name = "FastReadSplitAfterItsFirstChunk",
+     .Rule = FirstSplit(8, 100),
+     .Reads = 1,
+     .Lines = {"RX 8 bytes, ended by silence", "the tool: rejected, checksum received"},
+     .Fast = true},
 };
 
 void PrintTo(const TFaultRow& Row, std::ostream* Out) {
@@ -99,8 +113,7 @@ TEST_P(TraceFaultTest, DecodedTraceNamesWhatWentWrong) {
     const TFaultRow& row = GetParam();
     sim::Simulator simulator;
     simulator.AddRule(row.Rule);
-    MyCOMM::TZMyComm port(simulator.PortPath(), 9600, 256, 256, 2, 1, 0, 8);
-    port.SetTimeouts(25, 0, 500, 1, 200);
+    LinePort::TLinePort port(simulator.PortPath(), 9600, row.Fast, nullptr);
     LineTrace::TTraceLog log(1000);
     port.Tap = &log;
     PtnLL::TPtnLL commands(1, port);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
 
 #include "service/Texts.h"
 
@@ -77,11 +79,22 @@ std::string Encode(const PtnLL::TCfgStruct& Cfg) {
 
 TDecoded Decode(const std::string& Text) {
     Json object;
+    // The parser keeps the last of two equal keys; a file that has them is refused instead.
+    std::set<std::string> seen;
+    std::optional<std::string> repeated;
+    const Json::parser_callback_t firstRepeat = [&](int Depth, Json::parse_event_t Event, Json& Parsed) {
+        if (Event == Json::parse_event_t::key && Depth == 1 &&
+            !seen.insert(Parsed.get<std::string>()).second && !repeated)
+            repeated = Parsed.get<std::string>();
+        return true;
+    };
     try {
-        object = Json::parse(Text);
+        object = Json::parse(Text, firstRepeat);
     } catch (const Json::parse_error& e) {
         return Refuse(std::string("not JSON: ") + e.what());
     }
+    if (repeated)
+        return Refuse(*repeated + ": " + Texts::kDuplicateKey);
     if (!object.is_object())
         return Refuse("not a configuration: the file must hold one JSON object");
     for (const auto& [key, value] : object.items()) {
@@ -129,6 +142,13 @@ TDecoded Decode(const std::string& Text) {
     TDecoded accepted;
     accepted.Config = config;
     return accepted;
+}
+
+const char* ZeroAddressKey(const ConfigPage::TPageValues& Page) {
+    // The two addresses lead the table.
+    const auto zero = std::find_if(kNumbers.begin(), kNumbers.begin() + 2,
+                                   [&](const TNumberField& f) { return Page.*f.Field == 0; });
+    return zero == kNumbers.begin() + 2 ? nullptr : zero->Key;
 }
 
 std::vector<TDifference> Compare(const ConfigPage::TPageValues& Written, const PtnLL::TCfgStruct& ReadBack) {

@@ -1,6 +1,7 @@
 #include "cli/ExitCodes.h"
 
 #include <array>
+#include <csignal>
 
 namespace ExitCodes {
 namespace {
@@ -14,7 +15,10 @@ constexpr std::array kDescriptions{
     TDescription{Refused, "the controller refused, or the configuration read back differs"},
     TDescription{OtherController,
                  "the file's serial_number differs from the controller's (see --any-controller)"},
+    TDescription{OutputLost, "the output did not reach its destination (standard output, --output, --trace)"},
+    TDescription{HungUp, "stopped by SIGHUP (the terminal or SSH session closed); as for 130"},
     TDescription{Interrupted, "interrupted (Ctrl+C); an update then did not complete"},
+    TDescription{Terminated, "stopped by SIGTERM (timeout, kill); as for 130"},
 };
 
 } // namespace
@@ -38,6 +42,14 @@ TExit For(Outcome::TResult Result) {
         return Usage;
     }
     return Internal;
+}
+
+TExit ForSignal(int Signal) {
+#ifdef SIGHUP
+    if (Signal == SIGHUP)
+        return HungUp;
+#endif
+    return Signal == SIGTERM ? Terminated : Interrupted;
 }
 
 std::span<const TDescription> All() {

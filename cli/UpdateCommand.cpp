@@ -6,6 +6,7 @@
 
 #include "cli/CliObserver.h"
 #include "cli/ExitCodes.h"
+#include "cli/Failure.h"
 #include "cli/Progress.h"
 #include "service/FirmwareUpdate.h"
 #include "service/Texts.h"
@@ -45,9 +46,9 @@ int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::T
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     if (update.Result == Outcome::TResult::Interrupted)
-        return Out.Fail(ExitCodes::Interrupted,
-                        "interrupted (Ctrl+C) after " + std::to_string(update.BlocksAcknowledged) + " of " +
-                            std::to_string(update.Blocks) + " blocks: the update did not complete");
+        return Failure::Interrupted(Out, "after " + std::to_string(update.BlocksAcknowledged) + " of " +
+                                             std::to_string(update.Blocks) +
+                                             " blocks: the update did not complete");
     if (!update.Succeeded())
         return Out.Fail(ExitCodes::For(update.Result), FailureLine(update));
     // An image without a body sends no block, and the window then says nothing either way.

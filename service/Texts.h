@@ -98,6 +98,30 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
+inline constexpr const char* kInterrupted = "Прервано";                // followed by the signal's name
+inline constexpr const char* kUnknownCommand = "неизвестная команда "; // the word follows in quotes
+inline constexpr const char* kUnknownOption = "неизвестный параметр ";
+inline constexpr const char* kNotANumber = "нужно целое число";
+inline constexpr const char* kValueMissing = "не указано значение";
+inline constexpr const char* kPortRequired = "нужен --port";
+inline constexpr const char* kNotAWindowSpeed =
+    "скорость должна быть одной из 2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200 "
+    "(любую другую берет --any-speed)";
+inline constexpr const char* kZeroSpeed = "скорость должна быть больше нуля";
+inline constexpr const char* kAddressRange = "адрес должен быть от 1 до 254";
+inline constexpr const char* kQueryAddressOnly =
+    "на адрес 0 идет только запрос адресов (addresses); контроллер не отвечает там на другие команды";
+inline constexpr const char* kAddressZero =
+    "0 - адрес запроса адресов; с ним контроллер перестает отвечать на команды (записать все равно: "
+    "--allow-address-0)";
+// A write that ended midway: the names of the parameters written go between the two.
+inline constexpr const char* kPartlyWritten = "Записаны только параметры ";
+inline constexpr const char* kMixedConfiguration = "; контроллер хранит смесь новых и прежних значений.";
+inline constexpr const char* kIsDirectory = "это каталог, а не файл";
+inline constexpr const char* kFileTooLarge = "файл больше 1 МиБ";
+inline constexpr const char* kDuplicateKey = "ключ повторяется";
+inline constexpr const char* kStandardOutputLost =
+    "Не удалось записать стандартный вывод: "; // the reason follows
 
 // The refusal of a firmware file, as the window words it: an empty text when it was accepted,
 // the system's reason when it could not be read.

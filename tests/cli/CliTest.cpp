@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,7 +24,7 @@ using CliProcess::RunCli;
 using Json = nlohmann::json;
 
 constexpr int kUsage = 2, kPortUnavailable = 3, kNoAnswer = 4, kRefused = 5, kOtherController = 6,
-              kInterrupted = 130;
+              kOutputLost = 8, kInterrupted = 130;
 constexpr uint8_t kSetParam = 0x10;
 constexpr size_t kBlockBytes = 33;
 
@@ -60,6 +61,12 @@ bool Sent(const sim::Simulator& Sim, uint8_t Command) {
     const auto frames = Sim.ReceivedFrames();
     return std::any_of(frames.begin(), frames.end(),
                        [&](const std::vector<uint8_t>& f) { return f.size() > 1 && f[1] == Command; });
+}
+
+// The UUCP lock file of the simulator's port.
+std::filesystem::path LockOf(const sim::Simulator& Sim) {
+    return std::filesystem::path("/var/lock") /
+           ("LCK.." + std::filesystem::canonical(Sim.PortPath()).filename().string());
 }
 
 class CliModeTest : public testing::TestWithParam<bool> {};
@@ -142,7 +149,10 @@ class CliWriteRefusalTest : public testing::TestWithParam<TRefusal> {};
 TEST_P(CliWriteRefusalTest, RefusesBeforeAnythingIsSent) {
     sim::Simulator sim;
     const std::string path = testing::TempDir() + Own("cli-refused.json");
-    WriteText(path, GetParam().File);
+    if (GetParam().File.empty())
+        std::filesystem::create_directories(path);
+    else
+        WriteText(path, GetParam().File);
     const auto write = RunCli(On(sim, {"write", path}));
     EXPECT_EQ(write.Exit, kUsage);
     EXPECT_EQ(Lines(write.Err), 1) << write.Err;
@@ -167,7 +177,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "electronics: must be \"QV1\" or \"QV2\""},
         TRefusal{"SerialNotText", GoodWith("serial_number", "1234567890"), "serial_number: must be a string"},
         TRefusal{"EqualAddresses", GoodWith("addr2", "1"),
-                 "addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными."}),
+                 "addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными."},
+        // The address query's own address leaves the controller answering nothing.
+        TRefusal{"Addr1Zero", GoodWith("addr1", "0"), "addr1: 0 - адрес запроса адресов"},
+        TRefusal{"Addr2Zero", GoodWith("addr2", "0"), "addr2: 0 - адрес запроса адресов"},
+        TRefusal{"RepeatedKey", GoodWith("addr1", "1").insert(1, R"("addr1": 5, )"),
+                 "addr1: ключ повторяется"},
+        TRefusal{"Directory", "", "это каталог, а не файл"},
+        TRefusal{"LargerThanAMebibyte", GoodWith("addr1", "1") + std::string(1 << 20, ' '),
+                 "файл больше 1 МиБ"}),
     [](const testing::TestParamInfo<TRefusal>& Info) { return std::string(Info.param.Name); });
 
 TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
@@ -234,6 +252,75 @@ TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
     EXPECT_EQ(Lines(noAnswer.Err), 1) << noAnswer.Err;
 }
 
+struct TUsage {
+    const char* Name;
+    std::vector<std::string> Arguments; // after --port
+    const char* Says;
+};
+
+class CliUsageTest : public testing::TestWithParam<TUsage> {};
+
+// Refused in one short line that names what was wrong, before anything is sent.
+TEST_P(CliUsageTest, RefusesInOneLineNamingTheWord) {
+    sim::Simulator sim;
+    const auto run = RunCli(On(sim, GetParam().Arguments));
+    EXPECT_EQ(run.Exit, kUsage);
+    EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+    EXPECT_LT(run.Err.size(), 300u) << run.Err;
+    EXPECT_NE(run.Err.find(GetParam().Says), std::string::npos) << run.Err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliUsageTest,
+    testing::Values(TUsage{"UnknownCommand", {"raed"}, "неизвестная команда 'raed'"},
+                    TUsage{
+                        "SpeedZero", {"--speed", "0", "state"}, "--speed 0: скорость должна быть одной из"},
+                    TUsage{"SpeedNotTheWindows", {"--speed", "9601", "state"}, "--speed 9601:"},
+                    TUsage{"AddressZero", {"--address", "0", "state"}, "--address 0:"},
+                    TUsage{"OutputDirectory", {"read", "--output", "/tmp"}, "/tmp: это каталог"},
+                    TUsage{"OutputUnwritable",
+                           {"read", "--output", "/nonexistent/config.json"},
+                           "/nonexistent/config.json: No such file"}),
+    [](const testing::TestParamInfo<TUsage>& Info) { return std::string(Info.param.Name); });
+
+// Output that never reached its destination is no success: a backup must not end empty with 0.
+TEST(CliExitTest, OutputThatDidNotArriveIsAFailure) {
+    sim::Simulator sim;
+    const auto piped = RunCli(On(sim, {"--json", "read"}), "/dev/full");
+    EXPECT_EQ(piped.Exit, kOutputLost);
+    EXPECT_EQ(piped.Err, "zur-cli: Не удалось записать стандартный вывод: No space left on device\n");
+    EXPECT_EQ(RunCli(On(sim, {"read", "--output", "/dev/full"})).Exit, kOutputLost);
+    EXPECT_EQ(RunCli(On(sim, {"--trace", "/dev/full", "state"})).Exit, kOutputLost);
+    EXPECT_EQ(RunCli(On(sim, {"--any-speed", "--speed", "9600", "--json", "state"})).Exit, 0);
+}
+
+TEST(CliExitTest, ACommandGivenTwiceRunsTwice) {
+    sim::Simulator sim;
+    const std::string first = testing::TempDir() + Own("first.json");
+    const auto run = RunCli(On(sim, {"--json", "state", "read", "--output", first, "state", "read"}));
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out), 4) << run.Out;
+    EXPECT_EQ(ReadJson(first)["addr1"], 1);
+}
+
+// A write that stops midway names what it wrote: the controller now holds a mix.
+TEST(CliWriteTest, APartialWriteNamesTheParametersWritten) {
+    sim::Simulator sim;
+    sim::Rule silent; // twelve reads, two parameters written, then nothing
+    silent.fault = sim::Fault::Silent;
+    silent.First = 15;
+    sim.AddRule(silent);
+    const std::string path = testing::TempDir() + Own("cli-partial.json");
+    WriteText(path, GoodWith("min_voltage", "77"));
+    const auto write = RunCli(On(sim, {"--json", "write", path}));
+    EXPECT_EQ(write.Exit, kNoAnswer);
+    EXPECT_NE(write.Err.find("Записаны только параметры NoFillTO1, NoFillTO2; контроллер хранит смесь"),
+              std::string::npos)
+        << write.Err;
+    EXPECT_EQ(Json::parse(write.Out)["written_parameters"], Json::parse(R"(["NoFillTO1", "NoFillTO2"])"));
+}
+
 // A failed read says, in the window's words and then in Russian, why its last exchange failed.
 TEST(CliExitTest, AFailedReadNamesTheReasonOfItsLastExchange) {
     sim::Simulator sim;
@@ -287,7 +374,16 @@ TEST(CliExitTest, AddressesApplyToTheFollowingCommandOnly) {
     EXPECT_EQ(RunCli(On(sim, {"addresses", "state"})).Exit, kNoAnswer);
 }
 
-TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
+struct TStopSignal {
+    int Number;
+    const char* Name;
+    int Exit; // as shells report a program that the signal ended
+};
+
+class CliInterruptTest : public testing::TestWithParam<TStopSignal> {};
+
+// A timeout's SIGTERM and a closed session's SIGHUP stop an update as Ctrl+C does.
+TEST_P(CliInterruptTest, StopsAfterTheCurrentBlockAndReleasesThePort) {
     sim::Simulator sim;
     const std::vector<uint8_t> body = SimImage::PatternBody(300 * kBlockBytes, 5);
     const TempFile::TTempFile image(Own("cli-interrupted.bin"),
@@ -297,19 +393,29 @@ TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
     constexpr size_t kFramesBeforeBlocks = 15;
     ASSERT_GE(sim.WaitForFrames(kFramesBeforeBlocks + 10, std::chrono::seconds(30)),
               kFramesBeforeBlocks + 10);
-    update.Signal(SIGINT);
+    update.Signal(GetParam().Number);
     const auto result = update.Finish();
 
-    EXPECT_EQ(result.Exit, kInterrupted);
+    EXPECT_EQ(result.Exit, GetParam().Exit);
     const sim::ReceivedImage received = sim.Image();
     const size_t blocks = received.BlockSizes.size();
-    EXPECT_NE(
-        result.Err.find("after " + std::to_string(blocks) + " of 300 blocks: the update did not complete"),
-        std::string::npos)
+    EXPECT_NE(result.Err.find("(" + std::string(GetParam().Name) + "): after " + std::to_string(blocks) +
+                              " of 300 blocks: the update did not complete"),
+              std::string::npos)
         << result.Err << " (" << blocks << " blocks received)";
     ASSERT_LT(received.Body.size(), body.size());
     EXPECT_TRUE(std::equal(received.Body.begin(), received.Body.end(), body.begin()));
+    EXPECT_FALSE(std::filesystem::exists(LockOf(sim)));
     EXPECT_NO_THROW(MyCOMM::TZMyComm(sim.PortPath(), 9600, 256, 256, 2, 1, 0, 8));
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptTest,
+                         testing::Values(TStopSignal{SIGINT, "Ctrl+C", kInterrupted},
+                                         TStopSignal{SIGTERM, "SIGTERM", 143},
+                                         TStopSignal{SIGHUP, "SIGHUP", 129}),
+                         [](const testing::TestParamInfo<TStopSignal>& Info) {
+                             return std::string(Info.param.Name == std::string("Ctrl+C") ? "SIGINT"
+                                                                                         : Info.param.Name);
+                         });
 
 } // namespace

@@ -147,6 +147,10 @@ int RunCommands(const Options::TOptions& options, Output::TOutput& out) {
             std::string line = std::string(Texts::kPortUnavailable) + " " + e.what() + ": " + e.Reason();
             if (e.PermissionDenied())
                 line += kPermissionHint;
+            if (e.Holder() > 0)
+                line += std::string(" ") + Texts::kPortHeldBy + std::to_string(e.Holder());
+            if (*e.HolderLock())
+                line += std::string(" (") + Texts::kLockFile + e.HolderLock() + ")";
             return out.Fail(ExitCodes::PortUnavailable, line);
         }
     }

@@ -98,7 +98,9 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
-inline constexpr const char* kInterrupted = "Прервано";                // followed by the signal's name
+inline constexpr const char* kInterrupted = "Прервано";             // followed by the signal's name
+inline constexpr const char* kPortHeldBy = "Порт занят процессом "; // its pid follows
+inline constexpr const char* kLockFile = "файл блокировки ";
 inline constexpr const char* kUnknownCommand = "неизвестная команда "; // the word follows in quotes
 inline constexpr const char* kUnknownOption = "неизвестный параметр ";
 inline constexpr const char* kNotANumber = "нужно целое число";

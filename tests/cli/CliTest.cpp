@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "serial/MyCOMM.h"
@@ -293,6 +294,25 @@ TEST(CliExitTest, OutputThatDidNotArriveIsAFailure) {
     EXPECT_EQ(RunCli(On(sim, {"read", "--output", "/dev/full"})).Exit, kOutputLost);
     EXPECT_EQ(RunCli(On(sim, {"--trace", "/dev/full", "state"})).Exit, kOutputLost);
     EXPECT_EQ(RunCli(On(sim, {"--any-speed", "--speed", "9600", "--json", "state"})).Exit, 0);
+}
+
+// A held port names its holder: by its flock, or by the UUCP lock file that names it.
+TEST(CliExitTest, AHeldPortNamesItsHolder) {
+    sim::Simulator sim;
+    {
+        const MyCOMM::TZMyComm held(sim.PortPath(), 9600, 256, 256, 2, 1, 0, 8);
+        const auto flocked = RunCli(On(sim, {"state"}));
+        EXPECT_EQ(flocked.Exit, kPortUnavailable);
+        EXPECT_NE(flocked.Err.find("Порт занят процессом " + std::to_string(getpid())), std::string::npos)
+            << flocked.Err;
+    }
+    WriteText(LockOf(sim).string(), "         1\n"); // init never goes away
+    const auto locked = RunCli(On(sim, {"state"}));
+    std::filesystem::remove(LockOf(sim));
+    EXPECT_EQ(locked.Exit, kPortUnavailable);
+    EXPECT_NE(locked.Err.find("Порт занят процессом 1 (файл блокировки " + LockOf(sim).string() + ")"),
+              std::string::npos)
+        << locked.Err;
 }
 
 TEST(CliExitTest, ACommandGivenTwiceRunsTwice) {

@@ -318,10 +318,12 @@ TEST(CliExitTest, AHeldPortNamesItsHolder) {
 TEST(CliExitTest, ACommandGivenTwiceRunsTwice) {
     sim::Simulator sim;
     const std::string first = testing::TempDir() + Own("first.json");
-    const auto run = RunCli(On(sim, {"--json", "state", "read", "--output", first, "state", "read"}));
+    const auto run =
+        RunCli(On(sim, {"--json", "state", "read", "--output", first, "state", "read", "--output", "-"}));
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(Lines(run.Out), 4) << run.Out;
     EXPECT_EQ(ReadJson(first)["addr1"], 1);
+    EXPECT_FALSE(std::filesystem::exists("-")); // - is standard output
 }
 
 // A write that stops midway names what it wrote: the controller now holds a mix.

@@ -64,28 +64,27 @@ int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TC
     case TStep::Read:
         return Failure::Report(Out, restore, Texts::kReadFailed + Texts::Reason(restore.Reason));
     case TStep::Check:
-        return Out.Fail(ExitCodes::For(restore.Result),
-                        Command.File + ": serial_number " + *Config.SerialNumber +
-                            " is not this controller's (" + restore.Found.SerialNo +
-                            "); nothing written; --any-controller writes it anyway");
+        return Out.Fail(ExitCodes::For(restore.Result), Command.File + ": serial_number " +
+                                                            *Config.SerialNumber + Texts::kOtherController +
+                                                            restore.Found.SerialNo + Texts::kNothingWritten);
     case TStep::Write:
         return WriteFailed(Out, restore);
     case TStep::ReadBack:
         if (!restore.Succeeded())
             return Failure::Report(Out, restore,
-                                   "written, but the read-back failed: " + std::string(Texts::kReadFailed) +
+                                   Texts::kReadBackFailed + std::string(Texts::kReadFailed) +
                                        Texts::Reason(restore.Reason));
         break;
     }
 
     const std::vector<ConfigFile::TDifference> differences = ConfigFile::Compare(Config.Page, restore.Found);
     Output::Json listed = Output::Json::array();
-    std::string line = "the configuration read back differs:";
+    std::string line = Texts::kReadBackDiffers;
     for (const ConfigFile::TDifference& d : differences) {
         listed.push_back({{"key", d.Key},
                           {"written", Output::Json::parse(d.Wanted)},
                           {"read", Output::Json::parse(d.Found)}});
-        line += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
+        line += " " + d.Key + Texts::kWrittenValue + d.Wanted + Texts::kReadValue + d.Found + ";";
     }
     Out.Object({{"written", true}, {"address", restore.Address}, {"differences", listed}});
     if (!differences.empty()) {

@@ -25,10 +25,6 @@
 namespace Program {
 namespace {
 
-// Serial ports on Debian belong to the dialout group; a user outside it is refused every port.
-constexpr const char* kPermissionHint =
-    " (the port's group is usually dialout: sudo adduser \"$USER\" dialout, then log in again)";
-
 // What the commands need from files, checked before anything is sent; keyed by command position.
 struct TFiles {
     std::map<std::size_t, ConfigFile::TConfig> Configs;
@@ -144,9 +140,9 @@ int RunCommands(const Options::TOptions& options, Output::TOutput& out) {
                                                      .StopRequested = &stopRequested},
                                trace ? &*trace : nullptr);
         } catch (const MyCOMM::ECommError& e) {
-            std::string line = std::string(Texts::kPortUnavailable) + " " + e.what() + ": " + e.Reason();
+            std::string line = std::string(Texts::kPortUnavailable) + " " + options.Port + ": " + e.Reason();
             if (e.PermissionDenied())
-                line += kPermissionHint;
+                line += Texts::kPermissionHint; // Debian's serial ports belong to dialout
             if (e.Holder() > 0)
                 line += std::string(" ") + Texts::kPortHeldBy + std::to_string(e.Holder());
             if (*e.HolderLock())

@@ -98,7 +98,40 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
-inline constexpr const char* kInterrupted = "Прервано";             // followed by the signal's name
+inline constexpr const char* kInterrupted = "Прервано"; // followed by the signal's name
+inline constexpr const char* kPermissionHint =
+    " (порт обычно принадлежит группе dialout: sudo adduser \"$USER\" dialout, затем войти снова)";
+inline constexpr const char* kInternalFailure = "внутренняя ошибка: "; // the exception's text follows
+// The configuration file's refusals, each after "<key>: ".
+inline constexpr const char* kNotJson = "не JSON: ошибка в байте "; // its number follows
+inline constexpr const char* kNotAnObject = "не конфигурация: файл должен содержать один объект JSON";
+inline constexpr const char* kUnknownKey = "неизвестный ключ";
+inline constexpr const char* kMissingKey = "отсутствует";
+inline constexpr const char* kNotWhole = "должно быть целым числом, а не ";
+inline constexpr const char* kOutOfRange = " вне диапазона от 0 до "; // after the value
+inline constexpr const char* kNotBoolean = "должно быть true или false, а не ";
+inline constexpr const char* kNotElectronics = "должно быть \"QV1\" или \"QV2\", а не ";
+inline constexpr const char* kNotText = "должно быть строкой, а не ";
+// write: another controller's file, and a read-back that differs.
+inline constexpr const char* kOtherController = " - не номер этого контроллера ("; // its own follows
+inline constexpr const char* kNothingWritten = "); ничего не записано; записать все равно: --any-controller";
+inline constexpr const char* kReadBackFailed = "Записано, но обратное чтение не удалось: ";
+inline constexpr const char* kReadBackDiffers = "Прочитанная обратно конфигурация отличается:";
+inline constexpr const char* kWrittenValue = " записано "; // key, then the value written, then the value read
+inline constexpr const char* kReadValue = ", прочитано ";
+// addresses --apply, state.
+inline constexpr const char* kAddressApplied = " Далее используется адрес ";
+inline constexpr const char* kStateLine = "состояние ";
+inline constexpr const char* kReadyLine = ", готовность ";
+inline constexpr const char* kYes = "да";
+inline constexpr const char* kNo = "нет";
+inline constexpr const char* kErrorFlagsLine = ", флаги ошибок ";
+// update.
+inline constexpr const char* kAfterBlocks = "после ";
+inline constexpr const char* kOfBlocks = " из ";
+inline constexpr const char* kUpdateIncomplete = " блоков: обновление не завершено";
+inline constexpr const char* kNoBody =
+    "В файле микрокода нет тела: послано начало обновления, ни одного блока.";
 inline constexpr const char* kPortHeldBy = "Порт занят процессом "; // its pid follows
 inline constexpr const char* kLockFile = "файл блокировки ";
 inline constexpr const char* kUnknownCommand = "неизвестная команда "; // the word follows in quotes

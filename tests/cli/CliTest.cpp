@@ -211,6 +211,15 @@ TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
     EXPECT_EQ(sim.Config().MinVoltage, 77);
 }
 
+TEST(CliWriteTest, AddressZeroIsWrittenOnlyWhenAllowed) {
+    sim::Simulator sim;
+    const std::string path = testing::TempDir() + Own("cli-zero.json");
+    WriteText(path, GoodWith("addr2", "0"));
+    const auto write = RunCli(On(sim, {"write", "--allow-address-0", path}));
+    EXPECT_EQ(write.Exit, 0) << write.Err;
+    EXPECT_EQ(sim.Config().Addr2, 0);
+}
+
 // The trace of a run, decoded later without a port, shows the fault the controller brought.
 TEST(CliTraceTest, TraceOfARunDecodesWithoutAPort) {
     sim::Simulator sim;

@@ -252,6 +252,7 @@ TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
         << missing.Err;
     EXPECT_TRUE(sim.ReceivedFrames().empty());
 
+    EXPECT_EQ(RunCli(On(sim, {"--any-speed", "--speed", "9600", "state"})).Exit, 0);
     const auto state = RunCli(On(sim, {"--json", "state"}));
     EXPECT_EQ(state.Exit, 0) << state.Err;
     EXPECT_EQ(Json::parse(state.Out), Json::parse(R"({"state": 1, "ready": true, "errors": 0})"));
@@ -304,7 +305,6 @@ TEST(CliExitTest, OutputThatDidNotArriveIsAFailure) {
     EXPECT_EQ(piped.Err, "zur-cli: Не удалось записать стандартный вывод: No space left on device\n");
     EXPECT_EQ(RunCli(On(sim, {"read", "--output", "/dev/full"})).Exit, kOutputLost);
     EXPECT_EQ(RunCli(On(sim, {"--trace", "/dev/full", "state"})).Exit, kOutputLost);
-    EXPECT_EQ(RunCli(On(sim, {"--any-speed", "--speed", "9600", "--json", "state"})).Exit, 0);
 }
 
 // A held port names its holder: by its flock, or by the UUCP lock file that names it.

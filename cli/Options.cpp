@@ -27,6 +27,8 @@ std::string Worded(const CLI::ParseError& Error, const CLI::App& App) {
     if (!left.empty() && (Error.get_name() == "ExtrasError" || App.get_subcommands().empty()))
         return (left.front().rfind('-', 0) == 0 ? Texts::kUnknownOption : Texts::kUnknownCommand) +
                ("'" + left.front() + "'");
+    if (App.get_subcommands().empty())
+        return Texts::kNoCommand;
     const std::string what = Error.what();
     const std::string name = Error.get_name();
     if (name == "ConversionError") { // "Could not convert: --speed = abc"
@@ -42,8 +44,8 @@ std::string Worded(const CLI::ParseError& Error, const CLI::App& App) {
     return what;
 }
 
-// A command sent to address 0 reaches every controller that shares the query address; only the
-// address query belongs there, or a command after addresses --apply.
+// Address 0 is the address query's own, where a controller answers nothing else: only the query
+// belongs there, and the commands after addresses --apply go to the address it found.
 bool SendsToQueryAddress(const TOptions& Options) {
     bool applied = false;
     for (const TCommand& c : Options.Commands) {

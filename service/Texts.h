@@ -143,7 +143,8 @@ inline constexpr const char* kNotAWindowSpeed =
     "скорость должна быть одной из 2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200 "
     "(любую другую берет --any-speed)";
 inline constexpr const char* kZeroSpeed = "скорость должна быть больше нуля";
-inline constexpr const char* kAddressRange = "адрес должен быть от 1 до 254";
+inline constexpr const char* kAddressRange = "адрес должен быть от 1 до 254 (0 - только для addresses)";
+inline constexpr const char* kNoCommand = "не указана команда";
 inline constexpr const char* kQueryAddressOnly =
     "на адрес 0 идет только запрос адресов (addresses); контроллер не отвечает там на другие команды";
 inline constexpr const char* kAddressZero =

@@ -12,6 +12,24 @@
 #include "service/Texts.h"
 
 namespace ConfigCommands {
+namespace {
+
+// A write that ended midway left the parameters it got through in the controller and the rest as
+// they were: says which, by name, so that the user knows the controller holds a mix.
+int WriteFailed(Output::TOutput& Out, const Outcome::TRestoreOutcome& Restore) {
+    std::string line = Texts::kWriteFailed + Texts::Reason(Restore.Reason);
+    Output::Json names = Output::Json::array();
+    for (const Outcome::TWritten& w : Restore.Written) {
+        line += (names.empty() ? std::string(" ") + Texts::kPartlyWritten : ", ") + std::string(w.Name);
+        names.push_back(w.Name);
+    }
+    if (!names.empty())
+        line += Texts::kMixedConfiguration;
+    Out.Object({{"written", false}, {"address", Restore.Address}, {"written_parameters", names}});
+    return Failure::Report(Out, Restore, line);
+}
+
+} // namespace
 
 int Read(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command) {
     CliObserver::TCliObserver front(Line);
@@ -22,8 +40,10 @@ int Read(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCo
     if (!Command.File.empty()) {
         std::ofstream file(SystemPath::Native(Command.File), std::ios::binary | std::ios::trunc);
         file << text << '\n';
-        if (!file.flush())
-            return Out.Fail(ExitCodes::Usage, Command.File + ": " + std::strerror(errno));
+        file.close();
+        if (!file)
+            return Out.Fail(ExitCodes::OutputLost,
+                            Texts::kCannotWriteFile + Command.File + ": " + std::strerror(errno));
     }
     Out.Object(Output::Json::parse(text));
     if (Command.File.empty())
@@ -44,28 +64,27 @@ int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TC
     case TStep::Read:
         return Failure::Report(Out, restore, Texts::kReadFailed + Texts::Reason(restore.Reason));
     case TStep::Check:
-        return Out.Fail(ExitCodes::For(restore.Result),
-                        Command.File + ": serial_number " + *Config.SerialNumber +
-                            " is not this controller's (" + restore.Found.SerialNo +
-                            "); nothing written; --any-controller writes it anyway");
+        return Out.Fail(ExitCodes::For(restore.Result), Command.File + ": serial_number " +
+                                                            *Config.SerialNumber + Texts::kOtherController +
+                                                            restore.Found.SerialNo + Texts::kNothingWritten);
     case TStep::Write:
-        return Failure::Report(Out, restore, Texts::kWriteFailed + Texts::Reason(restore.Reason));
+        return WriteFailed(Out, restore);
     case TStep::ReadBack:
         if (!restore.Succeeded())
             return Failure::Report(Out, restore,
-                                   "written, but the read-back failed: " + std::string(Texts::kReadFailed) +
+                                   Texts::kReadBackFailed + std::string(Texts::kReadFailed) +
                                        Texts::Reason(restore.Reason));
         break;
     }
 
     const std::vector<ConfigFile::TDifference> differences = ConfigFile::Compare(Config.Page, restore.Found);
     Output::Json listed = Output::Json::array();
-    std::string line = "the configuration read back differs:";
+    std::string line = Texts::kReadBackDiffers;
     for (const ConfigFile::TDifference& d : differences) {
         listed.push_back({{"key", d.Key},
                           {"written", Output::Json::parse(d.Wanted)},
                           {"read", Output::Json::parse(d.Found)}});
-        line += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
+        line += " " + d.Key + Texts::kWrittenValue + d.Wanted + Texts::kReadValue + d.Found + ";";
     }
     Out.Object({{"written", true}, {"address", restore.Address}, {"differences", listed}});
     if (!differences.empty()) {

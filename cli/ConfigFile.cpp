@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
 
 #include "service/Texts.h"
 
@@ -77,50 +79,60 @@ std::string Encode(const PtnLL::TCfgStruct& Cfg) {
 
 TDecoded Decode(const std::string& Text) {
     Json object;
+    // The parser keeps the last of two equal keys; a file that has them is refused instead.
+    std::set<std::string> seen;
+    std::optional<std::string> repeated;
+    const Json::parser_callback_t firstRepeat = [&](int Depth, Json::parse_event_t Event, Json& Parsed) {
+        if (Event == Json::parse_event_t::key && Depth == 1 &&
+            !seen.insert(Parsed.get<std::string>()).second && !repeated)
+            repeated = Parsed.get<std::string>();
+        return true;
+    };
     try {
-        object = Json::parse(Text);
+        object = Json::parse(Text, firstRepeat);
     } catch (const Json::parse_error& e) {
-        return Refuse(std::string("not JSON: ") + e.what());
+        return Refuse(Texts::kNotJson + std::to_string(e.byte));
     }
+    if (repeated)
+        return Refuse(*repeated + ": " + Texts::kDuplicateKey);
     if (!object.is_object())
-        return Refuse("not a configuration: the file must hold one JSON object");
+        return Refuse(Texts::kNotAnObject);
     for (const auto& [key, value] : object.items()) {
         if (!Known(key))
-            return Refuse(key + ": unknown key");
+            return Refuse(key + ": " + Texts::kUnknownKey);
     }
     TConfig config;
     for (const TNumberField& f : kNumbers) {
         if (!object.contains(f.Key))
-            return Refuse(std::string(f.Key) + ": missing");
+            return Refuse(std::string(f.Key) + ": " + Texts::kMissingKey);
         const Json& value = object[f.Key];
         if (!value.is_number_integer())
-            return Refuse(std::string(f.Key) + ": must be a whole number, not " + value.dump());
+            return Refuse(std::string(f.Key) + ": " + Texts::kNotWhole + value.dump());
         const auto number = value.get<int64_t>();
         if (number < 0 || number > f.Highest)
-            return Refuse(std::string(f.Key) + ": " + value.dump() + " is out of range 0 to " +
+            return Refuse(std::string(f.Key) + ": " + value.dump() + Texts::kOutOfRange +
                           std::to_string(f.Highest));
         config.Page.*f.Field = static_cast<int>(number);
     }
     if (!object.contains(kRecalcKey))
-        return Refuse(std::string(kRecalcKey) + ": missing");
+        return Refuse(std::string(kRecalcKey) + ": " + Texts::kMissingKey);
     if (!object[kRecalcKey].is_boolean())
-        return Refuse(std::string(kRecalcKey) + ": must be true or false, not " + object[kRecalcKey].dump());
+        return Refuse(std::string(kRecalcKey) + ": " + Texts::kNotBoolean + object[kRecalcKey].dump());
     config.Page.Recalc = object[kRecalcKey].get<bool>();
     if (!object.contains(kElectronicsKey))
-        return Refuse(std::string(kElectronicsKey) + ": missing");
+        return Refuse(std::string(kElectronicsKey) + ": " + Texts::kMissingKey);
     const Json& electronics = object[kElectronicsKey];
     if (electronics == kElectronics[0])
         config.Page.ElTypeItem = 0;
     else if (electronics == kElectronics[1])
         config.Page.ElTypeItem = 1;
     else
-        return Refuse(std::string(kElectronicsKey) + ": must be \"QV1\" or \"QV2\", not " +
-                      electronics.dump());
+        return Refuse(std::string(kElectronicsKey) + ": " + Texts::kNotElectronics + electronics.dump());
     for (const char* key : {kSerialNumberKey, kFirmwareVersionKey}) {
         if (!object.contains(key))
             continue;
         if (!object[key].is_string())
-            return Refuse(std::string(key) + ": must be a string, not " + object[key].dump());
+            return Refuse(std::string(key) + ": " + Texts::kNotText + object[key].dump());
         (key == kSerialNumberKey ? config.SerialNumber : config.FirmwareVersion) =
             object[key].get<std::string>();
     }
@@ -129,6 +141,13 @@ TDecoded Decode(const std::string& Text) {
     TDecoded accepted;
     accepted.Config = config;
     return accepted;
+}
+
+const char* ZeroAddressKey(const ConfigPage::TPageValues& Page) {
+    // The two addresses lead the table.
+    const auto zero = std::find_if(kNumbers.begin(), kNumbers.begin() + 2,
+                                   [&](const TNumberField& f) { return Page.*f.Field == 0; });
+    return zero == kNumbers.begin() + 2 ? nullptr : zero->Key;
 }
 
 std::vector<TDifference> Compare(const ConfigPage::TPageValues& Written, const PtnLL::TCfgStruct& ReadBack) {

@@ -27,6 +27,10 @@ struct TDecoded {
 // Everything the window's page would refuse is refused here, before anything is sent.
 TDecoded Decode(const std::string& Text);
 
+// addr1 or addr2 when it is 0, the address query's own address: a controller given it answers
+// no command afterwards. Null when neither is.
+const char* ZeroAddressKey(const ConfigPage::TPageValues& Page);
+
 struct TDifference {
     std::string Key, Wanted, Found;
 };

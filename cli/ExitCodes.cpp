@@ -1,21 +1,29 @@
 #include "cli/ExitCodes.h"
 
 #include <array>
+#include <csignal>
+#include <iterator>
+
+#include "service/Texts.h"
 
 namespace ExitCodes {
 namespace {
 
+// The meanings in the tool's language, in the order of the codes.
 constexpr std::array kDescriptions{
-    TDescription{Success, "success"},
-    TDescription{Internal, "internal error of the tool"},
-    TDescription{Usage, "usage error, or a configuration or firmware file that cannot be used"},
-    TDescription{PortUnavailable, "the port cannot be opened (the system's reason is printed)"},
-    TDescription{NoAnswer, "no valid answer from the controller"},
-    TDescription{Refused, "the controller refused, or the configuration read back differs"},
-    TDescription{OtherController,
-                 "the file's serial_number differs from the controller's (see --any-controller)"},
-    TDescription{Interrupted, "interrupted (Ctrl+C); an update then did not complete"},
+    TDescription{Success, Texts::Help::kExitMeanings[0]},
+    TDescription{Internal, Texts::Help::kExitMeanings[1]},
+    TDescription{Usage, Texts::Help::kExitMeanings[2]},
+    TDescription{PortUnavailable, Texts::Help::kExitMeanings[3]},
+    TDescription{NoAnswer, Texts::Help::kExitMeanings[4]},
+    TDescription{Refused, Texts::Help::kExitMeanings[5]},
+    TDescription{OtherController, Texts::Help::kExitMeanings[6]},
+    TDescription{OutputLost, Texts::Help::kExitMeanings[7]},
+    TDescription{HungUp, Texts::Help::kExitMeanings[8]},
+    TDescription{Interrupted, Texts::Help::kExitMeanings[9]},
+    TDescription{Terminated, Texts::Help::kExitMeanings[10]},
 };
+static_assert(std::size(Texts::Help::kExitMeanings) == kDescriptions.size());
 
 } // namespace
 
@@ -40,12 +48,20 @@ TExit For(Outcome::TResult Result) {
     return Internal;
 }
 
+TExit ForSignal(int Signal) {
+#ifdef SIGHUP
+    if (Signal == SIGHUP)
+        return HungUp;
+#endif
+    return Signal == SIGTERM ? Terminated : Interrupted;
+}
+
 std::span<const TDescription> All() {
     return kDescriptions;
 }
 
 std::string HelpText() {
-    std::string text = "Exit codes:\n";
+    std::string text = Texts::Help::kExitCodes;
     for (const TDescription& d : kDescriptions) {
         const std::string code = std::to_string(d.Code);
         text += "  " + code + std::string(5 - code.size(), ' ') + d.Meaning + "\n";

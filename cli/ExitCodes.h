@@ -16,7 +16,11 @@ enum TExit : int {
     NoAnswer = 4,        // no valid answer from the controller
     Refused = 5,         // the controller refused, or what was written reads back different
     OtherController = 6, // the file's serial number is not the controller's
-    Interrupted = 130,   // Ctrl+C; as shells report a program ended by SIGINT
+    OutputLost = 8,      // what was printed or written did not reach its destination
+    // Stopped by a signal: as shells report a program that the signal ended.
+    HungUp = 129,      // SIGHUP
+    Interrupted = 130, // SIGINT, Ctrl+C
+    Terminated = 143,  // SIGTERM
 };
 
 struct TDescription {
@@ -27,6 +31,9 @@ struct TDescription {
 // The code of an operation's result: a failed exchange is no valid answer unless the controller
 // refused.
 TExit For(Outcome::TResult Result);
+
+// The code of a run that Signal stopped (Interrupted for any but SIGHUP and SIGTERM).
+TExit ForSignal(int Signal);
 
 // Every code with what it means, in order: for --help and the README.
 std::span<const TDescription> All();

@@ -9,7 +9,10 @@
 namespace Failure {
 
 // Reports Line for an operation that ended with Outcome, with the exit code of its result; when
-// Ctrl+C ended it, as an interruption.
+// a stop signal ended it, as an interruption.
 int Report(Output::TOutput& Out, const Outcome::TOutcome& Ended, const std::string& Line);
+
+// Reports Line for an operation that a stop signal ended, naming the signal, with its exit code.
+int Interrupted(Output::TOutput& Out, const std::string& Line);
 
 } // namespace Failure

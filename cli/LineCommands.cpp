@@ -34,7 +34,7 @@ int Addresses(Connection::TConnection& Line, Output::TOutput& Out, const Options
         Line.Commands().Address = addresses.First;
     Out.Text(Texts::kAddressesReceived + std::to_string(addresses.First) + " " +
              std::to_string(addresses.Second) + "." +
-             (Command.Apply ? " Address " + std::to_string(addresses.First) + " is used from here on." : ""));
+             (Command.Apply ? Texts::kAddressApplied + std::to_string(addresses.First) + "." : ""));
     Out.Object({{"addr1", addresses.First}, {"addr2", addresses.Second}, {"applied", Command.Apply}});
     return ExitCodes::Success;
 }
@@ -46,8 +46,8 @@ int State(Connection::TConnection& Line, Output::TOutput& Out) {
         return Failure::Report(Out, state, Texts::kStateFailed + Texts::Reason(state.Reason));
     char errors[8];
     std::snprintf(errors, sizeof errors, "0x%02X", static_cast<unsigned>(state.Errors));
-    Out.Text("state " + std::to_string(state.State) + ", ready " + (state.Ready ? "yes" : "no") +
-             ", error flags " + errors);
+    Out.Text(Texts::kStateLine + std::to_string(state.State) + Texts::kReadyLine +
+             (state.Ready ? Texts::kYes : Texts::kNo) + Texts::kErrorFlagsLine + errors);
     Out.Object({{"state", state.State}, {"ready", state.Ready}, {"errors", state.Errors}});
     return ExitCodes::Success;
 }

@@ -2,29 +2,61 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <iostream>
 
 #include "ZurVersion.h"
 #include "cli/ExitCodes.h"
+#include "service/Texts.h"
 
 namespace Options {
 namespace {
 
 constexpr int kHighestAddress = 254; // the window's address box
+constexpr int kQueryAddress = 0;     // where the address query goes; nothing else is sent there
+constexpr std::array<uint32_t, 9> kWindowSpeeds{2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200};
 
-const char* const kDescription =
-    "zur-cli: the ZUR dispenser service tool for scripts. Reads and writes the controller's "
-    "configuration as a JSON file, queries the side addresses, loads firmware and asks the state, "
-    "with the same line settings, time-outs and repeats as the window.";
+int Refuse(const std::string& Line) {
+    std::cerr << "zur-cli: " << Line << " (zur-cli --help)\n";
+    return ExitCodes::Usage;
+}
 
-const char* const kFooter = R"(
-A configuration file is one JSON object with the keys addr1, addr2 (0 to 254, different),
-no_fill_timeout1, no_fill_timeout2, no_master_timeout, min_voltage (0 to 255), price_decimals,
-amount_decimals (the number of decimals, 0 to 2), recalc (true or false), electronics ("QV1" or
-"QV2"), and the read-only serial_number and firmware_version (strings). write needs every key but
-the read-only ones; a serial_number that is there must be the controller's.
+// CLI11's refusal in the tool's words; an unknown word is named.
+std::string Worded(const CLI::ParseError& Error, const CLI::App& App) {
+    const std::vector<std::string> left = App.remaining();
+    if (!left.empty() && (Error.get_name() == "ExtrasError" || App.get_subcommands().empty()))
+        return (left.front().rfind('-', 0) == 0 ? Texts::kUnknownOption : Texts::kUnknownCommand) +
+               ("'" + left.front() + "'");
+    if (App.get_subcommands().empty())
+        return Texts::kNoCommand;
+    const std::string what = Error.what();
+    const std::string name = Error.get_name();
+    if (name == "ConversionError") { // "Could not convert: --speed = abc"
+        std::string given = what.substr(what.find(": ") + 2);
+        if (const std::size_t equals = given.find(" = "); equals != std::string::npos)
+            given.replace(equals, 3, " ");
+        return given + ": " + Texts::kNotANumber;
+    }
+    if (name == "ArgumentMismatch") // "--port: 1 required TEXT missing"
+        return what.substr(0, what.find(':')) + ": " + Texts::kValueMissing;
+    if (name == "RequiredError" && what.ends_with(" is required")) // "FILE is required"
+        return what.substr(0, what.size() - std::string(" is required").size()) + ": " + Texts::kValueMissing;
+    return what;
+}
 
-)";
+// Address 0 is the address query's own, where a controller answers nothing else: only the query
+// belongs there, and the commands after addresses --apply go to the address it found.
+bool SendsToQueryAddress(const TOptions& Options) {
+    bool applied = false;
+    for (const TCommand& c : Options.Commands) {
+        if (c.Kind == TKind::Addresses) {
+            applied = applied || c.Apply;
+        } else if (c.Kind != TKind::Ports && c.Kind != TKind::Decode && !applied) {
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -34,81 +66,90 @@ bool TOptions::NeedsPort() const {
 }
 
 TParsed Parse(int argc, const char* const* argv) {
-    CLI::App app(kDescription, "zur-cli");
-    app.footer(kFooter + ExitCodes::HelpText());
+    CLI::App app(Texts::Help::kDescription, "zur-cli");
+    app.footer(Texts::Help::kConfigurationFile + ExitCodes::HelpText());
+    // CLI11's own words in the help, in the tool's language.
+    for (const auto& [word, ours] : Texts::Help::kLabels)
+        app.get_formatter()->label(word, ours);
+    app.option_defaults()->group(Texts::Help::kOptionsGroup);
+    app.set_help_flag("-h,--help", Texts::Help::kHelp);
     app.require_subcommand(1, 0);
     app.fallthrough();
 
-    app.set_version_flag("--version", std::string("zur-cli ") + kZurVersion, "print the version and exit");
+    app.set_version_flag("--version", std::string("zur-cli ") + kZurVersion, Texts::Help::kVersion);
 
     TOptions options;
-    app.add_option("--port", options.Port,
-                   "serial port (COM3, ttyUSB0, /dev/ttyS0, ...); required but for ports");
-    app.add_option("--speed", options.Speed, "line speed, bit/s")
-        ->default_val(9600)
-        ->check(CLI::PositiveNumber);
-    app.add_option("--address", options.Address, "dispenser address")
-        ->default_val(1)
-        ->check(CLI::Range(0, kHighestAddress));
-    app.add_flag("--json", options.Json, "print one JSON object per command instead of text");
-    app.add_flag("--fast", options.Fast,
-                 "purge the input before each request and end each read at the end of a complete, "
-                 "well-formed answer instead of after 25 ms of silence");
-    app.add_option(
-        "--trace", options.Trace,
-        "write every write and read of this run to FILE, in the line trace format (zur-cli decode FILE)");
+    app.add_option("--port", options.Port, Texts::Help::kPort)->type_name("NAME");
+    app.add_option("--speed", options.Speed, Texts::Help::kSpeed)->default_val(9600)->type_name("N");
+    app.add_flag("--any-speed", options.AnySpeed, Texts::Help::kAnySpeed);
+    app.add_option("--address", options.Address, Texts::Help::kAddress)->default_val(1)->type_name("A");
+    app.add_flag("--json", options.Json, Texts::Help::kJson);
+    app.add_flag("--fast", options.Fast, Texts::Help::kFast);
+    app.add_option("--trace", options.Trace, Texts::Help::kTrace)->type_name("FILE");
 
     TCommand read{TKind::Read}, write{TKind::Write}, addresses{TKind::Addresses}, update{TKind::Update},
         decode{TKind::Decode};
-    CLI::App* portsCommand = app.add_subcommand("ports", "the ports the machine lists, one a line");
-    CLI::App* readCommand =
-        app.add_subcommand("read", "read the whole configuration (six attempts, as the window)");
-    readCommand->add_option("--output", read.File, "write it to FILE instead of standard output");
-    CLI::App* writeCommand =
-        app.add_subcommand("write", "write a configuration file, then read it back and compare");
-    writeCommand->add_option("FILE", write.File, "the configuration file")->required();
-    writeCommand->add_flag("--any-controller", write.AnyController,
-                           "write even when the file's serial_number is another controller's");
-    CLI::App* addressesCommand = app.add_subcommand(
-        "addresses", "ask the side addresses (sent to address 0; one dispenser on the line)");
-    addressesCommand->add_flag("--apply", addresses.Apply,
-                               "use side 1's address for the following commands of this run");
-    CLI::App* updateCommand = app.add_subcommand("update", "load a firmware image, as the window does");
-    updateCommand->add_option("IMAGE", update.File, "the firmware image file")->required();
-    CLI::App* stateCommand =
-        app.add_subcommand("state", "the controller's state, ready flag and error flags");
-    CLI::App* decodeCommand =
-        app.add_subcommand("decode", "print a saved line trace as readable lines (no port needed)");
-    decodeCommand->add_option("FILE", decode.File, "the trace file")->required();
+    CLI::App* portsCommand = app.add_subcommand("ports", Texts::Help::kPorts);
+    CLI::App* readCommand = app.add_subcommand("read", Texts::Help::kRead);
+    readCommand->add_option("--output", read.File, Texts::Help::kOutput)->type_name("FILE");
+    CLI::App* writeCommand = app.add_subcommand("write", Texts::Help::kWrite);
+    writeCommand->add_option("FILE", write.File, Texts::Help::kWriteFile)->required()->type_name("");
+    writeCommand->add_flag("--any-controller", write.AnyController, Texts::Help::kAnyController);
+    writeCommand->add_flag("--allow-address-0", write.AllowAddress0, Texts::Help::kAllowAddress0);
+    CLI::App* addressesCommand = app.add_subcommand("addresses", Texts::Help::kAddresses);
+    addressesCommand->add_flag("--apply", addresses.Apply, Texts::Help::kApply);
+    CLI::App* updateCommand = app.add_subcommand("update", Texts::Help::kUpdate);
+    updateCommand->add_option("IMAGE", update.File, Texts::Help::kImage)->required()->type_name("");
+    CLI::App* stateCommand = app.add_subcommand("state", Texts::Help::kState);
+    CLI::App* decodeCommand = app.add_subcommand("decode", Texts::Help::kDecode);
+    decodeCommand->add_option("FILE", decode.File, Texts::Help::kTraceFile)->required()->type_name("");
+    for (CLI::App* command : app.get_subcommands({})) {
+        command->group(Texts::Help::kCommandsGroup);
+        command->get_help_ptr()->group(Texts::Help::kOptionsGroup);
+    }
+
+    // Each time a command's words are parsed, in the order given, so that a command given twice
+    // runs twice; its values are then cleared for the next time.
+    const auto collect = [&options](CLI::App* Command, TCommand& Given) {
+        Command->immediate_callback();
+        Command->callback([&options, &Given] {
+            options.Commands.push_back(Given);
+            Given = TCommand{Given.Kind};
+        });
+    };
+    TCommand ports{TKind::Ports}, state{TKind::State};
+    collect(portsCommand, ports);
+    collect(readCommand, read);
+    collect(writeCommand, write);
+    collect(addressesCommand, addresses);
+    collect(updateCommand, update);
+    collect(stateCommand, state);
+    collect(decodeCommand, decode);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) { // --help or --version
         return {std::nullopt, app.exit(e, std::cout, std::cerr)};
     } catch (const CLI::ParseError& e) {
-        std::cerr << "zur-cli: " << e.what() << " (zur-cli --help)\n";
-        return {std::nullopt, ExitCodes::Usage};
+        return {std::nullopt, Refuse(Worded(e, app))};
     }
-    for (const CLI::App* command : app.get_subcommands()) {
-        if (command == portsCommand)
-            options.Commands.push_back({TKind::Ports});
-        else if (command == readCommand)
-            options.Commands.push_back(read);
-        else if (command == writeCommand)
-            options.Commands.push_back(write);
-        else if (command == addressesCommand)
-            options.Commands.push_back(addresses);
-        else if (command == updateCommand)
-            options.Commands.push_back(update);
-        else if (command == stateCommand)
-            options.Commands.push_back({TKind::State});
-        else if (command == decodeCommand)
-            options.Commands.push_back(decode);
+    for (TCommand& c : options.Commands) {
+        if (c.Kind == TKind::Read && c.File == "-")
+            c.File.clear(); // standard output, as most tools take "-"
     }
-    if (options.Port.empty() && options.NeedsPort()) {
-        std::cerr << "zur-cli: --port is required\n";
-        return {std::nullopt, ExitCodes::Usage};
-    }
+    if (options.Port.empty() && options.NeedsPort())
+        return {std::nullopt, Refuse(Texts::kPortRequired)};
+    if (!options.AnySpeed &&
+        std::find(kWindowSpeeds.begin(), kWindowSpeeds.end(), options.Speed) == kWindowSpeeds.end())
+        return {std::nullopt,
+                Refuse("--speed " + std::to_string(options.Speed) + ": " + Texts::kNotAWindowSpeed)};
+    if (options.Speed == 0)
+        return {std::nullopt, Refuse("--speed 0: " + std::string(Texts::kZeroSpeed))};
+    if (options.Address < kQueryAddress || options.Address > kHighestAddress)
+        return {std::nullopt,
+                Refuse("--address " + std::to_string(options.Address) + ": " + Texts::kAddressRange)};
+    if (options.Address == kQueryAddress && SendsToQueryAddress(options))
+        return {std::nullopt, Refuse(std::string("--address 0: ") + Texts::kQueryAddressOnly)};
     return {options, ExitCodes::Success};
 }
 

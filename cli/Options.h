@@ -15,11 +15,13 @@ struct TCommand {
     std::string File = {};      // read: --output (empty: standard output); write, decode: FILE; update: IMAGE
     bool Apply = false;         // addresses --apply
     bool AnyController = false; // write --any-controller
+    bool AllowAddress0 = false; // write --allow-address-0
 };
 
 struct TOptions {
     std::string Port;
     uint32_t Speed = 9600;
+    bool AnySpeed = false; // --speed may be other than the window's nine
     int Address = 1;
     bool Json = false;
     bool Fast = false;

@@ -22,11 +22,17 @@ public:
     // One line on standard error; returns Exit for the caller to return.
     int Fail(int Exit, const std::string& Line);
     std::ostream& Err() { return err; }
+    // The run's exit code once standard output is flushed: Exit, or OutputLost with its line
+    // when something printed did not get there (a full disk, a closed pipe).
+    int Finish(int Exit);
 
 private:
+    void Check();
+
     bool json;
     std::ostream& out;
     std::ostream& err;
+    int lost = 0; // the system's error number of the first write that failed
 };
 
 } // namespace Output

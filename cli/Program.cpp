@@ -1,7 +1,9 @@
 #include "cli/Program.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -23,17 +25,22 @@
 namespace Program {
 namespace {
 
-// Serial ports on Debian belong to the dialout group; a user outside it is refused every port.
-constexpr const char* kPermissionHint =
-    " (the port's group is usually dialout: sudo adduser \"$USER\" dialout, then log in again)";
-
 // What the commands need from files, checked before anything is sent; keyed by command position.
 struct TFiles {
     std::map<std::size_t, ConfigFile::TConfig> Configs;
     std::map<std::size_t, FirmwareImage::TImageState> Images;
 };
 
+// Larger than any file the tool reads: refused before it is read whole.
+constexpr std::uintmax_t kLargestFile = 1 << 20;
+
 std::optional<std::string> ReadText(const std::string& Path, std::string& Text) {
+    std::error_code error;
+    if (std::filesystem::is_directory(SystemPath::Native(Path), error))
+        return Path + ": " + Texts::kIsDirectory;
+    if (const std::uintmax_t size = std::filesystem::file_size(SystemPath::Native(Path), error);
+        !error && size > kLargestFile)
+        return Path + ": " + Texts::kFileTooLarge;
     std::ifstream file(SystemPath::Native(Path), std::ios::binary);
     if (!file)
         return Path + ": " + std::strerror(errno);
@@ -42,6 +49,21 @@ std::optional<std::string> ReadText(const std::string& Path, std::string& Text) 
     if (file.bad())
         return Path + ": " + std::strerror(errno);
     Text = text.str();
+    return std::nullopt;
+}
+
+// Whether Path can take the configuration, asked before the port is opened; a file there is left
+// as it is, and one made to find out is removed again.
+std::optional<std::string> CheckWritable(const std::string& Path) {
+    const std::filesystem::path native = SystemPath::Native(Path);
+    std::error_code error;
+    if (std::filesystem::is_directory(native, error))
+        return Path + ": " + Texts::kIsDirectory;
+    const bool existed = std::filesystem::exists(native, error);
+    if (!std::ofstream(native, std::ios::binary | std::ios::app))
+        return Path + ": " + std::strerror(errno);
+    if (!existed)
+        std::filesystem::remove(native, error);
     return std::nullopt;
 }
 
@@ -55,7 +77,13 @@ std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& F
             ConfigFile::TDecoded decoded = ConfigFile::Decode(text);
             if (!decoded.Config)
                 return command.File + ": " + decoded.Problem;
+            if (const char* zero = ConfigFile::ZeroAddressKey(decoded.Config->Page);
+                zero && !command.AllowAddress0)
+                return command.File + ": " + zero + ": " + Texts::kAddressZero;
             Files.Configs[i] = *decoded.Config;
+        } else if (command.Kind == Options::TKind::Read && !command.File.empty()) {
+            if (auto problem = CheckWritable(command.File))
+                return problem;
         } else if (command.Kind == Options::TKind::Update) {
             if (auto problem = UpdateCommand::LoadImage(command.File, Files.Images[i]))
                 return problem;
@@ -89,15 +117,7 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
     return ExitCodes::Internal;
 }
 
-} // namespace
-
-int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err) {
-    const Options::TParsed parsed = Options::Parse(argc, argv);
-    if (!parsed.Options)
-        return parsed.Exit;
-    const Options::TOptions& options = *parsed.Options;
-    Output::TOutput out(options.Json, Out, Err);
-
+int RunCommands(const Options::TOptions& options, Output::TOutput& out) {
     TFiles files;
     if (auto problem = LoadFiles(options, files))
         return out.Fail(ExitCodes::Usage, *problem);
@@ -120,18 +140,38 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
                                                      .StopRequested = &stopRequested},
                                trace ? &*trace : nullptr);
         } catch (const MyCOMM::ECommError& e) {
-            std::string line = std::string(Texts::kPortUnavailable) + " " + e.what() + ": " + e.Reason();
+            std::string line = std::string(Texts::kPortUnavailable) + " " + options.Port + ": " + e.Reason();
             if (e.PermissionDenied())
-                line += kPermissionHint;
+                line += Texts::kPermissionHint; // Debian's serial ports belong to dialout
+            if (e.Holder() > 0)
+                line += std::string(" ") + Texts::kPortHeldBy + std::to_string(e.Holder());
+            if (*e.HolderLock())
+                line += std::string(" (") + Texts::kLockFile + e.HolderLock() + ")";
             return out.Fail(ExitCodes::PortUnavailable, line);
         }
     }
-    for (std::size_t i = 0; i < options.Commands.size(); ++i) {
-        if (const int exit =
-                RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files))
-            return exit;
+    int exit = ExitCodes::Success;
+    for (std::size_t i = 0; i < options.Commands.size() && exit == ExitCodes::Success; ++i)
+        exit = RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files);
+    if (const int lost = trace ? trace->Lost() : 0) {
+        out.Fail(ExitCodes::OutputLost, Texts::kCannotWriteFile + options.Trace + ": " + std::strerror(lost));
+        return exit == ExitCodes::Success ? ExitCodes::OutputLost : exit;
     }
-    return ExitCodes::Success;
+    return exit;
+}
+
+} // namespace
+
+int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err) {
+#ifdef SIGPIPE
+    // A reader that went away is output lost, reported as such, not a death that leaves the lock.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    const Options::TParsed parsed = Options::Parse(argc, argv);
+    if (!parsed.Options)
+        return Output::TOutput(false, Out, Err).Finish(parsed.Exit); // --help may have printed
+    Output::TOutput out(parsed.Options->Json, Out, Err);
+    return out.Finish(RunCommands(*parsed.Options, out));
 }
 
 } // namespace Program

@@ -6,6 +6,7 @@
 
 #include "cli/CliObserver.h"
 #include "cli/ExitCodes.h"
+#include "cli/Failure.h"
 #include "cli/Progress.h"
 #include "firmware/FirmwareImage.h"
 #include "service/FirmwareUpdate.h"
@@ -48,14 +49,13 @@ int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::T
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     if (update.Result == Outcome::TResult::Interrupted)
-        return Out.Fail(ExitCodes::Interrupted,
-                        "interrupted (Ctrl+C) after " + std::to_string(update.BlocksAcknowledged) + " of " +
-                            std::to_string(update.Blocks) + " blocks: the update did not complete");
+        return Failure::Interrupted(Out, Texts::kAfterBlocks + std::to_string(update.BlocksAcknowledged) +
+                                             Texts::kOfBlocks + std::to_string(update.Blocks) +
+                                             Texts::kUpdateIncomplete);
     if (!update.Succeeded())
         return Out.Fail(ExitCodes::For(update.Result), FailureLine(update));
     // An image without a body sends no block, and the window then says nothing either way.
-    Out.Text(bodyBytes == 0 ? "The image has no body: the update start was sent, no block."
-                            : Texts::kUpdated);
+    Out.Text(bodyBytes == 0 ? Texts::kNoBody : Texts::kUpdated);
     Out.Object({{"completed", true}, {"blocks", update.Blocks}, {"bytes", bodyBytes}, {"seconds", seconds}});
     return ExitCodes::Success;
 }

@@ -5,12 +5,13 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/Program.h"
+#include "service/Texts.h"
 
 int main(int argc, char** argv) {
     try {
         return Program::Run(argc, argv, std::cout, std::cerr);
     } catch (const std::exception& e) {
-        std::cerr << "zur-cli: internal error: " << e.what() << '\n';
+        std::cerr << "zur-cli: " << Texts::kInternalFailure << e.what() << '\n';
     }
     return ExitCodes::Internal;
 }

@@ -99,12 +99,22 @@ bool LivesElsewhere(pid_t Pid) {
 
 } // namespace
 
-std::optional<TLockFile> TLockFile::Take(const fs::path& Device, const fs::path& Folder) {
+fs::path TLockFile::PathOf(const fs::path& Device, const fs::path& Folder) {
     std::error_code error;
     const fs::path real = fs::canonical(Device, error);
     if (error || !real.has_filename())
+        return fs::path();
+    return Folder / (kLockPrefix + real.filename().string());
+}
+
+int TLockFile::HolderOf(const fs::path& Lock) {
+    return Holder(Lock).value_or(0);
+}
+
+std::optional<TLockFile> TLockFile::Take(const fs::path& Device, const fs::path& Folder) {
+    const fs::path lock = PathOf(Device, Folder);
+    if (lock.empty())
         return TLockFile(fs::path());
-    const fs::path lock = Folder / (kLockPrefix + real.filename().string());
     const TPidFile ours(Folder);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (ours.Written() && link(ours.Path().c_str(), lock.c_str()) == 0)

@@ -24,6 +24,11 @@ public:
     static std::optional<TLockFile> Take(const std::filesystem::path& Device,
                                          const std::filesystem::path& Folder);
 
+    // The lock file of Device in Folder, and the pid it names (0: none, or no lock).
+    static std::filesystem::path PathOf(const std::filesystem::path& Device,
+                                        const std::filesystem::path& Folder);
+    static int HolderOf(const std::filesystem::path& Lock);
+
     ~TLockFile(); // removes the lock file this object wrote, if it still names this process
     TLockFile(TLockFile&& Other) noexcept;
     TLockFile(const TLockFile&) = delete;

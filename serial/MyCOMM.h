@@ -17,16 +17,24 @@ namespace MyCOMM {
 // has always given; Reason() is the operating system's own words for the failure, for logs.
 // PermissionDenied() tells a port the user may not open (on Linux, one of a group they are not in)
 // from one that is missing or held by another program.
+// Holder() and HolderLock() name the program holding the port, when one is known: its pid, and
+// the lock file that names it (empty when the holder was found by its flock).
 class ECommError : public std::runtime_error {
 public:
-    ECommError(const std::string& Message, const std::string& SystemReason, bool NoPermission = false)
-        : std::runtime_error(Message), reason(SystemReason), noPermission(NoPermission) {}
+    ECommError(const std::string& Message, const std::string& SystemReason, bool NoPermission = false,
+               int HolderPid = 0, const std::string& LockPath = "")
+        : std::runtime_error(Message), reason(SystemReason), noPermission(NoPermission), holder(HolderPid),
+          lock(LockPath) {}
     const char* Reason() const noexcept { return reason.what(); }
     bool PermissionDenied() const noexcept { return noPermission; }
+    int Holder() const noexcept { return holder; }
+    const char* HolderLock() const noexcept { return lock.what(); }
 
 private:
     std::runtime_error reason; // copied without throwing, as an exception must be
     bool noPermission;
+    int holder;
+    std::runtime_error lock;
 };
 
 class TZMyComm : public CommPort::TCommPort {

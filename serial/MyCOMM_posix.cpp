@@ -15,8 +15,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <optional>
 #include <span>
+#include <sstream>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -25,12 +29,34 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace MyCOMM {
 
 namespace {
+
+// The pid of the process whose flock holds the device open as Fd, from the kernel's list of locks
+// ("1: FLOCK  ADVISORY  WRITE 1234 00:1a:7 0 EOF", the device in hex); 0 when it is not found.
+int FlockHolder(int Fd) {
+    struct stat device {};
+    if (fstat(Fd, &device) != 0)
+        return 0;
+    char wanted[64];
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(device.st_dev), minor(device.st_dev),
+                  static_cast<unsigned long long>(device.st_ino));
+    std::ifstream locks("/proc/locks");
+    std::string number, kind, mode, access, file;
+    int pid = 0;
+    for (std::string entry; std::getline(locks, entry);) {
+        std::istringstream fields(entry);
+        if (fields >> number >> kind >> mode >> access >> pid >> file && kind == "FLOCK" && file == wanted)
+            return pid;
+    }
+    return 0;
+}
 
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
@@ -171,13 +197,18 @@ TZMyComm::TZMyComm(const std::string& Name, uint32_t BaudRate, uint32_t /*InQueu
     // too, so that a UUCP lock naming this process is a stale one. Both locks come before TIOCEXCL
     // so that a refused opener never touches the exclusive flag of the one holding the port;
     // TIOCEXCL alone does not stop root.
-    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (fd.Get() < 0 || tcgetattr(fd.Get(), &current) != 0) {
         const bool noPermission = errno == EACCES || errno == EPERM;
         throw refused(systemReason(), noPermission);
     }
+    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        throw ECommError("Cannot open COM-port " + PortName, systemReason(), false, FlockHolder(fd.Get()));
     std::optional<LockFile::TLockFile> lock = LockFile::TLockFile::Take(device, LockFile::kFolder);
-    if (!lock)
-        throw refused("a UUCP lock file names another running program");
+    if (!lock) {
+        const std::filesystem::path held = LockFile::TLockFile::PathOf(device, LockFile::kFolder);
+        throw ECommError("Cannot open COM-port " + PortName, "a UUCP lock file names another running program",
+                         false, LockFile::TLockFile::HolderOf(held), held.string());
+    }
     if (ioctl(fd.Get(), TIOCEXCL) != 0)
         throw refused(systemReason());
 

@@ -1,5 +1,7 @@
 #include "trace/TraceFile.h"
 
+#include <cerrno>
+
 #include "serial/SystemPath.h"
 #include "trace/LineTrace.h"
 
@@ -7,10 +9,14 @@ namespace LineTrace {
 
 TTraceFile::TTraceFile(const std::string& Path, const std::string& Writer)
     : file(SystemPath::OpenForWriting(Path)) {
-    if (file) {
-        std::fprintf(file.get(), "%s\n# written by %s\n", kHeader, Writer.c_str());
-        std::fflush(file.get());
-    }
+    if (file && (std::fprintf(file.get(), "%s\n# written by %s\n", kHeader, Writer.c_str()) < 0 ||
+                 std::fflush(file.get()) != 0))
+        lost = errno;
+}
+
+int TTraceFile::Lost() {
+    std::lock_guard lock(mutex);
+    return lost;
 }
 
 void TTraceFile::Record(TDirection Direction, std::span<const uint8_t> Bytes, TEnd End) {
@@ -20,8 +26,8 @@ void TTraceFile::Record(TDirection Direction, std::span<const uint8_t> Bytes, TE
     std::lock_guard lock(mutex);
     if (!file)
         return;
-    std::fputs(line.c_str(), file.get());
-    std::fflush(file.get());
+    if ((std::fputs(line.c_str(), file.get()) < 0 || std::fflush(file.get()) != 0) && lost == 0)
+        lost = errno;
 }
 
 } // namespace LineTrace

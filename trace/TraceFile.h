@@ -17,6 +17,8 @@ public:
     TTraceFile(const std::string& Path, const std::string& Writer);
 
     bool IsOpen() const { return file != nullptr; }
+    // The system's error number of the first line that did not reach the file; 0 while all did.
+    int Lost();
     void Record(TDirection Direction, std::span<const uint8_t> Bytes, TEnd End) override;
 
 private:
@@ -25,6 +27,7 @@ private:
     };
     std::mutex mutex;
     std::unique_ptr<std::FILE, Closer> file;
+    int lost = 0;
 };
 
 } // namespace LineTrace

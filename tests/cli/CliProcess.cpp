@@ -13,7 +13,7 @@ extern char** environ;
 
 namespace CliProcess {
 
-TCliProcess::TCliProcess(const std::vector<std::string>& Arguments) {
+TCliProcess::TCliProcess(const std::vector<std::string>& Arguments, const std::string& StandardOutput) {
     int outPipe[2], errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
         throw std::runtime_error("no pipe");
@@ -21,6 +21,8 @@ TCliProcess::TCliProcess(const std::vector<std::string>& Arguments) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    if (!StandardOutput.empty())
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, StandardOutput.c_str(), O_WRONLY, 0);
     std::vector<std::string> words{ZUR_CLI};
     words.insert(words.end(), Arguments.begin(), Arguments.end());
     std::vector<char*> argv;
@@ -80,8 +82,8 @@ TResult TCliProcess::Finish() {
     return result;
 }
 
-TResult RunCli(const std::vector<std::string>& Arguments) {
-    return TCliProcess(Arguments).Finish();
+TResult RunCli(const std::vector<std::string>& Arguments, const std::string& StandardOutput) {
+    return TCliProcess(Arguments, StandardOutput).Finish();
 }
 
 } // namespace CliProcess

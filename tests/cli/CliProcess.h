@@ -15,7 +15,8 @@ struct TResult {
 
 class TCliProcess {
 public:
-    explicit TCliProcess(const std::vector<std::string>& Arguments);
+    // StandardOutput: a file its standard output goes to instead of the pipe read here.
+    explicit TCliProcess(const std::vector<std::string>& Arguments, const std::string& StandardOutput = "");
     ~TCliProcess();
     TCliProcess(const TCliProcess&) = delete;
     TCliProcess& operator=(const TCliProcess&) = delete;
@@ -29,6 +30,6 @@ private:
     int out = -1, err = -1;
 };
 
-TResult RunCli(const std::vector<std::string>& Arguments);
+TResult RunCli(const std::vector<std::string>& Arguments, const std::string& StandardOutput = "");
 
 } // namespace CliProcess

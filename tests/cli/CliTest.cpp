@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "serial/MyCOMM.h"
@@ -23,7 +25,7 @@ using CliProcess::RunCli;
 using Json = nlohmann::json;
 
 constexpr int kUsage = 2, kPortUnavailable = 3, kNoAnswer = 4, kRefused = 5, kOtherController = 6,
-              kInterrupted = 130;
+              kOutputLost = 8, kInterrupted = 130;
 constexpr uint8_t kSetParam = 0x10;
 constexpr size_t kBlockBytes = 33;
 
@@ -60,6 +62,12 @@ bool Sent(const sim::Simulator& Sim, uint8_t Command) {
     const auto frames = Sim.ReceivedFrames();
     return std::any_of(frames.begin(), frames.end(),
                        [&](const std::vector<uint8_t>& f) { return f.size() > 1 && f[1] == Command; });
+}
+
+// The UUCP lock file of the simulator's port.
+std::filesystem::path LockOf(const sim::Simulator& Sim) {
+    return std::filesystem::path("/var/lock") /
+           ("LCK.." + std::filesystem::canonical(Sim.PortPath()).filename().string());
 }
 
 class CliModeTest : public testing::TestWithParam<bool> {};
@@ -142,7 +150,10 @@ class CliWriteRefusalTest : public testing::TestWithParam<TRefusal> {};
 TEST_P(CliWriteRefusalTest, RefusesBeforeAnythingIsSent) {
     sim::Simulator sim;
     const std::string path = testing::TempDir() + Own("cli-refused.json");
-    WriteText(path, GetParam().File);
+    if (GetParam().File.empty())
+        std::filesystem::create_directories(path);
+    else
+        WriteText(path, GetParam().File);
     const auto write = RunCli(On(sim, {"write", path}));
     EXPECT_EQ(write.Exit, kUsage);
     EXPECT_EQ(Lines(write.Err), 1) << write.Err;
@@ -153,21 +164,31 @@ TEST_P(CliWriteRefusalTest, RefusesBeforeAnythingIsSent) {
 INSTANTIATE_TEST_SUITE_P(
     Files, CliWriteRefusalTest,
     testing::Values(
-        TRefusal{"NotJson", "addr1 = 1", "not JSON"}, TRefusal{"NotAnObject", "[1, 2]", "one JSON object"},
-        TRefusal{"UnknownKey", GoodWith("volume", "5"), "volume: unknown key"},
-        TRefusal{"Missing", R"({"addr1": 1})", "addr2: missing"},
-        TRefusal{"AddressOutOfRange", GoodWith("addr1", "255"), "addr1: 255 is out of range 0 to 254"},
-        TRefusal{"NegativeByte", GoodWith("min_voltage", "-1"), "min_voltage: -1 is out of range"},
+        TRefusal{"NotJson", "addr1 = 1", "не JSON: ошибка в байте"},
+        TRefusal{"NotAnObject", "[1, 2]", "один объект JSON"},
+        TRefusal{"UnknownKey", GoodWith("volume", "5"), "volume: неизвестный ключ"},
+        TRefusal{"Missing", R"({"addr1": 1})", "addr2: отсутствует"},
+        TRefusal{"AddressOutOfRange", GoodWith("addr1", "255"), "addr1: 255 вне диапазона от 0 до 254"},
+        TRefusal{"NegativeByte", GoodWith("min_voltage", "-1"), "min_voltage: -1 вне диапазона"},
         TRefusal{"TooManyDecimals", GoodWith("price_decimals", "3"),
-                 "price_decimals: 3 is out of range 0 to 2"},
+                 "price_decimals: 3 вне диапазона от 0 до 2"},
         TRefusal{"Fraction", GoodWith("no_master_timeout", "1.5"),
-                 "no_master_timeout: must be a whole number"},
-        TRefusal{"RecalcNotBoolean", GoodWith("recalc", "1"), "recalc: must be true or false"},
+                 "no_master_timeout: должно быть целым числом"},
+        TRefusal{"RecalcNotBoolean", GoodWith("recalc", "1"), "recalc: должно быть true или false"},
         TRefusal{"UnknownElectronics", GoodWith("electronics", R"("QV3")"),
-                 "electronics: must be \"QV1\" or \"QV2\""},
-        TRefusal{"SerialNotText", GoodWith("serial_number", "1234567890"), "serial_number: must be a string"},
+                 "electronics: должно быть \"QV1\" или \"QV2\""},
+        TRefusal{"SerialNotText", GoodWith("serial_number", "1234567890"),
+                 "serial_number: должно быть строкой"},
         TRefusal{"EqualAddresses", GoodWith("addr2", "1"),
-                 "addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными."}),
+                 "addr1, addr2: Адреса ТРК №1 и ТРК №2 должны быть разными."},
+        // The address query's own address leaves the controller answering nothing.
+        TRefusal{"Addr1Zero", GoodWith("addr1", "0"), "addr1: 0 - адрес запроса адресов"},
+        TRefusal{"Addr2Zero", GoodWith("addr2", "0"), "addr2: 0 - адрес запроса адресов"},
+        TRefusal{"RepeatedKey", GoodWith("addr1", "1").insert(1, R"("addr1": 5, )"),
+                 "addr1: ключ повторяется"},
+        TRefusal{"Directory", "", "это каталог, а не файл"},
+        TRefusal{"LargerThanAMebibyte", GoodWith("addr1", "1") + std::string(1 << 20, ' '),
+                 "файл больше 1 МиБ"}),
     [](const testing::TestParamInfo<TRefusal>& Info) { return std::string(Info.param.Name); });
 
 TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
@@ -178,7 +199,8 @@ TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
     WriteText(path, file.dump());
     const auto refused = RunCli(On(sim, {"write", path}));
     EXPECT_EQ(refused.Exit, kOtherController);
-    EXPECT_NE(refused.Err.find("serial_number 9999999999 is not this controller's (1234567890)"),
+    EXPECT_NE(refused.Err.find(
+                  "serial_number 9999999999 - не номер этого контроллера (1234567890); ничего не записано"),
               std::string::npos)
         << refused.Err;
     EXPECT_FALSE(Sent(sim, kSetParam));
@@ -187,6 +209,15 @@ TEST(CliWriteTest, AnotherControllersFileNeedsAnyController) {
     const auto forced = RunCli(On(sim, {"write", "--any-controller", path}));
     EXPECT_EQ(forced.Exit, 0) << forced.Err;
     EXPECT_EQ(sim.Config().MinVoltage, 77);
+}
+
+TEST(CliWriteTest, AddressZeroIsWrittenOnlyWhenAllowed) {
+    sim::Simulator sim;
+    const std::string path = testing::TempDir() + Own("cli-zero.json");
+    WriteText(path, GoodWith("addr2", "0"));
+    const auto write = RunCli(On(sim, {"write", "--allow-address-0", path}));
+    EXPECT_EQ(write.Exit, 0) << write.Err;
+    EXPECT_EQ(sim.Config().Addr2, 0);
 }
 
 // The trace of a run, decoded later without a port, shows the fault the controller brought.
@@ -225,7 +256,7 @@ TEST(CliTraceTest, DecodeRefusesWhatIsNoTrace) {
     const std::string later = testing::TempDir() + Own("cli-later.trace");
     WriteText(later, "# zur-trace 2\n12 TX 01\n");
     for (const auto& [file, says] :
-         {std::pair{testing::TempDir(), "не трасса линии"}, std::pair{binary, "двоичный файл"},
+         {std::pair{testing::TempDir(), "это каталог"}, std::pair{binary, "двоичный файл"},
           std::pair{later, "неизвестной версии"}}) {
         const auto decoded = RunCli({"decode", file});
         EXPECT_EQ(decoded.Exit, kUsage) << file;
@@ -244,11 +275,11 @@ TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
 
     const auto missing = RunCli({"--port", "/nonexistent/tty", "state"});
     EXPECT_EQ(missing.Exit, kPortUnavailable);
-    EXPECT_NE(missing.Err.find("Невозможно открыть порт. Cannot open COM-port /nonexistent/tty"),
-              std::string::npos)
+    EXPECT_NE(missing.Err.find("Невозможно открыть порт. /nonexistent/tty: No such file"), std::string::npos)
         << missing.Err;
     EXPECT_TRUE(sim.ReceivedFrames().empty());
 
+    EXPECT_EQ(RunCli(On(sim, {"--any-speed", "--speed", "9600", "state"})).Exit, 0);
     const auto state = RunCli(On(sim, {"--json", "state"}));
     EXPECT_EQ(state.Exit, 0) << state.Err;
     EXPECT_EQ(Json::parse(state.Out), Json::parse(R"({"state": 1, "ready": true, "errors": 0})"));
@@ -259,6 +290,96 @@ TEST(CliExitTest, EachOutcomeHasItsOwnCode) {
     const auto noAnswer = RunCli(On(sim, {"state"}));
     EXPECT_EQ(noAnswer.Exit, kNoAnswer);
     EXPECT_EQ(Lines(noAnswer.Err), 1) << noAnswer.Err;
+}
+
+struct TUsage {
+    const char* Name;
+    std::vector<std::string> Arguments; // after --port
+    const char* Says;
+};
+
+class CliUsageTest : public testing::TestWithParam<TUsage> {};
+
+// Refused in one short line that names what was wrong, before anything is sent.
+TEST_P(CliUsageTest, RefusesInOneLineNamingTheWord) {
+    sim::Simulator sim;
+    const auto run = RunCli(On(sim, GetParam().Arguments));
+    EXPECT_EQ(run.Exit, kUsage);
+    EXPECT_EQ(Lines(run.Err), 1) << run.Err;
+    EXPECT_LT(run.Err.size(), 300u) << run.Err;
+    EXPECT_NE(run.Err.find(GetParam().Says), std::string::npos) << run.Err;
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliUsageTest,
+    testing::Values(TUsage{"UnknownCommand", {"raed"}, "неизвестная команда 'raed'"},
+                    TUsage{
+                        "SpeedZero", {"--speed", "0", "state"}, "--speed 0: скорость должна быть одной из"},
+                    TUsage{"SpeedNotTheWindows", {"--speed", "9601", "state"}, "--speed 9601:"},
+                    TUsage{"AddressZero", {"--address", "0", "state"}, "--address 0:"},
+                    TUsage{"OutputDirectory", {"read", "--output", "/tmp"}, "/tmp: это каталог"},
+                    TUsage{"OutputUnwritable",
+                           {"read", "--output", "/nonexistent/config.json"},
+                           "/nonexistent/config.json: No such file"}),
+    [](const testing::TestParamInfo<TUsage>& Info) { return std::string(Info.param.Name); });
+
+// Output that never reached its destination is no success: a backup must not end empty with 0.
+TEST(CliExitTest, OutputThatDidNotArriveIsAFailure) {
+    sim::Simulator sim;
+    const auto piped = RunCli(On(sim, {"--json", "read"}), "/dev/full");
+    EXPECT_EQ(piped.Exit, kOutputLost);
+    EXPECT_EQ(piped.Err, "zur-cli: Не удалось записать стандартный вывод: No space left on device\n");
+    EXPECT_EQ(RunCli(On(sim, {"read", "--output", "/dev/full"})).Exit, kOutputLost);
+    EXPECT_EQ(RunCli(On(sim, {"--trace", "/dev/full", "state"})).Exit, kOutputLost);
+}
+
+// A held port names its holder: by its flock, or by the UUCP lock file that names it.
+TEST(CliExitTest, AHeldPortNamesItsHolder) {
+    sim::Simulator sim;
+    {
+        const MyCOMM::TZMyComm held(sim.PortPath(), 9600, 256, 256, 2, 1, 0, 8);
+        const auto flocked = RunCli(On(sim, {"state"}));
+        EXPECT_EQ(flocked.Exit, kPortUnavailable);
+        EXPECT_NE(flocked.Err.find("Порт занят процессом " + std::to_string(getpid())), std::string::npos)
+            << flocked.Err;
+    }
+    if (!(std::ofstream(LockOf(sim)) << "         1\n" << std::flush)) // init never goes away
+        GTEST_SKIP() << "the lock folder may not be written here";
+    const auto locked = RunCli(On(sim, {"state"}));
+    std::filesystem::remove(LockOf(sim));
+    EXPECT_EQ(locked.Exit, kPortUnavailable);
+    EXPECT_NE(locked.Err.find("Порт занят процессом 1 (файл блокировки " + LockOf(sim).string() + ")"),
+              std::string::npos)
+        << locked.Err;
+}
+
+TEST(CliExitTest, ACommandGivenTwiceRunsTwice) {
+    sim::Simulator sim;
+    const std::string first = testing::TempDir() + Own("first.json");
+    const auto run =
+        RunCli(On(sim, {"--json", "state", "read", "--output", first, "state", "read", "--output", "-"}));
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out), 4) << run.Out;
+    EXPECT_EQ(ReadJson(first)["addr1"], 1);
+    EXPECT_FALSE(std::filesystem::exists("-")); // - is standard output
+}
+
+// A write that stops midway names what it wrote: the controller now holds a mix.
+TEST(CliWriteTest, APartialWriteNamesTheParametersWritten) {
+    sim::Simulator sim;
+    sim::Rule silent; // twelve reads, two parameters written, then nothing
+    silent.fault = sim::Fault::Silent;
+    silent.First = 15;
+    sim.AddRule(silent);
+    const std::string path = testing::TempDir() + Own("cli-partial.json");
+    WriteText(path, GoodWith("min_voltage", "77"));
+    const auto write = RunCli(On(sim, {"--json", "write", path}));
+    EXPECT_EQ(write.Exit, kNoAnswer);
+    EXPECT_NE(write.Err.find("Записаны только параметры NoFillTO1, NoFillTO2; контроллер хранит смесь"),
+              std::string::npos)
+        << write.Err;
+    EXPECT_EQ(Json::parse(write.Out)["written_parameters"], Json::parse(R"(["NoFillTO1", "NoFillTO2"])"));
 }
 
 // A failed read says, in the window's words and then in Russian, why its last exchange failed.
@@ -334,7 +455,16 @@ TEST(CliExitTest, AddressesApplyToTheFollowingCommandOnly) {
     EXPECT_EQ(RunCli(On(sim, {"addresses", "state"})).Exit, kNoAnswer);
 }
 
-TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
+struct TStopSignal {
+    int Number;
+    const char* Name;
+    int Exit; // as shells report a program that the signal ended
+};
+
+class CliInterruptTest : public testing::TestWithParam<TStopSignal> {};
+
+// A timeout's SIGTERM and a closed session's SIGHUP stop an update as Ctrl+C does.
+TEST_P(CliInterruptTest, StopsAfterTheCurrentBlockAndReleasesThePort) {
     sim::Simulator sim;
     const std::vector<uint8_t> body = SimImage::PatternBody(300 * kBlockBytes, 5);
     const TempFile::TTempFile image(Own("cli-interrupted.bin"),
@@ -344,19 +474,29 @@ TEST(CliInterruptTest, CtrlCStopsAfterTheCurrentBlockAndReleasesThePort) {
     constexpr size_t kFramesBeforeBlocks = 15;
     ASSERT_GE(sim.WaitForFrames(kFramesBeforeBlocks + 10, std::chrono::seconds(30)),
               kFramesBeforeBlocks + 10);
-    update.Signal(SIGINT);
+    update.Signal(GetParam().Number);
     const auto result = update.Finish();
 
-    EXPECT_EQ(result.Exit, kInterrupted);
+    EXPECT_EQ(result.Exit, GetParam().Exit);
     const sim::ReceivedImage received = sim.Image();
     const size_t blocks = received.BlockSizes.size();
-    EXPECT_NE(
-        result.Err.find("after " + std::to_string(blocks) + " of 300 blocks: the update did not complete"),
-        std::string::npos)
+    EXPECT_NE(result.Err.find("(" + std::string(GetParam().Name) + "): после " + std::to_string(blocks) +
+                              " из 300 блоков: обновление не завершено"),
+              std::string::npos)
         << result.Err << " (" << blocks << " blocks received)";
     ASSERT_LT(received.Body.size(), body.size());
     EXPECT_TRUE(std::equal(received.Body.begin(), received.Body.end(), body.begin()));
+    EXPECT_FALSE(std::filesystem::exists(LockOf(sim)));
     EXPECT_NO_THROW(MyCOMM::TZMyComm(sim.PortPath(), 9600, 256, 256, 2, 1, 0, 8));
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptTest,
+                         testing::Values(TStopSignal{SIGINT, "Ctrl+C", kInterrupted},
+                                         TStopSignal{SIGTERM, "SIGTERM", 143},
+                                         TStopSignal{SIGHUP, "SIGHUP", 129}),
+                         [](const testing::TestParamInfo<TStopSignal>& Info) {
+                             return std::string(Info.param.Name == std::string("Ctrl+C") ? "SIGINT"
+                                                                                         : Info.param.Name);
+                         });
 
 } // namespace

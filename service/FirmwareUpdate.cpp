@@ -91,6 +91,8 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
         Front.ConfigurationRead(read);
         if (!read.Succeeded())
             return ended(Failed(TStep::ConfigurationRead, read.Reason, read.Result, Front));
+        if (!Front.BeforeChange(read.Record))
+            return ended(Failed(TStep::ConfigurationRead, {}, TResult::Withheld, Front));
         const bool entered = WithRepeats(Front, [&Commands] {
             Commands.EnterUpdateMode();
             return Commands.Ok;

@@ -9,6 +9,10 @@ void TObserver::Stage(TStage) {}
 
 void TObserver::ConfigurationRead(const Outcome::TReadOutcome&) {}
 
+bool TObserver::BeforeChange(const PtnLL::TCfgStruct&) {
+    return true;
+}
+
 void TObserver::Progress(const TBlockProgress&) {}
 
 void TObserver::Pause(int Milliseconds) {

@@ -63,6 +63,11 @@ Outcome::TRestoreOutcome RestoreConfiguration(PtnLL::TPtnLL& Commands, const Con
         other.Result = Outcome::TResult::OtherController;
         return ended(TStep::Check, other);
     }
+    if (!Front.BeforeChange(before.Record)) {
+        Outcome::TOutcome withheld;
+        withheld.Result = Outcome::TResult::Withheld;
+        return ended(TStep::Check, withheld);
+    }
     PtnLL::TCfgStruct record = before.Record;
     ConfigPage::RecordFromPage(Page, record);
     const Outcome::TWriteOutcome write = WriteConfiguration(Commands, record, Front);

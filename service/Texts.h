@@ -104,6 +104,23 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
+// The station: safety backups, the journal, the scan, backup and restore of every controller.
+inline constexpr const char* kNoDataFolder =
+    "Нет папки данных программы: не заданы ни XDG_DATA_HOME, ни HOME.";
+inline constexpr const char* kNotAFileName = "Серийный номер не годится для имени файла: ";
+inline constexpr const char* kSafetyBackup = "Резервная копия конфигурации: ";
+inline constexpr const char* kSafetyBackupFailed =
+    "Не удалось записать резервную копию конфигурации, ничего не изменено: ";
+inline constexpr const char* kJournalFailed = "Не удалось дописать журнал: ";
+inline constexpr const char* kNothingFound = "На линии не найдено ни одного контроллера.";
+inline constexpr const char* kUnread = "Адрес отвечает, но конфигурация не прочитана: ";
+inline constexpr const char* kScanInterrupted = "Поиск прерван (Ctrl+C); показано найденное до этого.";
+inline constexpr const char* kBackedUp = "Сохранена конфигурация: ";
+inline constexpr const char* kRestored = "Конфигурация восстановлена: ";
+inline constexpr const char* kNotOnLine = "Контроллера этого файла нет на линии: ";
+inline constexpr const char* kNoFile = "Для контроллера нет файла: ";
+inline constexpr const char* kNothingToRestore = "Ни для одного найденного контроллера нет файла в папке.";
+inline constexpr const char* kAgreed = "Конфигурация контроллера совпадает с файлом.";
 
 // The refusal of a firmware file, as the window words it: an empty text when it was accepted,
 // the system's reason when it could not be read.

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/Progress.h"
+#include "cli/Safeguard.h"
 
 namespace CliObserver {
 namespace {
@@ -13,8 +14,9 @@ constexpr auto kPauseStep = std::chrono::milliseconds(10); // how soon a pause n
 
 } // namespace
 
-TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress)
-    : connection(Line), progress(Progress) {}
+TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress,
+                           Safeguard::TSafeguard* Guard)
+    : connection(Line), progress(Progress), guard(Guard) {}
 
 void TCliObserver::Stage(Observer::TStage Stage) {
     if (progress && Stage == Observer::TStage::Transferring)
@@ -24,6 +26,10 @@ void TCliObserver::Stage(Observer::TStage Stage) {
 void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
     if (progress)
         progress->Block(Block.Sent, Block.Blocks, Block.Percent);
+}
+
+bool TCliObserver::BeforeChange(const PtnLL::TCfgStruct& Current) {
+    return !guard || guard->Save(Current);
 }
 
 void TCliObserver::Pause(int Milliseconds) {

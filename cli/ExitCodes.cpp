@@ -14,6 +14,8 @@ constexpr std::array kDescriptions{
     TDescription{Refused, "the controller refused, or the configuration read back differs"},
     TDescription{OtherController,
                  "the file's serial_number differs from the controller's (see --any-controller)"},
+    TDescription{BackupFailed,
+                 "the safety backup could not be written; nothing was changed (see --no-backup)"},
     TDescription{Interrupted, "interrupted (Ctrl+C); an update then did not complete"},
 };
 
@@ -36,6 +38,8 @@ TExit For(Outcome::TResult Result) {
         return OtherController;
     case TResult::NoImage:
         return Usage;
+    case TResult::Withheld:
+        return BackupFailed;
     }
     return Internal;
 }

@@ -6,6 +6,7 @@
 
 #include "ZurVersion.h"
 #include "cli/ExitCodes.h"
+#include "cli/Lists.h"
 
 namespace Options {
 namespace {
@@ -29,8 +30,9 @@ the read-only ones; a serial_number that is there must be the controller's.
 } // namespace
 
 bool TOptions::NeedsPort() const {
-    return std::any_of(Commands.begin(), Commands.end(),
-                       [](const TCommand& c) { return c.Kind != TKind::Ports && c.Kind != TKind::Decode; });
+    return std::any_of(Commands.begin(), Commands.end(), [](const TCommand& c) {
+        return c.Kind != TKind::Ports && c.Kind != TKind::Decode && c.Kind != TKind::Journal;
+    });
 }
 
 TParsed Parse(int argc, const char* const* argv) {
@@ -81,6 +83,56 @@ TParsed Parse(int argc, const char* const* argv) {
         app.add_subcommand("decode", "print a saved line trace as readable lines (no port needed)");
     decodeCommand->add_option("FILE", decode.File, "the trace file")->required();
 
+    app.add_flag(
+        "--no-backup", options.NoBackup,
+        "write, restore, update: do not save the controller's configuration in the data folder first");
+    TCommand scan{TKind::Scan}, backup{TKind::Backup}, restore{TKind::Restore}, diff{TKind::Diff},
+        journal{TKind::Journal};
+    const CLI::Validator addressList(
+        [](std::string& Text) {
+            return Lists::Addresses(Text) ? "" : "RANGE is addresses 1 to 254 and ranges, as 1,3,10-20";
+        },
+        "RANGE");
+    const CLI::Validator speedList(
+        [](std::string& Text) {
+            return Lists::Speeds(Text) ? "" : "LIST is speeds (bit/s) or all, as 9600,19200";
+        },
+        "LIST");
+    const auto answerTimeout = [](CLI::App* Command, TCommand& Into) {
+        Command
+            ->add_option("--answer-timeout", Into.AnswerTimeoutMs,
+                         "how long a silent address is waited for, ms")
+            ->default_val(500)
+            ->check(CLI::Range(1, 60'000));
+    };
+    CLI::App* scanCommand = app.add_subcommand(
+        "scan", "find the controllers on the line: each address at each speed asked its state");
+    scanCommand->add_option("--addresses", scan.Addresses, "addresses asked (default 1-254)")
+        ->check(addressList);
+    scanCommand
+        ->add_option("--speeds", scan.Speeds, "speeds tried, or all for the window's nine (default --speed)")
+        ->check(speedList);
+    answerTimeout(scanCommand, scan);
+    CLI::App* backupCommand =
+        app.add_subcommand("backup", "save each controller's configuration as DIR/<serial_number>.json");
+    backupCommand->add_option("DIR", backup.File, "the folder")->required();
+    backupCommand->add_option("--addresses", backup.Addresses, "addresses asked (default --address)")
+        ->check(addressList);
+    answerTimeout(backupCommand, backup);
+    CLI::App* restoreCommand = app.add_subcommand(
+        "restore",
+        "write DIR/<serial_number>.json onto the controller with that serial number, for each found");
+    restoreCommand->add_option("DIR", restore.File, "the folder")->required();
+    restoreCommand->add_option("--addresses", restore.Addresses, "addresses asked (default 1-254)")
+        ->check(addressList);
+    answerTimeout(restoreCommand, restore);
+    CLI::App* diffCommand =
+        app.add_subcommand("diff", "read the controller and list each field that differs from FILE");
+    diffCommand->add_option("FILE", diff.File, "the configuration file")->required();
+    CLI::App* journalCommand = app.add_subcommand(
+        "journal", "the journal of writes, restores and updates, newest last (no port needed)");
+    journalCommand->add_option("--serial", journal.Serial, "only the lines of this serial number");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) { // --help or --version
@@ -104,6 +156,16 @@ TParsed Parse(int argc, const char* const* argv) {
             options.Commands.push_back({TKind::State});
         else if (command == decodeCommand)
             options.Commands.push_back(decode);
+        else if (command == scanCommand)
+            options.Commands.push_back(scan);
+        else if (command == backupCommand)
+            options.Commands.push_back(backup);
+        else if (command == restoreCommand)
+            options.Commands.push_back(restore);
+        else if (command == diffCommand)
+            options.Commands.push_back(diff);
+        else if (command == journalCommand)
+            options.Commands.push_back(journal);
     }
     if (options.Port.empty() && options.NeedsPort()) {
         std::cerr << "zur-cli: --port is required\n";

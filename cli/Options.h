@@ -8,13 +8,31 @@
 
 namespace Options {
 
-enum class TKind { Ports, Read, Write, Addresses, Update, State, Decode };
+enum class TKind {
+    Ports,
+    Read,
+    Write,
+    Addresses,
+    Update,
+    State,
+    Decode,
+    Scan,
+    Backup,
+    Restore,
+    Diff,
+    Journal
+};
 
 struct TCommand {
     TKind Kind = TKind::Ports;
     std::string File = {};      // read: --output (empty: standard output); write, decode: FILE; update: IMAGE
     bool Apply = false;         // addresses --apply
     bool AnyController = false; // write --any-controller
+    // scan, backup, restore: the addresses (empty: the command's default) and speeds (empty:
+    // --speed) asked, and how long a silent address is waited for; backup and restore: File is DIR.
+    std::string Addresses = {}, Speeds = {};
+    uint32_t AnswerTimeoutMs = 500;
+    std::string Serial = {}; // journal --serial (empty: every line)
 };
 
 struct TOptions {
@@ -23,7 +41,8 @@ struct TOptions {
     int Address = 1;
     bool Json = false;
     bool Fast = false;
-    std::string Trace; // the line trace of the run goes there (empty: none)
+    std::string Trace;     // the line trace of the run goes there (empty: none)
+    bool NoBackup = false; // write, restore, update: no safety backup first
     std::vector<TCommand> Commands;
 
     bool NeedsPort() const;

@@ -1,7 +1,9 @@
 #include "cli/Program.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -11,9 +13,13 @@
 #include "cli/ConfigCommands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/JournalLines.h"
 #include "cli/LineCommands.h"
 #include "cli/Output.h"
+#include "cli/Safeguard.h"
+#include "cli/StationCommands.h"
 #include "cli/UpdateCommand.h"
+#include "protocol/crc16c.h"
 #include "serial/MyCOMM.h"
 #include "serial/SystemPath.h"
 #include "service/Connection.h"
@@ -48,7 +54,7 @@ std::optional<std::string> ReadText(const std::string& Path, std::string& Text) 
 std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& Files) {
     for (std::size_t i = 0; i < Options.Commands.size(); ++i) {
         const Options::TCommand& command = Options.Commands[i];
-        if (command.Kind == Options::TKind::Write) {
+        if (command.Kind == Options::TKind::Write || command.Kind == Options::TKind::Diff) {
             std::string text;
             if (auto problem = ReadText(command.File, text))
                 return problem;
@@ -64,19 +70,62 @@ std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& F
     return std::nullopt;
 }
 
+int PortFailure(Output::TOutput& Out, const MyCOMM::ECommError& Error) {
+    std::string line = std::string(Texts::kPortUnavailable) + " " + Error.what() + ": " + Error.Reason();
+    if (Error.PermissionDenied())
+        line += kPermissionHint;
+    return Out.Fail(ExitCodes::PortUnavailable, line);
+}
+
+// A write or an update: the safety backup first, and the journal line after, whatever the end.
+template <typename Run>
+int Journaled(const char* Operation, const Options::TOptions& Options, Connection::TConnection& Line,
+              Output::TOutput& Out, Output::Json Image, Run run) {
+    Safeguard::TSafeguard guard(Options.NoBackup, Out);
+    const int address = Line.Commands().Address;
+    const int exit = run(guard);
+    JournalLines::Record({.Operation = Operation,
+                          .Port = Options.Port,
+                          .Speed = Options.Speed,
+                          .Address = address,
+                          .Serial = guard.Serial(),
+                          .Backup = guard.Path(),
+                          .Image = std::move(Image),
+                          .Exit = exit},
+                         Out);
+    return exit;
+}
+
+Output::Json ImageEntry(const std::string& Path, const FirmwareImage::TImageState& Image) {
+    char checksum[8];
+    std::snprintf(
+        checksum, sizeof checksum, "%04X",
+        crc16c::Crc16(0, Image.FirmwareImage.data(), static_cast<int32_t>(Image.FirmwareImage.size())));
+    constexpr std::size_t kChecksumBytes = 2;
+    return {{"file", std::filesystem::path(Path).filename().string()},
+            {"size", Image.FirmwareImage.size() + kChecksumBytes},
+            {"checksum", checksum}};
+}
+
 int RunCommand(const Options::TCommand& Command, std::size_t Position, Connection::TConnection* Line,
-               Output::TOutput& Out, TFiles& Files) {
+               Output::TOutput& Out, TFiles& Files, const Options::TOptions& Options,
+               const StationCommands::TStation& Station) {
     switch (Command.Kind) {
     case Options::TKind::Ports:
         return LineCommands::Ports(Out);
     case Options::TKind::Read:
         return ConfigCommands::Read(*Line, Out, Command);
     case Options::TKind::Write:
-        return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position));
+        return Journaled("write", Options, *Line, Out, nullptr, [&](Safeguard::TSafeguard& Guard) {
+            return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position), Guard);
+        });
     case Options::TKind::Addresses:
         return LineCommands::Addresses(*Line, Out, Command);
     case Options::TKind::Update:
-        return UpdateCommand::Update(*Line, Out, Files.Images.at(Position));
+        return Journaled("update", Options, *Line, Out, ImageEntry(Command.File, Files.Images.at(Position)),
+                         [&](Safeguard::TSafeguard& Guard) {
+                             return UpdateCommand::Update(*Line, Out, Files.Images.at(Position), Guard);
+                         });
     case Options::TKind::State:
         return LineCommands::State(*Line, Out);
     case Options::TKind::Decode: {
@@ -85,6 +134,16 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
             return Out.Fail(ExitCodes::Usage, *problem);
         return LineCommands::Decode(text, Out);
     }
+    case Options::TKind::Scan:
+        return StationCommands::Scan(Station, Out, Command);
+    case Options::TKind::Backup:
+        return StationCommands::Backup(Station, Out, Command);
+    case Options::TKind::Restore:
+        return StationCommands::Restore(Station, Out, Command);
+    case Options::TKind::Diff:
+        return StationCommands::Diff(*Line, Out, Files.Configs.at(Position));
+    case Options::TKind::Journal:
+        return JournalLines::Print(Out, Command.Serial);
     }
     return ExitCodes::Internal;
 }
@@ -111,25 +170,35 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
             return out.Fail(ExitCodes::Usage, options.Trace + ": " + std::strerror(errno));
     }
     std::optional<Connection::TConnection> connection;
-    if (options.NeedsPort()) {
-        try {
-            connection.emplace(Connection::TSettings{.Port = options.Port,
-                                                     .Speed = options.Speed,
-                                                     .Address = options.Address,
-                                                     .Fast = options.Fast,
-                                                     .StopRequested = &stopRequested},
-                               trace ? &*trace : nullptr);
-        } catch (const MyCOMM::ECommError& e) {
-            std::string line = std::string(Texts::kPortUnavailable) + " " + e.what() + ": " + e.Reason();
-            if (e.PermissionDenied())
-                line += kPermissionHint;
-            return out.Fail(ExitCodes::PortUnavailable, line);
+    // The station commands reopen the line at each speed they try; the port is opened exclusively,
+    // so the one open before is closed first. The address the run has come to is kept.
+    const Scan::TOpenLine open = [&](uint32_t Speed) -> Connection::TConnection& {
+        const int32_t address = connection ? connection->Commands().Address : options.Address;
+        connection.reset();
+        connection.emplace(Connection::TSettings{.Port = options.Port,
+                                                 .Speed = Speed,
+                                                 .Address = address,
+                                                 .Fast = options.Fast,
+                                                 .StopRequested = &stopRequested},
+                           trace ? &*trace : nullptr);
+        return *connection;
+    };
+    const StationCommands::TStation station{open, options, stopRequested};
+    try {
+        if (options.NeedsPort())
+            open(options.Speed);
+        for (std::size_t i = 0; i < options.Commands.size(); ++i) {
+            if (const int exit = RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out,
+                                            files, options, station))
+                return exit;
+            // The commands that follow a scan find the line at --speed again.
+            const Options::TKind kind = options.Commands[i].Kind;
+            if (kind == Options::TKind::Scan || kind == Options::TKind::Backup ||
+                kind == Options::TKind::Restore)
+                open(options.Speed);
         }
-    }
-    for (std::size_t i = 0; i < options.Commands.size(); ++i) {
-        if (const int exit =
-                RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files))
-            return exit;
+    } catch (const MyCOMM::ECommError& e) {
+        return PortFailure(out, e);
     }
     return ExitCodes::Success;
 }

@@ -11,7 +11,7 @@ namespace Lists {
 
 // Ascending, each address once; none when the text is no list of addresses from 1 to 254.
 std::optional<std::vector<int>> Addresses(const std::string& Text);
-// In the order given, each speed once; none when the text is no list of positive speeds.
+// Ascending, each speed once; none when the text is no list of positive speeds.
 std::optional<std::vector<uint32_t>> Speeds(const std::string& Text);
 
 } // namespace Lists

@@ -21,7 +21,10 @@ bool TSafeguard::Save(const PtnLL::TCfgStruct& Current) {
         return false;
     }
     path = saved.Path;
-    out.Err() << "zur-cli: " << Texts::kSafetyBackup << saved.Path << '\n' << std::flush;
+    // On standard output it would break the one JSON object of the command.
+    if (out.JsonMode())
+        out.Err() << "zur-cli: " << Texts::kSafetyBackup << saved.Path << '\n' << std::flush;
+    out.Text(Texts::kSafetyBackup + saved.Path);
     return true;
 }
 

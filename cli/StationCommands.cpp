@@ -82,8 +82,8 @@ std::optional<std::string> ReadText(const std::filesystem::path& Path, std::stri
 }
 
 // Restores one controller from its file; its exit code.
-int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TController& Controller,
-               const std::filesystem::path& File, Output::Json& Report) {
+int RestoreFrom(const TStation& Station, Output::TOutput& Out, const Scan::TController& Controller,
+                const std::filesystem::path& File, Safeguard::TSafeguard& Guard) {
     const std::string& serial = Controller.Config.SerialNo;
     std::string text;
     if (auto problem = ReadText(File, text))
@@ -97,24 +97,30 @@ int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TContr
 
     Connection::TConnection& line = Station.Open(Controller.Speed);
     line.Commands().Address = Controller.Addresses.front();
-    Safeguard::TSafeguard guard(Station.Options.NoBackup, Out);
-    CliObserver::TCliObserver front(line, nullptr, &guard);
+    CliObserver::TCliObserver front(line, nullptr, &Guard);
     const Outcome::TRestoreOutcome restore =
         Operations::RestoreConfiguration(line.Commands(), decoded.Config->Page, serial, front);
-    int exit = ExitCodes::Success;
-    if (guard.Failed())
-        exit = ExitCodes::BackupFailed;
-    else if (!restore.Succeeded())
-        exit = Failure::Report(Out, restore,
+    if (Guard.Failed())
+        return ExitCodes::BackupFailed;
+    if (!restore.Succeeded())
+        return Failure::Report(Out, restore,
                                serial + ": " + Texts::kWriteFailed + Texts::Reason(restore.Reason));
-    else if (const auto differences = ConfigFile::Compare(decoded.Config->Page, restore.Found);
-             !differences.empty()) {
-        std::string differs = serial + ": the configuration read back differs:";
-        for (const ConfigFile::TDifference& d : differences)
-            differs += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
-        differs.pop_back();
-        exit = Out.Fail(ExitCodes::Refused, differs);
-    }
+    const auto differences = ConfigFile::Compare(decoded.Config->Page, restore.Found);
+    if (differences.empty())
+        return ExitCodes::Success;
+    std::string differs = serial + ": the configuration read back differs:";
+    for (const ConfigFile::TDifference& d : differences)
+        differs += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
+    differs.pop_back();
+    return Out.Fail(ExitCodes::Refused, differs);
+}
+
+// Restores one controller and journals it, whatever the end; its exit code.
+int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TController& Controller,
+               const std::filesystem::path& File, Output::Json& Report) {
+    const std::string& serial = Controller.Config.SerialNo;
+    Safeguard::TSafeguard guard(Station.Options.NoBackup, Out);
+    const int exit = RestoreFrom(Station, Out, Controller, File, guard);
     JournalLines::Record({.Operation = "restore",
                           .Port = Station.Options.Port,
                           .Speed = Controller.Speed,
@@ -125,7 +131,7 @@ int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TContr
                          Out);
     Report.push_back({{"serial_number", serial},
                       {"file", File.string()},
-                      {"address", restore.Address},
+                      {"address", Controller.Addresses.front()},
                       {"backup", guard.Path() ? Output::Json(*guard.Path()) : Output::Json(nullptr)},
                       {"exit", exit}});
     if (exit == ExitCodes::Success)

@@ -31,7 +31,8 @@ the read-only ones; a serial_number that is there must be the controller's.
 
 bool TOptions::NeedsPort() const {
     return std::any_of(Commands.begin(), Commands.end(), [](const TCommand& c) {
-        return c.Kind != TKind::Ports && c.Kind != TKind::Decode && c.Kind != TKind::Journal;
+        return c.Kind != TKind::Ports && c.Kind != TKind::Decode && c.Kind != TKind::Journal &&
+               c.Kind != TKind::Inspect;
     });
 }
 
@@ -132,6 +133,11 @@ TParsed Parse(int argc, const char* const* argv) {
     CLI::App* journalCommand = app.add_subcommand(
         "journal", "the journal of writes, restores and updates, newest last (no port needed)");
     journalCommand->add_option("--serial", journal.Serial, "only the lines of this serial number");
+    TCommand inspect{TKind::Inspect};
+    CLI::App* inspectCommand = app.add_subcommand(
+        "inspect",
+        "check a firmware image as the window does, with its expected transfer time (no port needed)");
+    inspectCommand->add_option("IMAGE", inspect.File, "the firmware image file")->required();
 
     try {
         app.parse(argc, argv);
@@ -166,6 +172,8 @@ TParsed Parse(int argc, const char* const* argv) {
             options.Commands.push_back(diff);
         else if (command == journalCommand)
             options.Commands.push_back(journal);
+        else if (command == inspectCommand)
+            options.Commands.push_back(inspect);
     }
     if (options.Port.empty() && options.NeedsPort()) {
         std::cerr << "zur-cli: --port is required\n";

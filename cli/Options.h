@@ -20,12 +20,14 @@ enum class TKind {
     Backup,
     Restore,
     Diff,
-    Journal
+    Journal,
+    Inspect
 };
 
 struct TCommand {
     TKind Kind = TKind::Ports;
-    std::string File = {};      // read: --output (empty: standard output); write, decode: FILE; update: IMAGE
+    std::string File =
+        {}; // read: --output (empty: standard output); write, decode, diff: FILE; update, inspect: IMAGE
     bool Apply = false;         // addresses --apply
     bool AnyController = false; // write --any-controller
     // scan, backup, restore: the addresses (empty: the command's default) and speeds (empty:

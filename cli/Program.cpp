@@ -144,6 +144,8 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
         return StationCommands::Diff(*Line, Out, Files.Configs.at(Position));
     case Options::TKind::Journal:
         return JournalLines::Print(Out, Command.Serial);
+    case Options::TKind::Inspect:
+        return UpdateCommand::Inspect(Command.File, Out);
     }
     return ExitCodes::Internal;
 }

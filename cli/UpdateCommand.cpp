@@ -1,6 +1,8 @@
 #include "cli/UpdateCommand.h"
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <utility>
 
@@ -8,8 +10,11 @@
 #include "cli/ExitCodes.h"
 #include "cli/Progress.h"
 #include "firmware/FirmwareImage.h"
+#include "serial/SystemPath.h"
 #include "service/FirmwareUpdate.h"
+#include "service/Scan.h"
 #include "service/Texts.h"
+#include "service/TransferTime.h"
 
 namespace UpdateCommand {
 namespace {
@@ -22,6 +27,22 @@ std::string FailureLine(const Outcome::TUpdateOutcome& Update) {
     return message;
 }
 
+const char* Verdict(FirmwareImage::TCheck Check) {
+    switch (Check) {
+    case FirmwareImage::TCheck::Accepted:
+        return "ok";
+    case FirmwareImage::TCheck::ChecksumMismatch:
+        return "checksum_mismatch";
+    case FirmwareImage::TCheck::TooShort:
+        return "too_short";
+    case FirmwareImage::TCheck::TooLarge:
+        return "too_large";
+    case FirmwareImage::TCheck::Unreadable:
+        break;
+    }
+    return "unreadable";
+}
+
 } // namespace
 
 std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TImageState& Image) {
@@ -30,6 +51,36 @@ std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TIm
         return Path + ": " + Texts::ImageRefusal(loaded);
     Image = std::move(loaded.Image);
     return std::nullopt;
+}
+
+int Inspect(const std::string& Path, Output::TOutput& Out) {
+    const FirmwareImage::TLoaded loaded = FirmwareImage::LoadImageFile(Path);
+    if (loaded.Result == FirmwareImage::TCheck::Unreadable)
+        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::ImageRefusal(loaded));
+    std::error_code error;
+    const auto size = std::filesystem::file_size(SystemPath::Native(Path), error);
+    const bool accepted = loaded.Result == FirmwareImage::TCheck::Accepted;
+    Out.Text(Path + ": " + std::to_string(size) + " байт, " +
+             (accepted ? std::string("контрольная сумма верна") : Texts::ImageRefusal(loaded)));
+    Output::Json object = {{"file", Path}, {"size", size}, {"verdict", Verdict(loaded.Result)}};
+    if (accepted) {
+        const std::size_t blocks = TransferTime::Blocks(loaded.Image);
+        Out.Text("блоков: " + std::to_string(blocks) +
+                 "; ожидаемое время передачи блоков, с (обычное чтение / --fast):");
+        Output::Json times = Output::Json::array();
+        for (const uint32_t speed : Scan::kWindowSpeeds) {
+            const double standard = TransferTime::Seconds(loaded.Image, speed, false),
+                         fast = TransferTime::Seconds(loaded.Image, speed, true);
+            char row[80];
+            std::snprintf(row, sizeof row, "  %6u бит/с: %8.1f / %8.1f", speed, standard, fast);
+            Out.Text(row);
+            times.push_back({{"speed", speed}, {"standard_s", standard}, {"fast_s", fast}});
+        }
+        object["blocks"] = blocks;
+        object["transfer"] = times;
+    }
+    Out.Object(object);
+    return accepted ? ExitCodes::Success : ExitCodes::Usage;
 }
 
 int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image,

@@ -56,7 +56,7 @@ Scan::TFound Find(const TStation& Station, Output::TOutput& Out, const Options::
     TStopObserver front(Station.StopRequested);
     const Scan::TFound found = Scan::Run(Station.Open, request, front);
     for (const Scan::TUnread& unread : found.Unread)
-        Out.Err() << "zur-cli: " << Texts::kUnread << unread.Speed << " bit/s, " << unread.Address << ". "
+        Out.Err() << "zur-cli: " << Texts::kUnread << unread.Speed << " бит/с, " << unread.Address << ". "
                   << Texts::kReadFailed << Texts::Reason(unread.Read.Reason) << '\n'
                   << std::flush;
     return found;

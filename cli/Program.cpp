@@ -195,8 +195,9 @@ int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err)
                 return exit;
             // The commands that follow a scan find the line at --speed again.
             const Options::TKind kind = options.Commands[i].Kind;
-            if (kind == Options::TKind::Scan || kind == Options::TKind::Backup ||
-                kind == Options::TKind::Restore)
+            const bool scanned = kind == Options::TKind::Scan || kind == Options::TKind::Backup ||
+                                 kind == Options::TKind::Restore;
+            if (scanned && i + 1 < options.Commands.size())
                 open(options.Speed);
         }
     } catch (const MyCOMM::ECommError& e) {

@@ -56,8 +56,8 @@ Scan::TFound Find(const TStation& Station, Output::TOutput& Out, const Options::
     TStopObserver front(Station.StopRequested);
     const Scan::TFound found = Scan::Run(Station.Open, request, front);
     for (const Scan::TUnread& unread : found.Unread)
-        Out.Err() << "zur-cli: " << Texts::kUnread << unread.Speed << " бит/с, " << unread.Address << ". "
-                  << Texts::kReadFailed << Texts::Reason(unread.Read.Reason) << '\n'
+        Out.Err() << "zur-cli: " << Texts::UnreadAddress(unread.Speed, unread.Address) << Texts::kReadFailed
+                  << Texts::Reason(unread.Read.Reason) << '\n'
                   << std::flush;
     return found;
 }
@@ -144,7 +144,7 @@ int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TContr
 int Scan(const TStation& Station, Output::TOutput& Out, const Options::TCommand& Command) {
     const Scan::TFound found = Find(Station, Out, Command, kAllAddresses);
     Output::Json controllers = Output::Json::array();
-    Out.Text("скорость  адреса   серийный номер  версия      электроника");
+    Out.Text(Texts::kScanHeader);
     for (const Scan::TController& c : found.Controllers) {
         controllers.push_back({{"speed", c.Speed},
                                {"addresses", c.Addresses},
@@ -156,9 +156,7 @@ int Scan(const TStation& Station, Output::TOutput& Out, const Options::TCommand&
                       c.Config.SerialNo.c_str(), c.Config.FwVersion.c_str(), Electronics(c.Config));
         Out.Text(row);
     }
-    char elapsed[64];
-    std::snprintf(elapsed, sizeof elapsed, "опрошено адресов: %d, за %.1f с", found.Probed, found.Seconds);
-    Out.Text(elapsed);
+    Out.Text(Texts::ScanSummary(found.Probed, found.Seconds));
     Out.Object({{"controllers", controllers}, {"probed", found.Probed}, {"elapsed_s", found.Seconds}});
     return Unfinished(found, Out).value_or(ExitCodes::Success);
 }
@@ -231,7 +229,7 @@ int Diff(Connection::TConnection& Line, Output::TOutput& Out, const ConfigFile::
         listed.push_back({{"key", d.Key},
                           {"file", Output::Json::parse(d.Wanted)},
                           {"controller", Output::Json::parse(d.Found)}});
-        Out.Text(d.Key + ": файл " + d.Wanted + ", контроллер " + d.Found);
+        Out.Text(Texts::Differs(d.Key, d.Wanted, d.Found));
     }
     Out.Object({{"differences", listed}});
     if (!listed.empty())

@@ -60,20 +60,16 @@ int Inspect(const std::string& Path, Output::TOutput& Out) {
     std::error_code error;
     const auto size = std::filesystem::file_size(SystemPath::Native(Path), error);
     const bool accepted = loaded.Result == FirmwareImage::TCheck::Accepted;
-    Out.Text(Path + ": " + std::to_string(size) + " байт, " +
-             (accepted ? std::string("контрольная сумма верна") : Texts::ImageRefusal(loaded)));
+    Out.Text(Texts::ImageSummary(Path, size, accepted ? Texts::kImageGood : Texts::ImageRefusal(loaded)));
     Output::Json object = {{"file", Path}, {"size", size}, {"verdict", Verdict(loaded.Result)}};
     if (accepted) {
         const std::size_t blocks = TransferTime::Blocks(loaded.Image);
-        Out.Text("блоков: " + std::to_string(blocks) +
-                 "; ожидаемое время передачи блоков, с (обычное чтение / --fast):");
+        Out.Text(Texts::TransferHeader(blocks));
         Output::Json times = Output::Json::array();
         for (const uint32_t speed : Scan::kWindowSpeeds) {
             const double standard = TransferTime::Seconds(loaded.Image, speed, false),
                          fast = TransferTime::Seconds(loaded.Image, speed, true);
-            char row[80];
-            std::snprintf(row, sizeof row, "  %6u бит/с: %8.1f / %8.1f", speed, standard, fast);
-            Out.Text(row);
+            Out.Text(Texts::TransferRow(speed, standard, fast));
             times.push_back({{"speed", speed}, {"standard_s", standard}, {"fast_s", fast}});
         }
         object["blocks"] = blocks;

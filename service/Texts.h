@@ -121,6 +121,16 @@ inline constexpr const char* kNotOnLine = "Контроллера этого ф�
 inline constexpr const char* kNoFile = "Для контроллера нет файла: ";
 inline constexpr const char* kNothingToRestore = "Ни для одного найденного контроллера нет файла в папке.";
 inline constexpr const char* kAgreed = "Конфигурация контроллера совпадает с файлом.";
+inline constexpr const char* kScanHeader = "скорость  адреса   серийный номер  версия      электроника";
+inline constexpr const char* kImageGood = "контрольная сумма верна";
+
+// The station's lines that carry numbers.
+std::string UnreadAddress(uint32_t Speed, int Address);
+std::string ScanSummary(int Probed, double Seconds);
+std::string Differs(const std::string& Key, const std::string& InFile, const std::string& InController);
+std::string ImageSummary(const std::string& Path, std::uintmax_t Size, const std::string& Verdict);
+std::string TransferHeader(std::size_t Blocks);
+std::string TransferRow(uint32_t Speed, double StandardSeconds, double FastSeconds);
 
 // The refusal of a firmware file, as the window words it: an empty text when it was accepted,
 // the system's reason when it could not be read.

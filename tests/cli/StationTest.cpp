@@ -25,7 +25,7 @@ using CliProcess::RunCli;
 using Json = nlohmann::json;
 namespace fs = std::filesystem;
 
-constexpr int kNoAnswer = 4, kOtherController = 6, kBackupFailed = 7, kInterrupted = 130;
+constexpr int kNoAnswer = 4, kRefused = 5, kOtherController = 6, kBackupFailed = 7, kInterrupted = 130;
 constexpr uint8_t kSetParam = 0x10;
 
 // Every test keeps its data folder (backups and journal) to itself, out of the user's.
@@ -154,6 +154,16 @@ TEST(StationRestoreTest, EachBackupGoesBackOntoItsOwnControllerOnly) {
     EXPECT_EQ(journal[0]["exit"], 0);
     EXPECT_TRUE(fs::exists(journal[0]["backup"].get<std::string>()));
     EXPECT_EQ(journal[1]["exit"], kOtherController);
+
+    // diff reads and only reads: the restored controller agrees, the other one does not.
+    sim.ClearReceived();
+    const std::string restored = (folder / "1111111111.json").string();
+    EXPECT_EQ(RunCli(On(sim, {"--address", "3", "diff", restored})).Exit, 0);
+    const auto differs = RunCli(On(sim, {"--address", "10", "--json", "diff", restored}));
+    EXPECT_EQ(differs.Exit, kRefused);
+    EXPECT_EQ(Json::parse(differs.Out)["differences"].size(), 4U)
+        << differs.Out; // addr1, addr2, the two changes
+    EXPECT_FALSE(Sent(sim, kSetParam));
 }
 
 // Notes, as the simulator hears each frame, whether a safety backup was already on disk.

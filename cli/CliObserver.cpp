@@ -28,6 +28,11 @@ void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
         progress->Block(Block.Sent, Block.Blocks, Block.Percent);
 }
 
+void TCliObserver::ConfigurationRead(const Outcome::TReadOutcome& Read) {
+    if (guard && Read.Succeeded())
+        guard->Read(Read.Record);
+}
+
 bool TCliObserver::BeforeChange(const PtnLL::TCfgStruct& Current) {
     return !guard || guard->Save(Current);
 }

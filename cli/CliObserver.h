@@ -27,6 +27,7 @@ public:
 
     void Stage(Observer::TStage Stage) override;
     void Progress(const Observer::TBlockProgress& Progress) override;
+    void ConfigurationRead(const Outcome::TReadOutcome& Read) override;
     bool BeforeChange(const PtnLL::TCfgStruct& Current) override;
     void Pause(int Milliseconds) override;
     bool StopRequested() override;

@@ -16,6 +16,8 @@ public:
     // Skip: --no-backup; the serial number is still kept.
     TSafeguard(bool Skip, Output::TOutput& Out) : skip(Skip), out(Out) {}
 
+    // The controller read before a change, for the journal, even when the change never comes.
+    void Read(const PtnLL::TCfgStruct& Current) { serial = Current.SerialNo; }
     // Saves Current; false, with the failure's line printed, when it could not be saved.
     bool Save(const PtnLL::TCfgStruct& Current);
 

@@ -23,7 +23,8 @@ struct TBlockProgress {
 class TObserver {
 public:
     virtual void Stage(TStage Stage);
-    // The update's preparation has read the configuration; Read is what the read operation returned.
+    // The update's preparation or a restore has read the configuration; Read is what the read
+    // operation returned.
     virtual void ConfigurationRead(const Outcome::TReadOutcome& Read);
     virtual void Progress(const TBlockProgress& Progress);
     // Asked once the controller's configuration (Current) is read and before the first request that

@@ -55,6 +55,7 @@ Outcome::TRestoreOutcome RestoreConfiguration(PtnLL::TPtnLL& Commands, const Con
         return outcome;
     };
     const Outcome::TReadOutcome before = ReadConfiguration(Commands, Front);
+    Front.ConfigurationRead(before);
     outcome.Found = before.Record;
     if (!before.Succeeded())
         return ended(TStep::Read, before);

@@ -204,15 +204,21 @@ TEST(StationSafetyTest, NothingIsWrittenBeforeTheBackupIsOnDisk) {
     ::setenv("XDG_DATA_HOME", home.c_str(), 1);
     const auto failed = RunCli(On(sim, {"--address", "3", "--no-backup", "write", file.string()}));
     EXPECT_EQ(failed.Exit, 0) << failed.Err;
+    Json other = Json::parse(std::ifstream(file));
+    other["serial_number"] = "9999999999";
+    std::ofstream(file) << other.dump();
+    EXPECT_EQ(RunCli(On(sim, {"--address", "3", "write", file.string()})).Exit, kOtherController);
 
     const auto journal = RunCli({"--json", "journal", "--serial", "1111111111"});
     ASSERT_EQ(journal.Exit, 0) << journal.Err;
     const Json entries = Json::parse(journal.Out)["entries"];
-    ASSERT_EQ(entries.size(), 2U) << journal.Out;
+    ASSERT_EQ(entries.size(), 3U) << journal.Out;
     EXPECT_EQ(entries[0]["operation"], "write");
     EXPECT_EQ(entries[0]["address"], 3);
     EXPECT_TRUE(entries[0]["backup"].is_string());
     EXPECT_TRUE(entries[1]["backup"].is_null());
+    // A refused write is journaled under the controller it was refused on.
+    EXPECT_EQ(entries[2]["exit"], kOtherController);
 }
 
 TEST(StationScanTest, CtrlCEndsTheScanWithWhatItFound) {

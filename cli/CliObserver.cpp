@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/Progress.h"
+#include "cli/Safeguard.h"
 #include "service/Texts.h"
 
 namespace CliObserver {
@@ -14,8 +15,9 @@ constexpr auto kPauseStep = std::chrono::milliseconds(10); // how soon a pause n
 
 } // namespace
 
-TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress)
-    : connection(Line), progress(Progress) {}
+TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress,
+                           Safeguard::TSafeguard* Guard)
+    : connection(Line), progress(Progress), guard(Guard) {}
 
 void TCliObserver::Stage(Observer::TStage Stage) {
     if (!progress)
@@ -49,6 +51,15 @@ void TCliObserver::Step(Outcome::TUpdateOutcome::TStep Step) {
 void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
     if (progress)
         progress->Block(Block.Acknowledged, Block.Blocks);
+}
+
+void TCliObserver::ConfigurationRead(const Outcome::TReadOutcome& Read) {
+    if (guard && Read.Succeeded())
+        guard->Read(Read.Record);
+}
+
+bool TCliObserver::BeforeChange(const PtnLL::TCfgStruct& Current) {
+    return !guard || guard->Save(Current);
 }
 
 void TCliObserver::Pause(int Milliseconds) {

@@ -54,9 +54,9 @@ int Read(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCo
 }
 
 int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command,
-          const ConfigFile::TConfig& Config) {
+          const ConfigFile::TConfig& Config, Safeguard::TSafeguard& Guard) {
     using TStep = Outcome::TRestoreOutcome::TStep;
-    CliObserver::TCliObserver front(Line);
+    CliObserver::TCliObserver front(Line, nullptr, &Guard);
     const std::optional<std::string> guard = Command.AnyController ? std::nullopt : Config.SerialNumber;
     const Outcome::TRestoreOutcome restore =
         Operations::RestoreConfiguration(Line.Commands(), Config.Page, guard, front);
@@ -64,6 +64,8 @@ int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TC
     case TStep::Read:
         return Failure::Report(Out, restore, Texts::kReadFailed + Texts::Reason(restore.Reason));
     case TStep::Check:
+        if (Guard.Failed())
+            return ExitCodes::BackupFailed;
         return Out.Fail(ExitCodes::For(restore.Result), Command.File + ": serial_number " +
                                                             *Config.SerialNumber + Texts::kOtherController +
                                                             restore.Found.SerialNo + Texts::kNothingWritten);

@@ -18,10 +18,11 @@ constexpr std::array kDescriptions{
     TDescription{NoAnswer, Texts::Help::kExitMeanings[4]},
     TDescription{Refused, Texts::Help::kExitMeanings[5]},
     TDescription{OtherController, Texts::Help::kExitMeanings[6]},
-    TDescription{OutputLost, Texts::Help::kExitMeanings[7]},
-    TDescription{HungUp, Texts::Help::kExitMeanings[8]},
-    TDescription{Interrupted, Texts::Help::kExitMeanings[9]},
-    TDescription{Terminated, Texts::Help::kExitMeanings[10]},
+    TDescription{BackupFailed, Texts::Help::kExitMeanings[7]},
+    TDescription{OutputLost, Texts::Help::kExitMeanings[8]},
+    TDescription{HungUp, Texts::Help::kExitMeanings[9]},
+    TDescription{Interrupted, Texts::Help::kExitMeanings[10]},
+    TDescription{Terminated, Texts::Help::kExitMeanings[11]},
 };
 static_assert(std::size(Texts::Help::kExitMeanings) == kDescriptions.size());
 
@@ -44,6 +45,8 @@ TExit For(Outcome::TResult Result) {
         return OtherController;
     case TResult::NoImage:
         return Usage;
+    case TResult::Withheld:
+        return BackupFailed;
     }
     return Internal;
 }

@@ -16,6 +16,7 @@ enum TExit : int {
     NoAnswer = 4,        // no valid answer from the controller
     Refused = 5,         // the controller refused, or what was written reads back different
     OtherController = 6, // the file's serial number is not the controller's
+    BackupFailed = 7,    // the safety backup could not be written, so nothing was changed
     OutputLost = 8,      // what was printed or written did not reach its destination
     // Stopped by a signal: as shells report a program that the signal ended.
     HungUp = 129,      // SIGHUP

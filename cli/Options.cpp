@@ -7,6 +7,7 @@
 
 #include "ZurVersion.h"
 #include "cli/ExitCodes.h"
+#include "cli/Lists.h"
 #include "service/Texts.h"
 
 namespace Options {
@@ -51,7 +52,7 @@ bool SendsToQueryAddress(const TOptions& Options) {
     for (const TCommand& c : Options.Commands) {
         if (c.Kind == TKind::Addresses) {
             applied = applied || c.Apply;
-        } else if (c.Kind != TKind::Ports && c.Kind != TKind::Decode && !applied) {
+        } else if (c.SendsToAddress() && !applied) {
             return true;
         }
     }
@@ -60,9 +61,25 @@ bool SendsToQueryAddress(const TOptions& Options) {
 
 } // namespace
 
+bool TCommand::SendsToAddress() const {
+    switch (Kind) {
+    case TKind::Read:
+    case TKind::Write:
+    case TKind::Update:
+    case TKind::State:
+    case TKind::Backup:
+    case TKind::Diff:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TOptions::NeedsPort() const {
-    return std::any_of(Commands.begin(), Commands.end(),
-                       [](const TCommand& c) { return c.Kind != TKind::Ports && c.Kind != TKind::Decode; });
+    return std::any_of(Commands.begin(), Commands.end(), [](const TCommand& c) {
+        return c.Kind != TKind::Ports && c.Kind != TKind::Decode && c.Kind != TKind::Journal &&
+               c.Kind != TKind::Inspect;
+    });
 }
 
 TParsed Parse(int argc, const char* const* argv) {
@@ -103,6 +120,39 @@ TParsed Parse(int argc, const char* const* argv) {
     CLI::App* stateCommand = app.add_subcommand("state", Texts::Help::kState);
     CLI::App* decodeCommand = app.add_subcommand("decode", Texts::Help::kDecode);
     decodeCommand->add_option("FILE", decode.File, Texts::Help::kTraceFile)->required()->type_name("");
+    app.add_flag("--no-backup", options.NoBackup, Texts::Help::kNoBackup);
+    TCommand scan{TKind::Scan}, backup{TKind::Backup}, restore{TKind::Restore}, diff{TKind::Diff},
+        journal{TKind::Journal}, inspect{TKind::Inspect};
+    const CLI::Validator addressList(
+        [](std::string& Text) { return Lists::Addresses(Text) ? "" : Texts::Help::kBadRange; }, "RANGE");
+    const CLI::Validator speedList(
+        [](std::string& Text) { return Lists::Speeds(Text) ? "" : Texts::Help::kBadList; }, "LIST");
+    const auto answerTimeout = [](CLI::App* Command, TCommand& Into) {
+        Command->add_option("--answer-timeout", Into.AnswerTimeoutMs, Texts::Help::kAnswerTimeout)
+            ->default_val(500)
+            ->type_name("MS")
+            ->check(CLI::Range(1, 60'000));
+    };
+    CLI::App* scanCommand = app.add_subcommand("scan", Texts::Help::kScan);
+    scanCommand->add_option("--addresses", scan.Addresses, Texts::Help::kAllAddresses)->check(addressList);
+    scanCommand->add_option("--speeds", scan.Speeds, Texts::Help::kSpeeds)->check(speedList);
+    answerTimeout(scanCommand, scan);
+    CLI::App* backupCommand = app.add_subcommand("backup", Texts::Help::kBackup);
+    backupCommand->add_option("DIR", backup.File, Texts::Help::kFolder)->required()->type_name("");
+    backupCommand->add_option("--addresses", backup.Addresses, Texts::Help::kBackupAddresses)
+        ->check(addressList);
+    answerTimeout(backupCommand, backup);
+    CLI::App* restoreCommand = app.add_subcommand("restore", Texts::Help::kRestore);
+    restoreCommand->add_option("DIR", restore.File, Texts::Help::kFolder)->required()->type_name("");
+    restoreCommand->add_option("--addresses", restore.Addresses, Texts::Help::kAllAddresses)
+        ->check(addressList);
+    answerTimeout(restoreCommand, restore);
+    CLI::App* diffCommand = app.add_subcommand("diff", Texts::Help::kDiff);
+    diffCommand->add_option("FILE", diff.File, Texts::Help::kWriteFile)->required()->type_name("");
+    CLI::App* journalCommand = app.add_subcommand("journal", Texts::Help::kJournal);
+    journalCommand->add_option("--serial", journal.Serial, Texts::Help::kSerial)->type_name("SERIAL");
+    CLI::App* inspectCommand = app.add_subcommand("inspect", Texts::Help::kInspect);
+    inspectCommand->add_option("IMAGE", inspect.File, Texts::Help::kImage)->required()->type_name("");
     for (CLI::App* command : app.get_subcommands({})) {
         command->group(Texts::Help::kCommandsGroup);
         command->get_help_ptr()->group(Texts::Help::kOptionsGroup);
@@ -125,6 +175,12 @@ TParsed Parse(int argc, const char* const* argv) {
     collect(updateCommand, update);
     collect(stateCommand, state);
     collect(decodeCommand, decode);
+    collect(scanCommand, scan);
+    collect(backupCommand, backup);
+    collect(restoreCommand, restore);
+    collect(diffCommand, diff);
+    collect(journalCommand, journal);
+    collect(inspectCommand, inspect);
 
     try {
         app.parse(argc, argv);

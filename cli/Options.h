@@ -8,14 +8,37 @@
 
 namespace Options {
 
-enum class TKind { Ports, Read, Write, Addresses, Update, State, Decode };
+enum class TKind {
+    Ports,
+    Read,
+    Write,
+    Addresses,
+    Update,
+    State,
+    Decode,
+    Scan,
+    Backup,
+    Restore,
+    Diff,
+    Journal,
+    Inspect
+};
 
 struct TCommand {
     TKind Kind = TKind::Ports;
-    std::string File = {};      // read: --output (empty: standard output); write, decode: FILE; update: IMAGE
+    std::string File =
+        {}; // read: --output (empty: standard output); write, decode, diff: FILE; update, inspect: IMAGE
     bool Apply = false;         // addresses --apply
     bool AnyController = false; // write --any-controller
     bool AllowAddress0 = false; // write --allow-address-0
+    // scan, backup, restore: the addresses (empty: the command's default) and speeds (empty:
+    // --speed) asked, and how long a silent address is waited for; backup and restore: File is DIR.
+    std::string Addresses = {}, Speeds = {};
+    uint32_t AnswerTimeoutMs = 500;
+    std::string Serial = {}; // journal --serial (empty: every line)
+
+    // It talks to the controller at --address (the scan and restore find their own).
+    bool SendsToAddress() const;
 };
 
 struct TOptions {
@@ -25,7 +48,8 @@ struct TOptions {
     int Address = 1;
     bool Json = false;
     bool Fast = false;
-    std::string Trace; // the line trace of the run goes there (empty: none)
+    std::string Trace;     // the line trace of the run goes there (empty: none)
+    bool NoBackup = false; // write, restore, update: no safety backup first
     std::vector<TCommand> Commands;
 
     bool NeedsPort() const;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,9 +14,13 @@
 #include "cli/ConfigCommands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/JournalLines.h"
 #include "cli/LineCommands.h"
 #include "cli/Output.h"
+#include "cli/Safeguard.h"
+#include "cli/StationCommands.h"
 #include "cli/UpdateCommand.h"
+#include "protocol/crc16c.h"
 #include "serial/MyCOMM.h"
 #include "serial/SystemPath.h"
 #include "service/Connection.h"
@@ -70,7 +75,7 @@ std::optional<std::string> CheckWritable(const std::string& Path) {
 std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& Files) {
     for (std::size_t i = 0; i < Options.Commands.size(); ++i) {
         const Options::TCommand& command = Options.Commands[i];
-        if (command.Kind == Options::TKind::Write) {
+        if (command.Kind == Options::TKind::Write || command.Kind == Options::TKind::Diff) {
             std::string text;
             if (auto problem = ReadText(command.File, text))
                 return problem;
@@ -92,19 +97,67 @@ std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& F
     return std::nullopt;
 }
 
+// The port that cannot be opened, why, and who holds it where that is known.
+int PortFailure(Output::TOutput& Out, const std::string& Port, const MyCOMM::ECommError& Error) {
+    std::string line = std::string(Texts::kPortUnavailable) + " " + Port + ": " + Error.Reason();
+    if (Error.PermissionDenied())
+        line += Texts::kPermissionHint; // Debian's serial ports belong to dialout
+    if (Error.Holder() > 0)
+        line += std::string(" ") + Texts::kPortHeldBy + std::to_string(Error.Holder());
+    if (*Error.HolderLock())
+        line += std::string(" (") + Texts::kLockFile + Error.HolderLock() + ")";
+    return Out.Fail(ExitCodes::PortUnavailable, line);
+}
+
+// A write or an update: the safety backup first, and the journal line after, whatever the end.
+template <typename Run>
+int Journaled(const char* Operation, const Options::TOptions& Options, Connection::TConnection& Line,
+              Output::TOutput& Out, Output::Json Image, Run run) {
+    Safeguard::TSafeguard guard(Options.NoBackup, Out);
+    const int address = Line.Commands().Address;
+    const int exit = run(guard);
+    JournalLines::Record({.Operation = Operation,
+                          .Port = Options.Port,
+                          .Speed = Options.Speed,
+                          .Address = address,
+                          .Serial = guard.Serial(),
+                          .Backup = guard.Path(),
+                          .Image = std::move(Image),
+                          .Exit = exit},
+                         Out);
+    return exit;
+}
+
+Output::Json ImageEntry(const std::string& Path, const FirmwareImage::TImageState& Image) {
+    char checksum[8];
+    std::snprintf(
+        checksum, sizeof checksum, "%04X",
+        crc16c::Crc16(0, Image.FirmwareImage.data(), static_cast<int32_t>(Image.FirmwareImage.size())));
+    constexpr std::size_t kChecksumBytes = 2;
+    return {{"file", std::filesystem::path(Path).filename().string()},
+            {"size", Image.FirmwareImage.size() + kChecksumBytes},
+            {"checksum", checksum}};
+}
+
 int RunCommand(const Options::TCommand& Command, std::size_t Position, Connection::TConnection* Line,
-               Output::TOutput& Out, TFiles& Files) {
+               Output::TOutput& Out, TFiles& Files, const Options::TOptions& Options,
+               const StationCommands::TStation& Station) {
     switch (Command.Kind) {
     case Options::TKind::Ports:
         return LineCommands::Ports(Out);
     case Options::TKind::Read:
         return ConfigCommands::Read(*Line, Out, Command);
     case Options::TKind::Write:
-        return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position));
+        return Journaled("write", Options, *Line, Out, nullptr, [&](Safeguard::TSafeguard& Guard) {
+            return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position), Guard);
+        });
     case Options::TKind::Addresses:
         return LineCommands::Addresses(*Line, Out, Command);
     case Options::TKind::Update:
-        return UpdateCommand::Update(*Line, Out, Files.Images.at(Position));
+        return Journaled("update", Options, *Line, Out, ImageEntry(Command.File, Files.Images.at(Position)),
+                         [&](Safeguard::TSafeguard& Guard) {
+                             return UpdateCommand::Update(*Line, Out, Files.Images.at(Position), Guard);
+                         });
     case Options::TKind::State:
         return LineCommands::State(*Line, Out);
     case Options::TKind::Decode: {
@@ -113,6 +166,18 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
             return Out.Fail(ExitCodes::Usage, *problem);
         return LineCommands::Decode(Command.File, text, Out);
     }
+    case Options::TKind::Scan:
+        return StationCommands::Scan(Station, Out, Command);
+    case Options::TKind::Backup:
+        return StationCommands::Backup(Station, Out, Command);
+    case Options::TKind::Restore:
+        return StationCommands::Restore(Station, Out, Command);
+    case Options::TKind::Diff:
+        return StationCommands::Diff(*Line, Out, Files.Configs.at(Position));
+    case Options::TKind::Journal:
+        return JournalLines::Print(Out, Command.Serial);
+    case Options::TKind::Inspect:
+        return UpdateCommand::Inspect(Command.File, Out);
     }
     return ExitCodes::Internal;
 }
@@ -131,28 +196,37 @@ int RunCommands(const Options::TOptions& options, Output::TOutput& out) {
             return out.Fail(ExitCodes::Usage, options.Trace + ": " + std::strerror(errno));
     }
     std::optional<Connection::TConnection> connection;
-    if (options.NeedsPort()) {
-        try {
-            connection.emplace(Connection::TSettings{.Port = options.Port,
-                                                     .Speed = options.Speed,
-                                                     .Address = options.Address,
-                                                     .Fast = options.Fast,
-                                                     .StopRequested = &stopRequested},
-                               trace ? &*trace : nullptr);
-        } catch (const MyCOMM::ECommError& e) {
-            std::string line = std::string(Texts::kPortUnavailable) + " " + options.Port + ": " + e.Reason();
-            if (e.PermissionDenied())
-                line += Texts::kPermissionHint; // Debian's serial ports belong to dialout
-            if (e.Holder() > 0)
-                line += std::string(" ") + Texts::kPortHeldBy + std::to_string(e.Holder());
-            if (*e.HolderLock())
-                line += std::string(" (") + Texts::kLockFile + e.HolderLock() + ")";
-            return out.Fail(ExitCodes::PortUnavailable, line);
-        }
-    }
+    // The station commands reopen the line at each speed they try; the port is opened exclusively,
+    // so the one open before is closed first. The address the run has come to is kept.
+    const Scan::TOpenLine open = [&](uint32_t Speed) -> Connection::TConnection& {
+        const int32_t address = connection ? connection->Commands().Address : options.Address;
+        connection.reset();
+        connection.emplace(Connection::TSettings{.Port = options.Port,
+                                                 .Speed = Speed,
+                                                 .Address = address,
+                                                 .Fast = options.Fast,
+                                                 .StopRequested = &stopRequested},
+                           trace ? &*trace : nullptr);
+        return *connection;
+    };
+    const StationCommands::TStation station{open, options, stopRequested};
     int exit = ExitCodes::Success;
-    for (std::size_t i = 0; i < options.Commands.size() && exit == ExitCodes::Success; ++i)
-        exit = RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files);
+    try {
+        if (options.NeedsPort())
+            open(options.Speed);
+        for (std::size_t i = 0; i < options.Commands.size() && exit == ExitCodes::Success; ++i) {
+            exit = RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files,
+                              options, station);
+            // The commands that follow a scan find the line at --speed again.
+            const Options::TKind kind = options.Commands[i].Kind;
+            const bool scanned = kind == Options::TKind::Scan || kind == Options::TKind::Backup ||
+                                 kind == Options::TKind::Restore;
+            if (exit == ExitCodes::Success && scanned && i + 1 < options.Commands.size())
+                open(options.Speed);
+        }
+    } catch (const MyCOMM::ECommError& e) {
+        exit = PortFailure(out, options.Port, e);
+    }
     if (const int lost = trace ? trace->Lost() : 0) {
         out.Fail(ExitCodes::OutputLost, Texts::kCannotWriteFile + options.Trace + ": " + std::strerror(lost));
         return exit == ExitCodes::Success ? ExitCodes::OutputLost : exit;

@@ -1,6 +1,8 @@
 #include "cli/UpdateCommand.h"
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <utility>
 
@@ -9,8 +11,11 @@
 #include "cli/Failure.h"
 #include "cli/Progress.h"
 #include "firmware/FirmwareImage.h"
+#include "serial/SystemPath.h"
 #include "service/FirmwareUpdate.h"
+#include "service/Scan.h"
 #include "service/Texts.h"
+#include "service/TransferTime.h"
 
 namespace UpdateCommand {
 namespace {
@@ -27,6 +32,22 @@ std::string FailureLine(const Outcome::TUpdateOutcome& Update) {
     return message;
 }
 
+const char* Verdict(FirmwareImage::TCheck Check) {
+    switch (Check) {
+    case FirmwareImage::TCheck::Accepted:
+        return "ok";
+    case FirmwareImage::TCheck::ChecksumMismatch:
+        return "checksum_mismatch";
+    case FirmwareImage::TCheck::TooShort:
+        return "too_short";
+    case FirmwareImage::TCheck::TooLarge:
+        return "too_large";
+    case FirmwareImage::TCheck::Unreadable:
+        break;
+    }
+    return "unreadable";
+}
+
 } // namespace
 
 std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TImageState& Image) {
@@ -37,13 +58,40 @@ std::optional<std::string> LoadImage(const std::string& Path, FirmwareImage::TIm
     return std::nullopt;
 }
 
-int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image) {
+int Inspect(const std::string& Path, Output::TOutput& Out) {
+    const FirmwareImage::TLoaded loaded = FirmwareImage::LoadImageFile(Path);
+    if (loaded.Result == FirmwareImage::TCheck::Unreadable)
+        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::ImageRefusal(loaded));
+    std::error_code error;
+    const auto size = std::filesystem::file_size(SystemPath::Native(Path), error);
+    const bool accepted = loaded.Result == FirmwareImage::TCheck::Accepted;
+    Out.Text(Texts::ImageSummary(Path, size, accepted ? Texts::kImageGood : Texts::ImageRefusal(loaded)));
+    Output::Json object = {{"file", Path}, {"size", size}, {"verdict", Verdict(loaded.Result)}};
+    if (accepted) {
+        const std::size_t blocks = TransferTime::Blocks(loaded.Image);
+        Out.Text(Texts::TransferHeader(blocks));
+        Output::Json times = Output::Json::array();
+        for (const uint32_t speed : Scan::kWindowSpeeds) {
+            const double standard = TransferTime::Seconds(loaded.Image, speed, false),
+                         fast = TransferTime::Seconds(loaded.Image, speed, true);
+            Out.Text(Texts::TransferRow(speed, standard, fast));
+            times.push_back({{"speed", speed}, {"standard_s", standard}, {"fast_s", fast}});
+        }
+        object["blocks"] = blocks;
+        object["transfer"] = times;
+    }
+    Out.Object(object);
+    return accepted ? ExitCodes::Success : ExitCodes::Usage;
+}
+
+int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image,
+           Safeguard::TSafeguard& Guard) {
     const std::size_t bodyBytes = Image.FirmwareImage.size() - FirmwareImage::kHeaderBytes;
     Outcome::TUpdateOutcome update;
     double seconds = 0;
     {
         Progress::TProgressLine line(std::cerr, Progress::StandardErrorIsTerminal(), bodyBytes);
-        CliObserver::TCliObserver front(Line, &line);
+        CliObserver::TCliObserver front(Line, &line, &Guard);
         const auto start = std::chrono::steady_clock::now();
         update = FirmwareUpdate::Update(Image, Line.Commands(), Line.Engine(), front);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -52,6 +100,8 @@ int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::T
         return Failure::Interrupted(Out, Texts::kAfterBlocks + std::to_string(update.BlocksAcknowledged) +
                                              Texts::kOfBlocks + std::to_string(update.Blocks) +
                                              Texts::kUpdateIncomplete);
+    if (Guard.Failed())
+        return ExitCodes::BackupFailed;
     if (!update.Succeeded())
         return Out.Fail(ExitCodes::For(update.Result), FailureLine(update));
     // An image without a body sends no block, and the window then says nothing either way.

@@ -14,7 +14,6 @@ namespace {
 // Transaction codes the engine sends.
 constexpr uint8_t kConfigRequest = 0x80;
 constexpr uint8_t kUpdateStart = 0xB6;
-constexpr uint8_t kUpdateBlock = 0xC7;
 constexpr uint8_t kD8Command = 0xD8;
 constexpr uint8_t kD8Data = 0xAA;
 

@@ -85,6 +85,8 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
 constexpr uint8_t kLoaderAddress = 255;
 constexpr int32_t kLoaderNozzles = 1;
 constexpr int32_t kLoaderTimerMs = 1000;
+// The transaction that carries one block of a firmware image.
+constexpr uint8_t kUpdateBlock = 0xC7;
 
 class TDispenserLL {
 public:

@@ -48,6 +48,7 @@ public:
     TConnection& operator=(const TConnection&) = delete;
 
     PtnLL::TPtnLL& Commands() { return *commands; }
+    MyCOMM::TZMyComm& Port() { return *port; }
     uDispenser::TDispenserLL& Engine() { return *engine; }
     bool Stopped() const { return stopRequested && stopRequested->load(); }
 

@@ -92,6 +92,8 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
         Front.ConfigurationRead(read);
         if (!read.Succeeded())
             return ended(Failed(TStep::ConfigurationRead, read.Reason, read.Result, Front));
+        if (!Front.BeforeChange(read.Record))
+            return ended(Failed(TStep::ConfigurationRead, {}, TResult::Withheld, Front));
         Front.Step(TStep::EnterUpdateMode);
         const bool entered = WithRepeats(Front, [&Commands] {
             Commands.EnterUpdateMode();

@@ -11,6 +11,10 @@ void TObserver::Step(Outcome::TUpdateOutcome::TStep) {}
 
 void TObserver::ConfigurationRead(const Outcome::TReadOutcome&) {}
 
+bool TObserver::BeforeChange(const PtnLL::TCfgStruct&) {
+    return true;
+}
+
 void TObserver::Progress(const TBlockProgress&) {}
 
 void TObserver::Pause(int Milliseconds) {

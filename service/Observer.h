@@ -26,9 +26,14 @@ public:
     virtual void Stage(TStage Stage);
     // A step of an update's preparation begins: ConfigurationRead, EnterUpdateMode, UpdateStart.
     virtual void Step(Outcome::TUpdateOutcome::TStep Step);
-    // The update's preparation has read the configuration; Read is what the read operation returned.
+    // The update's preparation or a restore has read the configuration; Read is what the read
+    // operation returned.
     virtual void ConfigurationRead(const Outcome::TReadOutcome& Read);
     virtual void Progress(const TBlockProgress& Progress);
+    // Asked once the controller's configuration (Current) is read and before the first request that
+    // changes anything (a configuration write, enter-update-mode); false ends the operation with
+    // the result Withheld and nothing more sent.
+    virtual bool BeforeChange(const PtnLL::TCfgStruct& Current);
     // The controller is given time, the mode-switch pause of an update.
     virtual void Pause(int Milliseconds);
     // Asked between exchanges: true ends the operation with the result Interrupted.

@@ -55,6 +55,7 @@ Outcome::TRestoreOutcome RestoreConfiguration(PtnLL::TPtnLL& Commands, const Con
         return outcome;
     };
     const Outcome::TReadOutcome before = ReadConfiguration(Commands, Front);
+    Front.ConfigurationRead(before);
     outcome.Found = before.Record;
     if (!before.Succeeded())
         return ended(TStep::Read, before);
@@ -62,6 +63,11 @@ Outcome::TRestoreOutcome RestoreConfiguration(PtnLL::TPtnLL& Commands, const Con
         Outcome::TOutcome other;
         other.Result = Outcome::TResult::OtherController;
         return ended(TStep::Check, other);
+    }
+    if (!Front.BeforeChange(before.Record)) {
+        Outcome::TOutcome withheld;
+        withheld.Result = Outcome::TResult::Withheld;
+        return ended(TStep::Check, withheld);
     }
     PtnLL::TCfgStruct record = before.Record;
     ConfigPage::RecordFromPage(Page, record);

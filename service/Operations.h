@@ -21,9 +21,9 @@ Outcome::TReadOutcome ReadConfiguration(PtnLL::TPtnLL& Commands, Observer::TObse
 Outcome::TWriteOutcome WriteConfiguration(PtnLL::TPtnLL& Commands, const PtnLL::TCfgStruct& Record,
                                           Observer::TObserver& Front);
 
-// Puts Page back into the controller: reads the configuration first, refuses when SerialNumber is
-// given and is not the controller's (OtherController, nothing written), writes the page onto the
-// record read, and reads it back.
+// Puts Page back into the controller: reads the configuration first (Front.ConfigurationRead),
+// refuses when SerialNumber is given and is not the controller's (OtherController, nothing
+// written), asks Front.BeforeChange, writes the page onto the record read, and reads it back.
 Outcome::TRestoreOutcome RestoreConfiguration(PtnLL::TPtnLL& Commands, const ConfigPage::TPageValues& Page,
                                               const std::optional<std::string>& SerialNumber,
                                               Observer::TObserver& Front);

@@ -24,6 +24,7 @@ enum class TResult {
     OtherController, // the controller is not the one the caller meant: its serial number differs
     NoImage,         // an update without a firmware image chosen
     Failed,          // the request could not be built, so nothing was sent
+    Withheld,        // the front end withheld the change (Observer::BeforeChange): nothing was changed
 };
 
 // The failing exchange: none, a command-protocol exchange, or a link-protocol one.

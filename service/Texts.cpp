@@ -118,6 +118,36 @@ std::string What(const LinkFrame::TReplyVerdict& Verdict) {
 
 } // namespace
 
+std::string UnreadAddress(uint32_t Speed, int Address) {
+    return kUnread + std::to_string(Speed) + " бит/с, адрес " + N(Address) + ". ";
+}
+
+std::string ScanSummary(int Probed, double Seconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "опрошено адресов: %d, за %.1f с", Probed, Seconds);
+    return text;
+}
+
+std::string Differs(const std::string& Key, const std::string& InFile, const std::string& InController) {
+    return Key + ": файл " + InFile + ", контроллер " + InController;
+}
+
+std::string ImageSummary(const std::string& Path, std::uintmax_t Size, const std::string& Verdict) {
+    return Path + ": " + std::to_string(Size) + " байт, " + Verdict;
+}
+
+std::string TransferHeader(std::size_t Blocks) {
+    return "блоков: " + std::to_string(Blocks) +
+           "; ожидаемое время передачи блоков, с (обычное чтение / --fast):";
+}
+
+std::string TransferRow(uint32_t Speed, double StandardSeconds, double FastSeconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "  %6u бит/с: %8.1f / %8.1f", static_cast<unsigned>(Speed),
+                  StandardSeconds, FastSeconds);
+    return text;
+}
+
 std::string ImageRefusal(const FirmwareImage::TLoaded& Loaded) {
     switch (Loaded.Result) {
     case FirmwareImage::TCheck::Accepted:

@@ -228,6 +228,28 @@ inline constexpr const char* kState = "состояние контроллера
 inline constexpr const char* kDecode =
     "напечатать сохраненную трассу линии читаемыми строками (порт не нужен)";
 inline constexpr const char* kTraceFile = "файл трассы";
+inline constexpr const char* kNoBackup =
+    "write, restore, update: не сохранять сначала конфигурацию контроллера в папке данных";
+inline constexpr const char* kScan =
+    "найти контроллеры на линии: у каждого адреса на каждой скорости спросить состояние";
+inline constexpr const char* kAllAddresses = "какие адреса спрашивать (по умолчанию 1-254)";
+inline constexpr const char* kSpeeds =
+    "на каких скоростях, или all - на девяти скоростях окна (по умолчанию --speed)";
+inline constexpr const char* kAnswerTimeout = "сколько ждать молчащий адрес, мс";
+inline constexpr const char* kBackup =
+    "сохранить конфигурацию каждого контроллера в DIR/<serial_number>.json";
+inline constexpr const char* kFolder = "папка";
+inline constexpr const char* kBackupAddresses = "какие адреса спрашивать (по умолчанию --address)";
+inline constexpr const char* kRestore =
+    "записать DIR/<serial_number>.json в контроллер с этим серийным номером, для каждого найденного";
+inline constexpr const char* kDiff = "прочитать контроллер и перечислить поля, которые отличаются от FILE";
+inline constexpr const char* kJournal =
+    "журнал записей, восстановлений и обновлений, новые в конце (порт не нужен)";
+inline constexpr const char* kSerial = "только строки этого серийного номера";
+inline constexpr const char* kInspect =
+    "проверить файл микрокода, как окно, и оценить время передачи (порт не нужен)";
+inline constexpr const char* kBadRange = "RANGE - адреса от 1 до 254 и диапазоны, например 1,3,10-20";
+inline constexpr const char* kBadList = "LIST - скорости (бит/с) или all, например 9600,19200";
 inline constexpr const char* kOptionsGroup = "Параметры";
 inline constexpr const char* kCommandsGroup = "Команды";
 struct TLabel {
@@ -247,12 +269,40 @@ inline constexpr const char* kExitMeanings[] = {
     "нет правильного ответа от контроллера",
     "контроллер отказал, или прочитанная обратно конфигурация отличается",
     "serial_number файла не совпадает с номером контроллера (см. --any-controller)",
+    "резервная копия конфигурации не записана; ничего не изменено (см. --no-backup)",
     "вывод не дошел до места назначения (стандартный вывод, --output, --trace)",
     "остановлено сигналом SIGHUP (закрыт терминал или сеанс SSH); как 130",
     "прервано (Ctrl+C); обновление тогда не завершено",
     "остановлено сигналом SIGTERM (timeout, kill); как 130",
 };
 } // namespace Help
+// The station: safety backups, the journal, the scan, backup and restore of every controller.
+inline constexpr const char* kNoDataFolder =
+    "Нет папки данных программы: не заданы ни XDG_DATA_HOME, ни HOME.";
+inline constexpr const char* kNotAFileName = "Серийный номер не годится для имени файла: ";
+inline constexpr const char* kSafetyBackup = "Резервная копия конфигурации: ";
+inline constexpr const char* kSafetyBackupFailed =
+    "Не удалось записать резервную копию конфигурации, ничего не изменено: ";
+inline constexpr const char* kJournalFailed = "Не удалось дописать журнал: ";
+inline constexpr const char* kNothingFound = "На линии не найдено ни одного контроллера.";
+inline constexpr const char* kUnread = "Адрес отвечает, но конфигурация не прочитана: ";
+inline constexpr const char* kScanInterrupted = "Поиск прерван (Ctrl+C); показано найденное до этого.";
+inline constexpr const char* kBackedUp = "Сохранена конфигурация: ";
+inline constexpr const char* kRestored = "Конфигурация восстановлена: ";
+inline constexpr const char* kNotOnLine = "Контроллера этого файла нет на линии: ";
+inline constexpr const char* kNoFile = "Для контроллера нет файла: ";
+inline constexpr const char* kNothingToRestore = "Ни для одного найденного контроллера нет файла в папке.";
+inline constexpr const char* kAgreed = "Конфигурация контроллера совпадает с файлом.";
+inline constexpr const char* kScanHeader = "скорость  адреса   серийный номер  версия      электроника";
+inline constexpr const char* kImageGood = "контрольная сумма верна";
+
+// The station's lines that carry numbers.
+std::string UnreadAddress(uint32_t Speed, int Address);
+std::string ScanSummary(int Probed, double Seconds);
+std::string Differs(const std::string& Key, const std::string& InFile, const std::string& InController);
+std::string ImageSummary(const std::string& Path, std::uintmax_t Size, const std::string& Verdict);
+std::string TransferHeader(std::size_t Blocks);
+std::string TransferRow(uint32_t Speed, double StandardSeconds, double FastSeconds);
 
 // The refusal of a firmware file, as the window words it: an empty text when it was accepted,
 // the system's reason when it could not be read.

@@ -93,7 +93,9 @@ TEST_P(CliModeTest, ConfigurationGoesThroughAFileAndBack) {
     WriteText(path, config.dump());
     const auto write = RunCli(On(sim, {"write", path}, GetParam()));
     ASSERT_EQ(write.Exit, 0) << write.Err;
-    EXPECT_EQ(write.Out, "Конфигурация успешно сохранена!\n");
+    // The safety backup's path first, then the window's message.
+    EXPECT_EQ(write.Out.rfind("Резервная копия конфигурации: ", 0), 0U) << write.Out;
+    EXPECT_TRUE(write.Out.ends_with(".json\nКонфигурация успешно сохранена!\n")) << write.Out;
     const sim::ControllerConfig stored = sim.Config();
     EXPECT_EQ(stored.Addr2, 9);
     EXPECT_EQ(stored.MinVoltage, 77);

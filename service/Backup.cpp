@@ -1,0 +1,68 @@
+#include "service/Backup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "serial/SystemPath.h"
+#include "service/DataFolder.h"
+#include "service/DurableFile.h"
+#include "service/Texts.h"
+
+namespace Backup {
+namespace {
+
+constexpr const char* kExtension = ".json";
+
+std::string Joined(const std::string& Folder, const std::string& Name) {
+    return Folder.empty() || Folder.back() == '/' || Folder.back() == '\\' ? Folder + Name
+                                                                           : Folder + "/" + Name;
+}
+
+TSaved Refused(const std::string& Serial) {
+    return {"", Texts::kNotAFileName + Serial};
+}
+
+} // namespace
+
+bool IsFileName(const std::string& Serial) {
+    return !Serial.empty() && std::all_of(Serial.begin(), Serial.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+    });
+}
+
+TSaved SaveInFolder(const std::string& Folder, const std::string& Serial, std::string_view Text) {
+    if (!IsFileName(Serial))
+        return Refused(Serial);
+    TSaved saved{Joined(Folder, Serial + kExtension), std::nullopt};
+    std::error_code error;
+    std::filesystem::create_directories(SystemPath::Native(Folder), error);
+    if (error)
+        return {saved.Path, Folder + ": " + error.message()};
+    saved.Problem = DurableFile::Replace(saved.Path, Text);
+    return saved;
+}
+
+TSaved SaveSafetyCopy(const std::string& Serial, std::string_view Text,
+                      std::chrono::system_clock::time_point Now) {
+    if (!IsFileName(Serial))
+        return Refused(Serial);
+    const std::optional<std::string> root = DataFolder::Root();
+    if (!root)
+        return {"", Texts::kNoDataFolder};
+    const std::string folder = Joined(Joined(*root, "backups"), Serial);
+    std::error_code error;
+    std::filesystem::create_directories(SystemPath::Native(folder), error);
+    if (error)
+        return {folder, folder + ": " + error.message()};
+    // Colons cannot stand in a Windows file name.
+    std::string stamp = DataFolder::UtcTime(Now);
+    std::replace(stamp.begin(), stamp.end(), ':', '-');
+    std::string path = Joined(folder, stamp + kExtension);
+    for (int n = 2; std::filesystem::exists(SystemPath::Native(path), error); ++n)
+        path = Joined(folder, stamp + "-" + std::to_string(n) + kExtension);
+    return {path, DurableFile::Replace(path, Text)};
+}
+
+} // namespace Backup

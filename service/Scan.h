@@ -1,0 +1,57 @@
+#pragma once
+// Finding the controllers on a line: each address at each speed is asked its state (a request that
+// changes nothing), and every address that answers has its configuration read. Addresses that
+// report one serial number are one controller.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "protocol/PtnLL.h"
+#include "serial/LineSettings.h"
+#include "service/Connection.h"
+#include "service/Observer.h"
+#include "service/Outcome.h"
+
+namespace Scan {
+
+// The window's nine line speeds.
+inline constexpr uint32_t kWindowSpeeds[] = {2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200};
+
+// The line open at Speed, the one open before closed first; throws MyCOMM::ECommError as opening
+// the port does.
+using TOpenLine = std::function<Connection::TConnection&(uint32_t Speed)>;
+
+struct TRequest {
+    std::vector<uint32_t> Speeds;
+    std::vector<int> Addresses;
+    // How long a silent address is waited for; the configuration is read with the window's limit.
+    uint32_t AnswerTimeoutMs = LineSettings::kReadTotal;
+};
+
+struct TController {
+    uint32_t Speed = 0;
+    std::vector<int> Addresses; // ascending
+    PtnLL::TCfgStruct Config;   // as read at the first address
+};
+
+// An address that answered its state but whose configuration could not be read.
+struct TUnread {
+    uint32_t Speed = 0;
+    int Address = 0;
+    Outcome::TReadOutcome Read;
+};
+
+struct TFound {
+    // By speed, then first address; a controller heard at several speeds is listed at the first.
+    std::vector<TController> Controllers;
+    std::vector<TUnread> Unread;
+    int Probed = 0;           // addresses asked, over all speeds
+    bool Interrupted = false; // the stop request ended it after the address under way
+    double Seconds = 0;
+};
+
+// The line is left open at the last speed, its commands' address as it was.
+TFound Run(const TOpenLine& Open, const TRequest& Request, Observer::TObserver& Front);
+
+} // namespace Scan

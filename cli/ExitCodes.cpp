@@ -1,7 +1,6 @@
 #include "cli/ExitCodes.h"
 
 #include <array>
-#include <csignal>
 #include <iterator>
 
 #include "service/Texts.h"
@@ -51,12 +50,15 @@ TExit For(Outcome::TResult Result) {
     return Internal;
 }
 
-TExit ForSignal(int Signal) {
-#ifdef SIGHUP
-    if (Signal == SIGHUP)
+TExit ForStop(Interrupt::TStop Stop) {
+    switch (Stop) {
+    case Interrupt::TStop::HangUp:
         return HungUp;
-#endif
-    return Signal == SIGTERM ? Terminated : Interrupted;
+    case Interrupt::TStop::Terminate:
+        return Terminated;
+    default:
+        return Interrupted;
+    }
 }
 
 std::span<const TDescription> All() {

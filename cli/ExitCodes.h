@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "cli/Interrupt.h"
 #include "service/Outcome.h"
 
 namespace ExitCodes {
@@ -34,7 +35,7 @@ struct TDescription {
 TExit For(Outcome::TResult Result);
 
 // The code of a run that Signal stopped (Interrupted for any but SIGHUP and SIGTERM).
-TExit ForSignal(int Signal);
+TExit ForStop(Interrupt::TStop Stop);
 
 // Every code with what it means, in order: for --help and the README.
 std::span<const TDescription> All();

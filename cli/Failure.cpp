@@ -1,7 +1,5 @@
 #include "cli/Failure.h"
 
-#include <csignal>
-
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "service/Texts.h"
@@ -9,12 +7,15 @@
 namespace Failure {
 namespace {
 
-std::string SignalName(int Signal) {
-#ifdef SIGHUP
-    if (Signal == SIGHUP)
+const char* SignalName(Interrupt::TStop Stop) {
+    switch (Stop) {
+    case Interrupt::TStop::HangUp:
         return "SIGHUP";
-#endif
-    return Signal == SIGTERM ? "SIGTERM" : "Ctrl+C";
+    case Interrupt::TStop::Terminate:
+        return "SIGTERM";
+    default:
+        return "Ctrl+C";
+    }
 }
 
 } // namespace
@@ -26,8 +27,8 @@ int Report(Output::TOutput& Out, const Outcome::TOutcome& Ended, const std::stri
 }
 
 int Interrupted(Output::TOutput& Out, const std::string& Line) {
-    const int signal = Interrupt::Received();
-    return Out.Fail(ExitCodes::ForSignal(signal),
+    const Interrupt::TStop signal = Interrupt::Received();
+    return Out.Fail(ExitCodes::ForStop(signal),
                     std::string(Texts::kInterrupted) + " (" + SignalName(signal) + "): " + Line);
 }
 

@@ -9,8 +9,12 @@ namespace {
 // Windows has no SIGHUP.
 #ifdef SIGHUP
 constexpr std::array kSignals{SIGINT, SIGTERM, SIGHUP};
+constexpr int kHangUp = SIGHUP;
+constexpr int kBrokenPipe = SIGPIPE;
 #else
 constexpr std::array kSignals{SIGINT, SIGTERM};
+constexpr int kHangUp = -1;
+constexpr int kBrokenPipe = -1;
 #endif
 
 std::atomic<bool> stopRequested{false};
@@ -34,8 +38,18 @@ const std::atomic<bool>& Install() {
     return stopRequested;
 }
 
-int Received() {
-    return received.load();
+void KeepOnBrokenPipe() {
+    if (kBrokenPipe > 0)
+        std::signal(kBrokenPipe, SIG_IGN);
+}
+
+TStop Received() {
+    const int signal = received.load();
+    if (signal == 0)
+        return TStop::None;
+    if (signal == kHangUp)
+        return TStop::HangUp;
+    return signal == SIGTERM ? TStop::Terminate : TStop::Interrupt;
 }
 
 } // namespace Interrupt

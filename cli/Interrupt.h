@@ -10,7 +10,12 @@ namespace Interrupt {
 // Installs the handlers; the flag it returns is set by the first of those signals.
 const std::atomic<bool>& Install();
 
-// The signal that asked the run to stop; 0 when none did.
-int Received();
+// A reader that went away is then output lost, reported as such, not a death that leaves the lock.
+void KeepOnBrokenPipe();
+
+enum class TStop { None, Interrupt, Terminate, HangUp };
+
+// Which signal asked the run to stop: Ctrl+C (SIGINT), SIGTERM or SIGHUP.
+TStop Received();
 
 } // namespace Interrupt

@@ -1,7 +1,6 @@
 #include "cli/Program.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -237,10 +236,7 @@ int RunCommands(const Options::TOptions& options, Output::TOutput& out) {
 } // namespace
 
 int Run(int argc, const char* const* argv, std::ostream& Out, std::ostream& Err) {
-#ifdef SIGPIPE
-    // A reader that went away is output lost, reported as such, not a death that leaves the lock.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    Interrupt::KeepOnBrokenPipe();
     const Options::TParsed parsed = Options::Parse(argc, argv);
     if (!parsed.Options)
         return Output::TOutput(false, Out, Err).Finish(parsed.Exit); // --help may have printed

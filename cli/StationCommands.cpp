@@ -92,8 +92,9 @@ int RestoreFrom(const TStation& Station, Output::TOutput& Out, const Scan::TCont
     if (!decoded.Config)
         return Out.Fail(ExitCodes::Usage, File.string() + ": " + decoded.Problem);
     if (decoded.Config->SerialNumber && *decoded.Config->SerialNumber != serial)
-        return Out.Fail(ExitCodes::OtherController, File.string() + ": serial_number " +
-                                                        *decoded.Config->SerialNumber + " is not " + serial);
+        return Out.Fail(ExitCodes::OtherController,
+                        File.string() + ": serial_number " + *decoded.Config->SerialNumber +
+                            Texts::kOtherController + serial + Texts::kNothingRestored);
 
     Connection::TConnection& line = Station.Open(Controller.Speed);
     line.Commands().Address = Controller.Addresses.front();
@@ -108,9 +109,9 @@ int RestoreFrom(const TStation& Station, Output::TOutput& Out, const Scan::TCont
     const auto differences = ConfigFile::Compare(decoded.Config->Page, restore.Found);
     if (differences.empty())
         return ExitCodes::Success;
-    std::string differs = serial + ": the configuration read back differs:";
+    std::string differs = serial + ": " + Texts::kReadBackDiffers;
     for (const ConfigFile::TDifference& d : differences)
-        differs += " " + d.Key + " written " + d.Wanted + ", read " + d.Found + ";";
+        differs += " " + d.Key + Texts::kWrittenValue + d.Wanted + Texts::kReadValue + d.Found + ";";
     differs.pop_back();
     return Out.Fail(ExitCodes::Refused, differs);
 }

@@ -132,6 +132,7 @@ inline constexpr const char* kNotText = "должно быть строкой, �
 // write: another controller's file, and a read-back that differs.
 inline constexpr const char* kOtherController = " - не номер этого контроллера ("; // its own follows
 inline constexpr const char* kNothingWritten = "); ничего не записано; записать все равно: --any-controller";
+inline constexpr const char* kNothingRestored = "); ничего не записано"; // restore has no --any-controller
 inline constexpr const char* kReadBackFailed = "Записано, но обратное чтение не удалось: ";
 inline constexpr const char* kReadBackDiffers = "Прочитанная обратно конфигурация отличается:";
 inline constexpr const char* kWrittenValue = " записано "; // key, then the value written, then the value read

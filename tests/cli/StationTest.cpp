@@ -33,10 +33,14 @@ class TDataHome : public testing::Environment {
 public:
     void SetUp() override {
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        const std::string own = testing::TempDir() + "zur-cli-data-" + std::to_string(::getpid()) +
-                                (test ? std::string(".") + test->name() : "");
+        own = testing::TempDir() + "zur-cli-data-" + std::to_string(::getpid()) +
+              (test ? std::string(".") + test->name() : "");
         ::setenv("XDG_DATA_HOME", own.c_str(), 1);
     }
+    void TearDown() override { fs::remove_all(own); }
+
+private:
+    std::string own;
 };
 [[maybe_unused]] testing::Environment* const kDataHome = testing::AddGlobalTestEnvironment(new TDataHome);
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "service/FirmwareUpdate.h"
+#include "service/Texts.h"
 
 namespace Progress {
 namespace {
@@ -34,7 +35,7 @@ TProgressLine::~TProgressLine() {
 
 void TProgressLine::Say(const std::string& Doing) {
     if (terminal)
-        Rewrite("update: " + Doing);
+        Rewrite(Texts::kProgressPrefix + Doing);
 }
 
 void TProgressLine::Rewrite(const std::string& Line) {
@@ -60,8 +61,8 @@ void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(bodyBytes - bytes) / rate : 0;
     char line[128];
-    std::snprintf(line, sizeof line, "%3d%%  %zu/%zu blocks  %.0f B/s  %s left", percent, Acknowledged,
-                  Blocks, rate, Duration(left).c_str());
+    std::snprintf(line, sizeof line, Texts::kProgressFormat, percent, Acknowledged, Blocks, rate,
+                  Duration(left).c_str());
     if (terminal) {
         Rewrite(line);
         return;
@@ -69,7 +70,7 @@ void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     shown = true;
     if (percent / 10 > tenthsShown) {
         tenthsShown = percent / 10;
-        err << "update: " << line << '\n' << std::flush;
+        err << Texts::kProgressPrefix << line << '\n' << std::flush;
     }
 }
 

@@ -104,6 +104,10 @@ inline constexpr const char* kCannotWriteFile = "Не удалось запис�
 
 // zur-cli.
 inline constexpr const char* kStateFailed = "Неудалось получить состояние. ";
+// The update's progress line: percent of the body acknowledged, blocks acknowledged of all, bytes a
+// second, the time left.
+inline constexpr const char* kProgressPrefix = "обновление: ";
+inline constexpr const char* kProgressFormat = "%3d%%  %zu/%zu блоков  %.0f Б/с  осталось %s";
 // What an update is doing on a terminal while it prepares.
 inline constexpr const char* kProbing = "проверка режима обновления...";
 inline constexpr const char* kReadingConfiguration = "чтение конфигурации...";

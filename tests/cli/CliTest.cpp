@@ -124,7 +124,7 @@ TEST_P(CliModeTest, UpdateDeliversTheImageByteForByte) {
     EXPECT_EQ(result["completed"], true);
     EXPECT_EQ(result["blocks"], 41);
     // Not a terminal: a line per tenth, the last at 100 %.
-    EXPECT_NE(update.Err.find("update: 100%  41/41 blocks"), std::string::npos) << update.Err;
+    EXPECT_NE(update.Err.find("обновление: 100%  41/41 блоков"), std::string::npos) << update.Err;
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardAndFast, CliModeTest, testing::Bool(),
@@ -431,8 +431,8 @@ TEST(CliExitTest, AnUpdateCountsTheBlocksTheControllerTook) {
                                     SimImage::MakeImageFile(static_cast<uint32_t>(body.size()), 1, body));
     const auto update = RunCli(On(sim, {"update", image.Path()}));
     EXPECT_EQ(update.Exit, kNoAnswer);
-    EXPECT_NE(update.Err.find("update:  90%  9/10 blocks"), std::string::npos) << update.Err;
-    EXPECT_EQ(update.Err.find("10/10 blocks"), std::string::npos) << update.Err;
+    EXPECT_NE(update.Err.find("обновление:  90%  9/10 блоков"), std::string::npos) << update.Err;
+    EXPECT_EQ(update.Err.find("10/10 блоков"), std::string::npos) << update.Err;
     EXPECT_NE(
         update.Err.find("Неудалось обновить микрокод. Блок 10 из 10 не подтвержден, подтверждено блоков: 9."),
         std::string::npos)

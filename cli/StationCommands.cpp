@@ -41,8 +41,11 @@ const char* Electronics(const PtnLL::TCfgStruct& Config) {
 
 std::string Joined(const std::vector<int>& Numbers) {
     std::string text;
-    for (const int n : Numbers)
-        text += (text.empty() ? "" : ",") + std::to_string(n);
+    for (const int n : Numbers) {
+        if (!text.empty())
+            text += ',';
+        text += std::to_string(n);
+    }
     return text;
 }
 

@@ -52,7 +52,9 @@ TEST_F(LongRunTest, OpeningAndClosingAThousandTimesLeavesNothingOpen) {
     EXPECT_TRUE(Boxes->Boxes.empty());
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
-    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
+    // At most as many: the simulator on the other end may have held one more for a moment when the
+    // count was taken; a descriptor left by each opening would show here as a thousand more.
+    EXPECT_LE(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_EQ(ProcessCounts::Threads(), threads);
     // The port is free again: the last closing let go of it.
     Open();
@@ -80,7 +82,9 @@ TEST_P(ConfigReadsTest, ReadingTheConfigurationOverAndOverLeavesNothingOpen) {
     EXPECT_EQ(Sim->ExchangeCount(), 12 * (kReadsPerShard + 1));
     RecordProperty("descriptors", descriptors);
     RecordProperty("threads", threads);
-    EXPECT_EQ(ProcessCounts::OpenDescriptors(), descriptors);
+    // At most as many: the simulator on the other end may have held one more for a moment when the
+    // count was taken; a descriptor left by each opening would show here as a thousand more.
+    EXPECT_LE(ProcessCounts::OpenDescriptors(), descriptors);
     EXPECT_EQ(ProcessCounts::Threads(), threads);
     Click("bOpenClose");
 }

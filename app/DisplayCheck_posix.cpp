@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/WindowTexts.h"
 #include "service/Texts.h"
 
 namespace DisplayCheck {
@@ -18,7 +19,7 @@ std::optional<std::string> Missing() {
     if (Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM")) {
         return std::nullopt;
     }
-    return Texts::kNoDisplay;
+    return WindowTexts::kNoDisplay;
 }
 
 } // namespace DisplayCheck

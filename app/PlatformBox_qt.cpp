@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/ReportBox.h"
+#include "app/WindowTexts.h"
 #include "service/Texts.h"
 
 namespace PlatformBox {
@@ -24,7 +25,7 @@ int ShowBox(QWidget* Owner, const std::string& Text, const std::string& Caption,
     }
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     if ((Flags & ReportBox::MbOkCancel) != 0) {
-        box.addButton(QMessageBox::Cancel)->setText(QString::fromUtf8(Texts::kCancel));
+        box.addButton(QMessageBox::Cancel)->setText(QString::fromUtf8(WindowTexts::kCancel));
     }
     box.setDefaultButton(ok);
     box.exec();

@@ -1,6 +1,7 @@
 #include "app/TrafficWindow.h"
 
 #include "app/ReportBox.h"
+#include "app/WindowTexts.h"
 #include "service/Texts.h"
 
 #include <QApplication>
@@ -28,7 +29,7 @@ constexpr qint64 kPaintEveryMs = 50;
 
 TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt::Window), log(Log) {
     setObjectName(QStringLiteral("TrafficWindow"));
-    setWindowTitle(QString::fromUtf8(Texts::kTrafficTitle));
+    setWindowTitle(QString::fromUtf8(WindowTexts::kTrafficTitle));
     // Closing the main window ends the program even while this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(kWidth, kHeight);
@@ -40,14 +41,14 @@ TTrafficWindow::TTrafficWindow(LineTrace::TTraceLog& Log) : QWidget(nullptr, Qt:
     view->setMaximumBlockCount(kMaxLines);
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    pauseButton = new QPushButton(QString::fromUtf8(Texts::kTrafficPause), this);
+    pauseButton = new QPushButton(QString::fromUtf8(WindowTexts::kTrafficPause), this);
     pauseButton->setObjectName(QStringLiteral("bPause"));
     pauseButton->setCheckable(true);
-    auto* clear = new QPushButton(QString::fromUtf8(Texts::kTrafficClear), this);
+    auto* clear = new QPushButton(QString::fromUtf8(WindowTexts::kTrafficClear), this);
     clear->setObjectName(QStringLiteral("bClear"));
-    auto* copy = new QPushButton(QString::fromUtf8(Texts::kTrafficCopy), this);
+    auto* copy = new QPushButton(QString::fromUtf8(WindowTexts::kTrafficCopy), this);
     copy->setObjectName(QStringLiteral("bCopy"));
-    auto* save = new QPushButton(QString::fromUtf8(Texts::kTrafficSave), this);
+    auto* save = new QPushButton(QString::fromUtf8(WindowTexts::kTrafficSave), this);
     save->setObjectName(QStringLiteral("bSave"));
     connect(pauseButton, &QPushButton::toggled, this, &TTrafficWindow::Pause);
     connect(clear, &QPushButton::clicked, this, &TTrafficWindow::Clear);
@@ -132,10 +133,10 @@ bool TTrafficWindow::Save(const QString& Path, bool Decoded) const {
 
 void TTrafficWindow::SaveAs() {
     QString filter;
-    const QString decoded = QString::fromUtf8(Texts::kDecodedFilter);
+    const QString decoded = QString::fromUtf8(WindowTexts::kDecodedFilter);
     const QString path =
-        QFileDialog::getSaveFileName(this, QString::fromUtf8(Texts::kTrafficSaveTitle), QString(),
-                                     QString::fromUtf8(Texts::kTraceFilter) + ";;" + decoded, &filter);
+        QFileDialog::getSaveFileName(this, QString::fromUtf8(WindowTexts::kTrafficSaveTitle), QString(),
+                                     QString::fromUtf8(WindowTexts::kTraceFilter) + ";;" + decoded, &filter);
     if (path.isEmpty())
         return;
     if (!Save(path, filter == decoded))

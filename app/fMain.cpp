@@ -18,6 +18,7 @@
 
 #include "app/ReportBox.h"
 #include "app/TrafficWindow.h"
+#include "app/WindowTexts.h"
 #include "app/app_wait.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
@@ -25,7 +26,9 @@
 #include "service/Connection.h"
 #include "service/FirmwarePage.h"
 #include "service/FirmwareUpdate.h"
+#include "service/Journal.h"
 #include "service/Operations.h"
+#include "service/Safeguard.h"
 #include "service/Texts.h"
 #include "trace/TraceLog.h"
 #include "ui_fMain.h"
@@ -57,7 +60,7 @@ void RunReported(const std::function<void()>& Handler) {
     } catch (const std::exception& failure) {
         ShowMessageBox(failure.what(), kErrorCaption, MbOk);
     } catch (...) {
-        ShowMessageBox(Texts::kInternalError, kErrorCaption, MbOk);
+        ShowMessageBox(WindowTexts::kInternalError, kErrorCaption, MbOk);
     }
 }
 
@@ -128,8 +131,8 @@ TForm1::TForm1(QWidget* Parent)
     // so no control of the window moves; it takes no focus, so the tab order stays as it is.
     auto* traffic = new QToolButton(ui->vPages);
     traffic->setObjectName(QStringLiteral("bTraffic"));
-    traffic->setText(Text(Texts::kTrafficButton));
-    traffic->setToolTip(Text(Texts::kTrafficTip));
+    traffic->setText(Text(WindowTexts::kTrafficButton));
+    traffic->setToolTip(Text(WindowTexts::kTrafficTip));
     traffic->setFocusPolicy(Qt::NoFocus);
     traffic->setAutoRaise(true);
     traffic->setFixedHeight(ui->vPages->tabBar()->sizeHint().height() - 2);
@@ -194,13 +197,13 @@ void TForm1::FormActivate() {
         return;
     }
     Activated = true;
-    ui->bOpenClose->setText(Text(Texts::kOpen));
-    setWindowTitle(Text(Texts::kWindowTitle));
-    ui->Label2->setText(Text(Texts::kPortLabel));
-    ui->Label1->setText(Text(Texts::kSpeedLabel));
-    ui->Label7->setText(Text(Texts::kAddressLabel));
-    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet2), Text(Texts::kConfigurationTab));
-    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet3), Text(Texts::kFirmwareTab));
+    ui->bOpenClose->setText(Text(WindowTexts::kOpen));
+    setWindowTitle(Text(WindowTexts::kWindowTitle));
+    ui->Label2->setText(Text(WindowTexts::kPortLabel));
+    ui->Label1->setText(Text(WindowTexts::kSpeedLabel));
+    ui->Label7->setText(Text(WindowTexts::kAddressLabel));
+    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet2), Text(WindowTexts::kConfigurationTab));
+    ui->vPages->setTabText(ui->vPages->indexOf(ui->TabSheet3), Text(WindowTexts::kFirmwareTab));
 }
 
 void TForm1::bOpenCloseClick() {
@@ -209,7 +212,7 @@ void TForm1::bOpenCloseClick() {
         Commands.reset();
         CommPort.reset();
         ui->vPages->setEnabled(false);
-        ui->bOpenClose->setText(Text(Texts::kOpen));
+        ui->bOpenClose->setText(Text(WindowTexts::kOpen));
         Connected = false;
         ConfigRead = false;
         return;
@@ -217,12 +220,13 @@ void TForm1::bOpenCloseClick() {
     const uint32_t speed = LineSpeed(ui->bComSpeed->currentText());
     const QString portName = ui->vCOMSelect->currentText();
     if (portName.isEmpty()) {
-        ShowMessageBox(Texts::kNoPortChosen, kErrorCaption, MbOk);
+        ShowMessageBox(WindowTexts::kNoPortChosen, kErrorCaption, MbOk);
         return;
     }
     try {
         const Connection::TSettings settings{
             .Port = portName.toStdString(), .Speed = speed, .Address = ui->vTRKAddr->Value()};
+        Opened = settings;
         CommPort = Connection::OpenPort(settings);
         CommPort->Tap = TrafficLog.get();
         Commands = Connection::MakeCommands(settings, *CommPort);
@@ -236,7 +240,7 @@ void TForm1::bOpenCloseClick() {
         ShowMessageBox(Texts::kPortUnavailable, kErrorCaption, MbOk);
         return;
     }
-    ui->bOpenClose->setText(Text(Texts::kClose));
+    ui->bOpenClose->setText(Text(WindowTexts::kClose));
     ui->vPages->setEnabled(true);
     Connected = true;
 }
@@ -278,6 +282,7 @@ void TForm1::ShowConfigurationRead(bool Ok, bool Announce) {
         ShowMessageBox(ConfigPage::ReadFailureMessage(Commands->Errors), kErrorCaption, MbOk);
         return;
     }
+    Held = Commands->Cfg;
     ShowPage(ConfigPage::PageFromRecord(Commands->Cfg));
     ui->Memo1->clear();
     for (const std::string& line : ConfigPage::MemoLines(Commands->Cfg)) {
@@ -298,7 +303,7 @@ void TForm1::vSetConfigClick() {
     auto wait = OpenWait(this);
     if (!ConfigRead) {
         wait.reset();
-        ShowMessageBox(Texts::kReadBeforeSaving, kMessageCaption, MbOk);
+        ShowMessageBox(WindowTexts::kReadBeforeSaving, kMessageCaption, MbOk);
         return;
     }
     const ConfigPage::TPageValues page = PageValues();
@@ -307,12 +312,14 @@ void TForm1::vSetConfigClick() {
         ShowMessageBox(Texts::kAddressesMustDiffer, kMessageCaption, MbOk);
         return;
     }
-    PtnLL::TCfgStruct record = Commands->Cfg;
-    ConfigPage::RecordFromPage(page, record);
-    const Outcome::TWriteOutcome written =
-        Operations::WriteConfiguration(*Commands, record, Observer::Quiet());
+    Safeguard::TChange change(Place(), "write", SafetyCopies);
+    const std::optional<Outcome::TWriteOutcome> written =
+        ConfigPage::SaveConfiguration(*Commands, page, Held, change);
     wait.reset();
-    if (written.Succeeded()) {
+    if (!written) {
+        ShowMessageBox(Texts::CopyNotSaved(change.Failure()->Folder, change.Failure()->Problem.value_or("")),
+                       kErrorCaption, MbOk);
+    } else if (written->Succeeded()) {
         ShowMessageBox(Texts::kConfigurationSaved, kMessageCaption, MbOk);
     } else {
         ShowMessageBox(ConfigPage::WriteFailureMessage(Commands->Errors), kErrorCaption, MbOk);
@@ -320,7 +327,8 @@ void TForm1::vSetConfigClick() {
 }
 
 void TForm1::Button10Click() {
-    if (ShowMessageBox(Texts::kOneDispenserOnly, Texts::kQuestionCaption, MbOkCancel) == IdCancel) {
+    if (ShowMessageBox(WindowTexts::kOneDispenserOnly, WindowTexts::kQuestionCaption, MbOkCancel) ==
+        IdCancel) {
         return;
     }
     const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(*Commands, Observer::Quiet());
@@ -329,7 +337,7 @@ void TForm1::Button10Click() {
         return;
     }
     if (ShowMessageBox(ConfigPage::AddressesQuestion(addresses.First, addresses.Second),
-                       Texts::kAddressesCaption, MbOkCancel) == IdOk) {
+                       WindowTexts::kAddressesCaption, MbOkCancel) == IdOk) {
         Commands->Address = addresses.First;
         ui->vTRKAddr->setValue(addresses.First);
     }
@@ -341,13 +349,23 @@ void TForm1::Button5Click() {
     }
     const QString path = OpenDialog1->selectedFiles().constFirst();
     if (FirmwarePage::AcceptImageFile(path.toStdString(), Image, *FirmwareWindow)) {
+        ImagePath = path.toStdString();
         // The path as the system writes it: C:\Firmware\... on Windows, where Qt hands it over with '/'.
-        ui->Label18->setText(Text(Texts::kImageFile) + QDir::toNativeSeparators(path));
+        ui->Label18->setText(Text(WindowTexts::kImageFile) + QDir::toNativeSeparators(path));
     }
 }
 
 void TForm1::Button4Click() {
-    FirmwarePage::StartUpdate(Image, *Commands, *Engine, *FirmwareWindow);
+    Safeguard::TChange change(Place(), "update", SafetyCopies);
+    change.SetImage(Journal::ImageOf(ImagePath, Image));
+    FirmwarePage::StartUpdate(Image, *Commands, *Engine, *FirmwareWindow, &change);
+}
+
+Safeguard::TPlace TForm1::Place() const {
+    return {.Program = Journal::kWindowProgram,
+            .Port = Opened.Port,
+            .Speed = Opened.Speed,
+            .Address = Commands->Address};
 }
 
 void TForm1::Button8Click() {

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "firmware/FirmwareImage.h"
+#include "protocol/PtnLL.h"
 #include "service/ConfigPage.h"
+#include "service/Connection.h"
 
 class QFileDialog;
 
@@ -21,11 +23,11 @@ class TZMyComm;
 namespace LineTrace {
 class TTraceLog;
 }
+namespace Safeguard {
+struct TPlace;
+}
 namespace TrafficWindow {
 class TTrafficWindow;
-}
-namespace PtnLL {
-class TPtnLL;
 }
 namespace uDispenser {
 class TDispenserLL;
@@ -85,8 +87,10 @@ protected:
 private:
     friend class TFirmwareWindow;
 
-    // After a read: the page and Memo1 filled and ConfigRead set, or the failure reported.
+    // After a read: the page and Memo1 filled, ConfigRead set and Held taken, or the failure reported.
     void ShowConfigurationRead(bool Ok, bool Announce);
+    // Where a change to the controller is made, for its journal line.
+    Safeguard::TPlace Place() const;
     ConfigPage::TPageValues PageValues() const;
     void ShowPage(const ConfigPage::TPageValues& Page);
 
@@ -104,8 +108,17 @@ private:
 
     bool Connected = false;
     bool ConfigRead = false;
+    // The line as it was opened, for the journal.
+    Connection::TSettings Opened;
+    // The configuration the controller holds as far as this connection knows: the last read, with
+    // every parameter a later write got through. The safety copy before a change is made of it,
+    // never of the page's edited values.
+    PtnLL::TCfgStruct Held;
+    // Whether a change is preceded by a safety copy.
+    bool SafetyCopies = true;
     bool Activated = false;
     FirmwareImage::TImageState Image;
+    std::string ImagePath; // the file Image came from
     std::unique_ptr<TFirmwareWindow> FirmwareWindow;
 };
 

@@ -7,6 +7,7 @@
 #include "app/DisplayCheck.h"
 #include "app/ServiceApp.h"
 #include "app/fMain.h"
+#include "app/WindowTexts.h"
 #include "service/Texts.h"
 
 namespace {
@@ -21,7 +22,7 @@ int main(int argc, char* argv[]) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("zur-service %s\n", kZurVersion);
         if (std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "zur-service: %s\n", Texts::kVersionLost);
+            std::fprintf(stderr, "zur-service: %s\n", WindowTexts::kVersionLost);
             return kOutputLost;
         }
         return 0;

@@ -4,8 +4,9 @@
 #include <chrono>
 #include <thread>
 
+#include "cli/CliTexts.h"
 #include "cli/Progress.h"
-#include "cli/Safeguard.h"
+#include "cli/Safety.h"
 #include "service/Texts.h"
 
 namespace CliObserver {
@@ -16,8 +17,8 @@ constexpr auto kPauseStep = std::chrono::milliseconds(10); // how soon a pause n
 } // namespace
 
 TCliObserver::TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress,
-                           Safeguard::TSafeguard* Guard)
-    : connection(Line), progress(Progress), guard(Guard) {}
+                           Safety::TSafety* Safety)
+    : connection(Line), progress(Progress), safety(Safety) {}
 
 void TCliObserver::Stage(Observer::TStage Stage) {
     if (!progress)
@@ -25,7 +26,7 @@ void TCliObserver::Stage(Observer::TStage Stage) {
     if (Stage == Observer::TStage::Transferring)
         progress->Start();
     else
-        progress->Say(Texts::kProbing);
+        progress->Say(CliTexts::kProbing);
 }
 
 void TCliObserver::Step(Outcome::TUpdateOutcome::TStep Step) {
@@ -34,13 +35,13 @@ void TCliObserver::Step(Outcome::TUpdateOutcome::TStep Step) {
         return;
     switch (Step) {
     case TStep::ConfigurationRead:
-        progress->Say(Texts::kReadingConfiguration);
+        progress->Say(CliTexts::kReadingConfiguration);
         break;
     case TStep::EnterUpdateMode:
-        progress->Say(Texts::kEnteringUpdateMode);
+        progress->Say(CliTexts::kEnteringUpdateMode);
         break;
     case TStep::UpdateStart:
-        progress->Say(Texts::kStartingUpdate);
+        progress->Say(CliTexts::kStartingUpdate);
         break;
     case TStep::Image:
     case TStep::Blocks:
@@ -53,18 +54,15 @@ void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
         progress->Block(Block.Acknowledged, Block.Blocks);
 }
 
-void TCliObserver::ConfigurationRead(const Outcome::TReadOutcome& Read) {
-    if (guard && Read.Succeeded())
-        guard->Read(Read.Record);
-}
-
-bool TCliObserver::BeforeChange(const PtnLL::TCfgStruct& Current) {
-    return !guard || guard->Save(Current);
+bool TCliObserver::BeforeChange(const PtnLL::TCfgStruct&) {
+    if (safety)
+        safety->CopySaved();
+    return true;
 }
 
 void TCliObserver::Pause(int Milliseconds) {
     if (progress)
-        progress->Say(Texts::kModeSwitchPause);
+        progress->Say(CliTexts::kModeSwitchPause);
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(Milliseconds);
     while (!connection.Stopped() && Clock::now() < end)

@@ -12,23 +12,23 @@
 namespace Progress {
 class TProgressLine;
 }
-namespace Safeguard {
-class TSafeguard;
+namespace Safety {
+class TSafety;
 }
 
 namespace CliObserver {
 
 class TCliObserver : public Observer::TObserver {
 public:
-    // Progress, when given, shows the update's blocks as they go; Guard, when given, saves the
-    // configuration before a change and withholds the change when it cannot.
+    // Progress, when given, shows the update's blocks as they go; Safety, when given, says where
+    // the safety copy went before the change is sent (the operation runs under a Safeguard::TGuard
+    // that makes the copy).
     explicit TCliObserver(Connection::TConnection& Line, ::Progress::TProgressLine* Progress = nullptr,
-                          Safeguard::TSafeguard* Guard = nullptr);
+                          Safety::TSafety* Safety = nullptr);
 
     void Stage(Observer::TStage Stage) override;
     void Step(Outcome::TUpdateOutcome::TStep Step) override;
     void Progress(const Observer::TBlockProgress& Progress) override;
-    void ConfigurationRead(const Outcome::TReadOutcome& Read) override;
     bool BeforeChange(const PtnLL::TCfgStruct& Current) override;
     void Pause(int Milliseconds) override;
     bool StopRequested() override;
@@ -36,7 +36,7 @@ public:
 private:
     Connection::TConnection& connection;
     ::Progress::TProgressLine* progress;
-    Safeguard::TSafeguard* guard;
+    Safety::TSafety* safety;
 };
 
 } // namespace CliObserver

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "cli/CliObserver.h"
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
 #include "serial/SystemPath.h"
@@ -14,19 +15,11 @@
 namespace ConfigCommands {
 namespace {
 
-// A write that ended midway left the parameters it got through in the controller and the rest as
-// they were: says which, by name, so that the user knows the controller holds a mix.
 int WriteFailed(Output::TOutput& Out, const Outcome::TRestoreOutcome& Restore) {
-    std::string line = Texts::kWriteFailed + Texts::Reason(Restore.Reason);
-    Output::Json names = Output::Json::array();
-    for (const Outcome::TWritten& w : Restore.Written) {
-        line += (names.empty() ? std::string(" ") + Texts::kPartlyWritten : ", ") + std::string(w.Name);
-        names.push_back(w.Name);
-    }
-    if (!names.empty())
-        line += Texts::kMixedConfiguration;
-    Out.Object({{"written", false}, {"address", Restore.Address}, {"written_parameters", names}});
-    return Failure::Report(Out, Restore, line);
+    Out.Object({{"written", false},
+                {"address", Restore.Address},
+                {"written_parameters", Safeguard::WrittenNames(Restore.Written)}});
+    return Failure::Report(Out, Restore, Failure::WriteLine(Restore));
 }
 
 } // namespace
@@ -54,42 +47,47 @@ int Read(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCo
 }
 
 int Write(Connection::TConnection& Line, Output::TOutput& Out, const Options::TCommand& Command,
-          const ConfigFile::TConfig& Config, Safeguard::TSafeguard& Guard) {
+          const ConfigFile::TConfig& Config, Safety::TSafety& Safety) {
     using TStep = Outcome::TRestoreOutcome::TStep;
-    CliObserver::TCliObserver front(Line, nullptr, &Guard);
-    const std::optional<std::string> guard = Command.AnyController ? std::nullopt : Config.SerialNumber;
+    CliObserver::TCliObserver front(Line, nullptr, &Safety);
+    Safeguard::TGuard guard(front, Safety.Change());
+    const std::optional<std::string> serial = Command.AnyController ? std::nullopt : Config.SerialNumber;
     const Outcome::TRestoreOutcome restore =
-        Operations::RestoreConfiguration(Line.Commands(), Config.Page, guard, front);
+        Operations::RestoreConfiguration(Line.Commands(), Config.Page, serial, guard);
+    Safety.Change().Ended(Journal::Word(restore.Result), restore.Succeeded()
+                                                             ? std::vector<std::string>{}
+                                                             : Safeguard::WrittenNames(restore.Written));
     switch (restore.Step) {
     case TStep::Read:
         return Failure::Report(Out, restore, Texts::kReadFailed + Texts::Reason(restore.Reason));
     case TStep::Check:
-        if (Guard.Failed())
-            return ExitCodes::BackupFailed;
-        return Out.Fail(ExitCodes::For(restore.Result), Command.File + ": serial_number " +
-                                                            *Config.SerialNumber + Texts::kOtherController +
-                                                            restore.Found.SerialNo + Texts::kNothingWritten);
+        if (Safety.Change().Failure())
+            return Safety.CopyFailed();
+        return Out.Fail(ExitCodes::For(restore.Result),
+                        Command.File + ": serial_number " + *Config.SerialNumber + Texts::kOtherController +
+                            restore.Found.SerialNo + CliTexts::kNothingWritten);
     case TStep::Write:
         return WriteFailed(Out, restore);
     case TStep::ReadBack:
         if (!restore.Succeeded())
             return Failure::Report(Out, restore,
-                                   Texts::kReadBackFailed + std::string(Texts::kReadFailed) +
+                                   CliTexts::kReadBackFailed + std::string(Texts::kReadFailed) +
                                        Texts::Reason(restore.Reason));
         break;
     }
 
     const std::vector<ConfigFile::TDifference> differences = ConfigFile::Compare(Config.Page, restore.Found);
     Output::Json listed = Output::Json::array();
-    std::string line = Texts::kReadBackDiffers;
+    std::string line = CliTexts::kReadBackDiffers;
     for (const ConfigFile::TDifference& d : differences) {
         listed.push_back({{"key", d.Key},
                           {"written", Output::Json::parse(d.Wanted)},
                           {"read", Output::Json::parse(d.Found)}});
-        line += " " + d.Key + Texts::kWrittenValue + d.Wanted + Texts::kReadValue + d.Found + ";";
+        line += " " + d.Key + CliTexts::kWrittenValue + d.Wanted + CliTexts::kReadValue + d.Found + ";";
     }
     Out.Object({{"written", true}, {"address", restore.Address}, {"differences", listed}});
     if (!differences.empty()) {
+        Safety.Change().Ended(Journal::kReadBackDiffers);
         line.pop_back();
         return Out.Fail(ExitCodes::Refused, line);
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <iterator>
 
+#include "cli/CliTexts.h"
 #include "service/Texts.h"
 
 namespace ExitCodes {
@@ -10,20 +11,20 @@ namespace {
 
 // The meanings in the tool's language, in the order of the codes.
 constexpr std::array kDescriptions{
-    TDescription{Success, Texts::Help::kExitMeanings[0]},
-    TDescription{Internal, Texts::Help::kExitMeanings[1]},
-    TDescription{Usage, Texts::Help::kExitMeanings[2]},
-    TDescription{PortUnavailable, Texts::Help::kExitMeanings[3]},
-    TDescription{NoAnswer, Texts::Help::kExitMeanings[4]},
-    TDescription{Refused, Texts::Help::kExitMeanings[5]},
-    TDescription{OtherController, Texts::Help::kExitMeanings[6]},
-    TDescription{BackupFailed, Texts::Help::kExitMeanings[7]},
-    TDescription{OutputLost, Texts::Help::kExitMeanings[8]},
-    TDescription{HungUp, Texts::Help::kExitMeanings[9]},
-    TDescription{Interrupted, Texts::Help::kExitMeanings[10]},
-    TDescription{Terminated, Texts::Help::kExitMeanings[11]},
+    TDescription{Success, CliTexts::Help::kExitMeanings[0]},
+    TDescription{Internal, CliTexts::Help::kExitMeanings[1]},
+    TDescription{Usage, CliTexts::Help::kExitMeanings[2]},
+    TDescription{PortUnavailable, CliTexts::Help::kExitMeanings[3]},
+    TDescription{NoAnswer, CliTexts::Help::kExitMeanings[4]},
+    TDescription{Refused, CliTexts::Help::kExitMeanings[5]},
+    TDescription{OtherController, CliTexts::Help::kExitMeanings[6]},
+    TDescription{BackupFailed, CliTexts::Help::kExitMeanings[7]},
+    TDescription{OutputLost, CliTexts::Help::kExitMeanings[8]},
+    TDescription{HungUp, CliTexts::Help::kExitMeanings[9]},
+    TDescription{Interrupted, CliTexts::Help::kExitMeanings[10]},
+    TDescription{Terminated, CliTexts::Help::kExitMeanings[11]},
 };
-static_assert(std::size(Texts::Help::kExitMeanings) == kDescriptions.size());
+static_assert(std::size(CliTexts::Help::kExitMeanings) == kDescriptions.size());
 
 } // namespace
 
@@ -66,7 +67,7 @@ std::span<const TDescription> All() {
 }
 
 std::string HelpText() {
-    std::string text = Texts::Help::kExitCodes;
+    std::string text = CliTexts::Help::kExitCodes;
     for (const TDescription& d : kDescriptions) {
         const std::string code = std::to_string(d.Code);
         text += "  " + code + std::string(5 - code.size(), ' ') + d.Meaning + "\n";

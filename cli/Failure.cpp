@@ -1,5 +1,6 @@
 #include "cli/Failure.h"
 
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "service/Texts.h"
@@ -26,10 +27,20 @@ int Report(Output::TOutput& Out, const Outcome::TOutcome& Ended, const std::stri
     return Out.Fail(ExitCodes::For(Ended.Result), Line);
 }
 
+std::string WriteLine(const Outcome::TWriteOutcome& Write) {
+    std::string line = Texts::kWriteFailed + Texts::Reason(Write.Reason);
+    for (std::size_t i = 0; i < Write.Written.size(); ++i)
+        line += (i == 0 ? std::string(" ") + CliTexts::kPartlyWritten : ", ") +
+                std::string(Write.Written[i].Name);
+    if (!Write.Written.empty())
+        line += CliTexts::kMixedConfiguration;
+    return line;
+}
+
 int Interrupted(Output::TOutput& Out, const std::string& Line) {
     const Interrupt::TStop signal = Interrupt::Received();
     return Out.Fail(ExitCodes::ForStop(signal),
-                    std::string(Texts::kInterrupted) + " (" + SignalName(signal) + "): " + Line);
+                    std::string(CliTexts::kInterrupted) + " (" + SignalName(signal) + "): " + Line);
 }
 
 } // namespace Failure

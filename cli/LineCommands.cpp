@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliObserver.h"
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
 #include "protocol/PtnLL.h"
@@ -34,7 +35,7 @@ int Addresses(Connection::TConnection& Line, Output::TOutput& Out, const Options
         Line.Commands().Address = addresses.First;
     Out.Text(Texts::kAddressesReceived + std::to_string(addresses.First) + " " +
              std::to_string(addresses.Second) + "." +
-             (Command.Apply ? Texts::kAddressApplied + std::to_string(addresses.First) + "." : ""));
+             (Command.Apply ? CliTexts::kAddressApplied + std::to_string(addresses.First) + "." : ""));
     Out.Object({{"addr1", addresses.First}, {"addr2", addresses.Second}, {"applied", Command.Apply}});
     return ExitCodes::Success;
 }
@@ -43,11 +44,11 @@ int State(Connection::TConnection& Line, Output::TOutput& Out) {
     CliObserver::TCliObserver front(Line);
     const Outcome::TStateOutcome state = Operations::RequestState(Line.Commands(), front);
     if (!state.Succeeded())
-        return Failure::Report(Out, state, Texts::kStateFailed + Texts::Reason(state.Reason));
+        return Failure::Report(Out, state, CliTexts::kStateFailed + Texts::Reason(state.Reason));
     char errors[8];
     std::snprintf(errors, sizeof errors, "0x%02X", static_cast<unsigned>(state.Errors));
-    Out.Text(Texts::kStateLine + std::to_string(state.State) + Texts::kReadyLine +
-             (state.Ready ? Texts::kYes : Texts::kNo) + Texts::kErrorFlagsLine + errors);
+    Out.Text(CliTexts::kStateLine + std::to_string(state.State) + CliTexts::kReadyLine +
+             (state.Ready ? CliTexts::kYes : CliTexts::kNo) + CliTexts::kErrorFlagsLine + errors);
     Out.Object({{"state", state.State}, {"ready", state.Ready}, {"errors", state.Errors}});
     return ExitCodes::Success;
 }
@@ -57,11 +58,11 @@ int Decode(const std::string& Path, const std::string& Trace, Output::TOutput& O
     case LineTrace::TFileKind::Trace:
         break;
     case LineTrace::TFileKind::Binary:
-        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::kTraceBinary);
+        return Out.Fail(ExitCodes::Usage, Path + ": " + CliTexts::kTraceBinary);
     case LineTrace::TFileKind::NoHeader:
-        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::kTraceNoHeader);
+        return Out.Fail(ExitCodes::Usage, Path + ": " + CliTexts::kTraceNoHeader);
     case LineTrace::TFileKind::UnknownVersion:
-        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::kTraceUnknownVersion);
+        return Out.Fail(ExitCodes::Usage, Path + ": " + CliTexts::kTraceUnknownVersion);
     }
     const std::vector<std::string> lines = TraceDecoder::DecodeText(Trace);
     for (const std::string& line : lines)

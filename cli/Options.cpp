@@ -6,8 +6,9 @@
 #include <iostream>
 
 #include "ZurVersion.h"
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
-#include "cli/Lists.h"
+#include "service/Lists.h"
 #include "service/Texts.h"
 
 namespace Options {
@@ -26,22 +27,23 @@ int Refuse(const std::string& Line) {
 std::string Worded(const CLI::ParseError& Error, const CLI::App& App) {
     const std::vector<std::string> left = App.remaining();
     if (!left.empty() && (Error.get_name() == "ExtrasError" || App.get_subcommands().empty()))
-        return (left.front().rfind('-', 0) == 0 ? Texts::kUnknownOption : Texts::kUnknownCommand) +
+        return (left.front().rfind('-', 0) == 0 ? CliTexts::kUnknownOption : CliTexts::kUnknownCommand) +
                ("'" + left.front() + "'");
     if (App.get_subcommands().empty())
-        return Texts::kNoCommand;
+        return CliTexts::kNoCommand;
     const std::string what = Error.what();
     const std::string name = Error.get_name();
     if (name == "ConversionError") { // "Could not convert: --speed = abc"
         std::string given = what.substr(what.find(": ") + 2);
         if (const std::size_t equals = given.find(" = "); equals != std::string::npos)
             given.replace(equals, 3, " ");
-        return given + ": " + Texts::kNotANumber;
+        return given + ": " + CliTexts::kNotANumber;
     }
     if (name == "ArgumentMismatch") // "--port: 1 required TEXT missing"
-        return what.substr(0, what.find(':')) + ": " + Texts::kValueMissing;
+        return what.substr(0, what.find(':')) + ": " + CliTexts::kValueMissing;
     if (name == "RequiredError" && what.ends_with(" is required")) // "FILE is required"
-        return what.substr(0, what.size() - std::string(" is required").size()) + ": " + Texts::kValueMissing;
+        return what.substr(0, what.size() - std::string(" is required").size()) + ": " +
+               CliTexts::kValueMissing;
     return what;
 }
 
@@ -83,79 +85,79 @@ bool TOptions::NeedsPort() const {
 }
 
 TParsed Parse(int argc, const char* const* argv) {
-    CLI::App app(Texts::Help::kDescription, "zur-cli");
-    app.footer(Texts::Help::kConfigurationFile + ExitCodes::HelpText());
+    CLI::App app(CliTexts::Help::kDescription, "zur-cli");
+    app.footer(CliTexts::Help::kConfigurationFile + ExitCodes::HelpText());
     // CLI11's own words in the help, in the tool's language.
-    for (const auto& [word, ours] : Texts::Help::kLabels)
+    for (const auto& [word, ours] : CliTexts::Help::kLabels)
         app.get_formatter()->label(word, ours);
-    app.option_defaults()->group(Texts::Help::kOptionsGroup);
-    app.set_help_flag("-h,--help", Texts::Help::kHelp);
+    app.option_defaults()->group(CliTexts::Help::kOptionsGroup);
+    app.set_help_flag("-h,--help", CliTexts::Help::kHelp);
     app.require_subcommand(1, 0);
     app.fallthrough();
 
-    app.set_version_flag("--version", std::string("zur-cli ") + kZurVersion, Texts::Help::kVersion);
+    app.set_version_flag("--version", std::string("zur-cli ") + kZurVersion, CliTexts::Help::kVersion);
 
     TOptions options;
-    app.add_option("--port", options.Port, Texts::Help::kPort)->type_name("NAME");
-    app.add_option("--speed", options.Speed, Texts::Help::kSpeed)->default_val(9600)->type_name("N");
-    app.add_flag("--any-speed", options.AnySpeed, Texts::Help::kAnySpeed);
-    app.add_option("--address", options.Address, Texts::Help::kAddress)->default_val(1)->type_name("A");
-    app.add_flag("--json", options.Json, Texts::Help::kJson);
-    app.add_flag("--fast", options.Fast, Texts::Help::kFast);
-    app.add_option("--trace", options.Trace, Texts::Help::kTrace)->type_name("FILE");
+    app.add_option("--port", options.Port, CliTexts::Help::kPort)->type_name("NAME");
+    app.add_option("--speed", options.Speed, CliTexts::Help::kSpeed)->default_val(9600)->type_name("N");
+    app.add_flag("--any-speed", options.AnySpeed, CliTexts::Help::kAnySpeed);
+    app.add_option("--address", options.Address, CliTexts::Help::kAddress)->default_val(1)->type_name("A");
+    app.add_flag("--json", options.Json, CliTexts::Help::kJson);
+    app.add_flag("--fast", options.Fast, CliTexts::Help::kFast);
+    app.add_option("--trace", options.Trace, CliTexts::Help::kTrace)->type_name("FILE");
 
     TCommand read{TKind::Read}, write{TKind::Write}, addresses{TKind::Addresses}, update{TKind::Update},
         decode{TKind::Decode};
-    CLI::App* portsCommand = app.add_subcommand("ports", Texts::Help::kPorts);
-    CLI::App* readCommand = app.add_subcommand("read", Texts::Help::kRead);
-    readCommand->add_option("--output", read.File, Texts::Help::kOutput)->type_name("FILE");
-    CLI::App* writeCommand = app.add_subcommand("write", Texts::Help::kWrite);
-    writeCommand->add_option("FILE", write.File, Texts::Help::kWriteFile)->required()->type_name("");
-    writeCommand->add_flag("--any-controller", write.AnyController, Texts::Help::kAnyController);
-    writeCommand->add_flag("--allow-address-0", write.AllowAddress0, Texts::Help::kAllowAddress0);
-    CLI::App* addressesCommand = app.add_subcommand("addresses", Texts::Help::kAddresses);
-    addressesCommand->add_flag("--apply", addresses.Apply, Texts::Help::kApply);
-    CLI::App* updateCommand = app.add_subcommand("update", Texts::Help::kUpdate);
-    updateCommand->add_option("IMAGE", update.File, Texts::Help::kImage)->required()->type_name("");
-    CLI::App* stateCommand = app.add_subcommand("state", Texts::Help::kState);
-    CLI::App* decodeCommand = app.add_subcommand("decode", Texts::Help::kDecode);
-    decodeCommand->add_option("FILE", decode.File, Texts::Help::kTraceFile)->required()->type_name("");
-    app.add_flag("--no-backup", options.NoBackup, Texts::Help::kNoBackup);
+    CLI::App* portsCommand = app.add_subcommand("ports", CliTexts::Help::kPorts);
+    CLI::App* readCommand = app.add_subcommand("read", CliTexts::Help::kRead);
+    readCommand->add_option("--output", read.File, CliTexts::Help::kOutput)->type_name("FILE");
+    CLI::App* writeCommand = app.add_subcommand("write", CliTexts::Help::kWrite);
+    writeCommand->add_option("FILE", write.File, CliTexts::Help::kWriteFile)->required()->type_name("");
+    writeCommand->add_flag("--any-controller", write.AnyController, CliTexts::Help::kAnyController);
+    writeCommand->add_flag("--allow-address-0", write.AllowAddress0, CliTexts::Help::kAllowAddress0);
+    CLI::App* addressesCommand = app.add_subcommand("addresses", CliTexts::Help::kAddresses);
+    addressesCommand->add_flag("--apply", addresses.Apply, CliTexts::Help::kApply);
+    CLI::App* updateCommand = app.add_subcommand("update", CliTexts::Help::kUpdate);
+    updateCommand->add_option("IMAGE", update.File, CliTexts::Help::kImage)->required()->type_name("");
+    CLI::App* stateCommand = app.add_subcommand("state", CliTexts::Help::kState);
+    CLI::App* decodeCommand = app.add_subcommand("decode", CliTexts::Help::kDecode);
+    decodeCommand->add_option("FILE", decode.File, CliTexts::Help::kTraceFile)->required()->type_name("");
+    app.add_flag("--no-backup", options.NoBackup, CliTexts::Help::kNoBackup);
     TCommand scan{TKind::Scan}, backup{TKind::Backup}, restore{TKind::Restore}, diff{TKind::Diff},
         journal{TKind::Journal}, inspect{TKind::Inspect};
     const CLI::Validator addressList(
-        [](std::string& Text) { return Lists::Addresses(Text) ? "" : Texts::Help::kBadRange; }, "RANGE");
+        [](std::string& Text) { return Lists::Addresses(Text) ? "" : CliTexts::Help::kBadRange; }, "RANGE");
     const CLI::Validator speedList(
-        [](std::string& Text) { return Lists::Speeds(Text) ? "" : Texts::Help::kBadList; }, "LIST");
+        [](std::string& Text) { return Lists::Speeds(Text) ? "" : CliTexts::Help::kBadList; }, "LIST");
     const auto answerTimeout = [](CLI::App* Command, TCommand& Into) {
-        Command->add_option("--answer-timeout", Into.AnswerTimeoutMs, Texts::Help::kAnswerTimeout)
+        Command->add_option("--answer-timeout", Into.AnswerTimeoutMs, CliTexts::Help::kAnswerTimeout)
             ->default_val(500)
             ->type_name("MS")
             ->check(CLI::Range(1, 60'000));
     };
-    CLI::App* scanCommand = app.add_subcommand("scan", Texts::Help::kScan);
-    scanCommand->add_option("--addresses", scan.Addresses, Texts::Help::kAllAddresses)->check(addressList);
-    scanCommand->add_option("--speeds", scan.Speeds, Texts::Help::kSpeeds)->check(speedList);
+    CLI::App* scanCommand = app.add_subcommand("scan", CliTexts::Help::kScan);
+    scanCommand->add_option("--addresses", scan.Addresses, CliTexts::Help::kAllAddresses)->check(addressList);
+    scanCommand->add_option("--speeds", scan.Speeds, CliTexts::Help::kSpeeds)->check(speedList);
     answerTimeout(scanCommand, scan);
-    CLI::App* backupCommand = app.add_subcommand("backup", Texts::Help::kBackup);
-    backupCommand->add_option("DIR", backup.File, Texts::Help::kFolder)->required()->type_name("");
-    backupCommand->add_option("--addresses", backup.Addresses, Texts::Help::kBackupAddresses)
+    CLI::App* backupCommand = app.add_subcommand("backup", CliTexts::Help::kBackup);
+    backupCommand->add_option("DIR", backup.File, CliTexts::Help::kFolder)->required()->type_name("");
+    backupCommand->add_option("--addresses", backup.Addresses, CliTexts::Help::kBackupAddresses)
         ->check(addressList);
     answerTimeout(backupCommand, backup);
-    CLI::App* restoreCommand = app.add_subcommand("restore", Texts::Help::kRestore);
-    restoreCommand->add_option("DIR", restore.File, Texts::Help::kFolder)->required()->type_name("");
-    restoreCommand->add_option("--addresses", restore.Addresses, Texts::Help::kAllAddresses)
+    CLI::App* restoreCommand = app.add_subcommand("restore", CliTexts::Help::kRestore);
+    restoreCommand->add_option("DIR", restore.File, CliTexts::Help::kFolder)->required()->type_name("");
+    restoreCommand->add_option("--addresses", restore.Addresses, CliTexts::Help::kAllAddresses)
         ->check(addressList);
     answerTimeout(restoreCommand, restore);
-    CLI::App* diffCommand = app.add_subcommand("diff", Texts::Help::kDiff);
-    diffCommand->add_option("FILE", diff.File, Texts::Help::kWriteFile)->required()->type_name("");
-    CLI::App* journalCommand = app.add_subcommand("journal", Texts::Help::kJournal);
-    journalCommand->add_option("--serial", journal.Serial, Texts::Help::kSerial)->type_name("SERIAL");
-    CLI::App* inspectCommand = app.add_subcommand("inspect", Texts::Help::kInspect);
-    inspectCommand->add_option("IMAGE", inspect.File, Texts::Help::kImage)->required()->type_name("");
+    CLI::App* diffCommand = app.add_subcommand("diff", CliTexts::Help::kDiff);
+    diffCommand->add_option("FILE", diff.File, CliTexts::Help::kWriteFile)->required()->type_name("");
+    CLI::App* journalCommand = app.add_subcommand("journal", CliTexts::Help::kJournal);
+    journalCommand->add_option("--serial", journal.Serial, CliTexts::Help::kSerial)->type_name("SERIAL");
+    CLI::App* inspectCommand = app.add_subcommand("inspect", CliTexts::Help::kInspect);
+    inspectCommand->add_option("IMAGE", inspect.File, CliTexts::Help::kImage)->required()->type_name("");
     for (CLI::App* command : app.get_subcommands({})) {
-        command->group(Texts::Help::kCommandsGroup);
-        command->get_help_ptr()->group(Texts::Help::kOptionsGroup);
+        command->group(CliTexts::Help::kCommandsGroup);
+        command->get_help_ptr()->group(CliTexts::Help::kOptionsGroup);
     }
 
     // Each time a command's words are parsed, in the order given, so that a command given twice
@@ -194,18 +196,18 @@ TParsed Parse(int argc, const char* const* argv) {
             c.File.clear(); // standard output, as most tools take "-"
     }
     if (options.Port.empty() && options.NeedsPort())
-        return {std::nullopt, Refuse(Texts::kPortRequired)};
+        return {std::nullopt, Refuse(CliTexts::kPortRequired)};
     if (!options.AnySpeed &&
         std::find(kWindowSpeeds.begin(), kWindowSpeeds.end(), options.Speed) == kWindowSpeeds.end())
         return {std::nullopt,
-                Refuse("--speed " + std::to_string(options.Speed) + ": " + Texts::kNotAWindowSpeed)};
+                Refuse("--speed " + std::to_string(options.Speed) + ": " + CliTexts::kNotAWindowSpeed)};
     if (options.Speed == 0)
-        return {std::nullopt, Refuse("--speed 0: " + std::string(Texts::kZeroSpeed))};
+        return {std::nullopt, Refuse("--speed 0: " + std::string(CliTexts::kZeroSpeed))};
     if (options.Address < kQueryAddress || options.Address > kHighestAddress)
         return {std::nullopt,
-                Refuse("--address " + std::to_string(options.Address) + ": " + Texts::kAddressRange)};
+                Refuse("--address " + std::to_string(options.Address) + ": " + CliTexts::kAddressRange)};
     if (options.Address == kQueryAddress && SendsToQueryAddress(options))
-        return {std::nullopt, Refuse(std::string("--address 0: ") + Texts::kQueryAddressOnly)};
+        return {std::nullopt, Refuse(std::string("--address 0: ") + CliTexts::kQueryAddressOnly)};
     return {options, ExitCodes::Success};
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "service/Texts.h"
 
@@ -31,7 +32,8 @@ int TOutput::Finish(int Exit) {
     Check();
     if (out)
         return Exit;
-    Fail(ExitCodes::OutputLost, std::string(Texts::kStandardOutputLost) + (lost ? std::strerror(lost) : ""));
+    Fail(ExitCodes::OutputLost,
+         std::string(CliTexts::kStandardOutputLost) + (lost ? std::strerror(lost) : ""));
     return Exit == ExitCodes::Success ? ExitCodes::OutputLost : Exit;
 }
 

@@ -8,21 +8,23 @@
 #include <iostream>
 #include <map>
 #include <optional>
-#include <sstream>
 
+#include "cli/CliTexts.h"
 #include "cli/ConfigCommands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/JournalLines.h"
 #include "cli/LineCommands.h"
 #include "cli/Output.h"
-#include "cli/Safeguard.h"
+#include "cli/Safety.h"
 #include "cli/StationCommands.h"
 #include "cli/UpdateCommand.h"
-#include "protocol/crc16c.h"
 #include "serial/MyCOMM.h"
 #include "serial/SystemPath.h"
 #include "service/Connection.h"
+#include "service/InputFile.h"
+#include "service/Journal.h"
+#include "service/StationLine.h"
 #include "service/Texts.h"
 #include "trace/TraceFile.h"
 
@@ -34,27 +36,6 @@ struct TFiles {
     std::map<std::size_t, ConfigFile::TConfig> Configs;
     std::map<std::size_t, FirmwareImage::TImageState> Images;
 };
-
-// Larger than any file the tool reads: refused before it is read whole.
-constexpr std::uintmax_t kLargestFile = 1 << 20;
-
-std::optional<std::string> ReadText(const std::string& Path, std::string& Text) {
-    std::error_code error;
-    if (std::filesystem::is_directory(SystemPath::Native(Path), error))
-        return Path + ": " + Texts::kIsDirectory;
-    if (const std::uintmax_t size = std::filesystem::file_size(SystemPath::Native(Path), error);
-        !error && size > kLargestFile)
-        return Path + ": " + Texts::kFileTooLarge;
-    std::ifstream file(SystemPath::Native(Path), std::ios::binary);
-    if (!file)
-        return Path + ": " + std::strerror(errno);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad())
-        return Path + ": " + std::strerror(errno);
-    Text = text.str();
-    return std::nullopt;
-}
 
 // Whether Path can take the configuration, asked before the port is opened; a file there is left
 // as it is, and one made to find out is removed again.
@@ -76,14 +57,14 @@ std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& F
         const Options::TCommand& command = Options.Commands[i];
         if (command.Kind == Options::TKind::Write || command.Kind == Options::TKind::Diff) {
             std::string text;
-            if (auto problem = ReadText(command.File, text))
+            if (auto problem = InputFile::Read(command.File, text))
                 return problem;
             ConfigFile::TDecoded decoded = ConfigFile::Decode(text);
             if (!decoded.Config)
                 return command.File + ": " + decoded.Problem;
             if (const char* zero = ConfigFile::ZeroAddressKey(decoded.Config->Page);
                 zero && !command.AllowAddress0)
-                return command.File + ": " + zero + ": " + Texts::kAddressZero;
+                return command.File + ": " + zero + ": " + CliTexts::kAddressZero;
             Files.Configs[i] = *decoded.Config;
         } else if (command.Kind == Options::TKind::Read && !command.File.empty()) {
             if (auto problem = CheckWritable(command.File))
@@ -100,42 +81,24 @@ std::optional<std::string> LoadFiles(const Options::TOptions& Options, TFiles& F
 int PortFailure(Output::TOutput& Out, const std::string& Port, const MyCOMM::ECommError& Error) {
     std::string line = std::string(Texts::kPortUnavailable) + " " + Port + ": " + Error.Reason();
     if (Error.PermissionDenied())
-        line += Texts::kPermissionHint; // Debian's serial ports belong to dialout
+        line += CliTexts::kPermissionHint; // Debian's serial ports belong to dialout
     if (Error.Holder() > 0)
-        line += std::string(" ") + Texts::kPortHeldBy + std::to_string(Error.Holder());
+        line += std::string(" ") + CliTexts::kPortHeldBy + std::to_string(Error.Holder());
     if (*Error.HolderLock())
-        line += std::string(" (") + Texts::kLockFile + Error.HolderLock() + ")";
+        line += std::string(" (") + CliTexts::kLockFile + Error.HolderLock() + ")";
     return Out.Fail(ExitCodes::PortUnavailable, line);
 }
 
-// A write or an update: the safety backup first, and the journal line after, whatever the end.
+// A write or an update: the safety copy first, and the journal line after, whatever the end.
 template <typename Run>
 int Journaled(const char* Operation, const Options::TOptions& Options, Connection::TConnection& Line,
-              Output::TOutput& Out, Output::Json Image, Run run) {
-    Safeguard::TSafeguard guard(Options.NoBackup, Out);
-    const int address = Line.Commands().Address;
-    const int exit = run(guard);
-    JournalLines::Record({.Operation = Operation,
-                          .Port = Options.Port,
-                          .Speed = Options.Speed,
-                          .Address = address,
-                          .Serial = guard.Serial(),
-                          .Backup = guard.Path(),
-                          .Image = std::move(Image),
-                          .Exit = exit},
-                         Out);
+              Output::TOutput& Out, std::optional<Journal::TImage> Image, Run run) {
+    Safety::TSafety safety(Options, Out, Operation, Options.Speed, Line.Commands().Address);
+    if (Image)
+        safety.Change().SetImage(std::move(*Image));
+    const int exit = run(safety);
+    safety.Record(exit);
     return exit;
-}
-
-Output::Json ImageEntry(const std::string& Path, const FirmwareImage::TImageState& Image) {
-    char checksum[8];
-    std::snprintf(
-        checksum, sizeof checksum, "%04X",
-        crc16c::Crc16(0, Image.FirmwareImage.data(), static_cast<int32_t>(Image.FirmwareImage.size())));
-    constexpr std::size_t kChecksumBytes = 2;
-    return {{"file", std::filesystem::path(Path).filename().string()},
-            {"size", Image.FirmwareImage.size() + kChecksumBytes},
-            {"checksum", checksum}};
 }
 
 int RunCommand(const Options::TCommand& Command, std::size_t Position, Connection::TConnection* Line,
@@ -147,21 +110,22 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
     case Options::TKind::Read:
         return ConfigCommands::Read(*Line, Out, Command);
     case Options::TKind::Write:
-        return Journaled("write", Options, *Line, Out, nullptr, [&](Safeguard::TSafeguard& Guard) {
-            return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position), Guard);
+        return Journaled("write", Options, *Line, Out, std::nullopt, [&](Safety::TSafety& Safety) {
+            return ConfigCommands::Write(*Line, Out, Command, Files.Configs.at(Position), Safety);
         });
     case Options::TKind::Addresses:
         return LineCommands::Addresses(*Line, Out, Command);
     case Options::TKind::Update:
-        return Journaled("update", Options, *Line, Out, ImageEntry(Command.File, Files.Images.at(Position)),
-                         [&](Safeguard::TSafeguard& Guard) {
-                             return UpdateCommand::Update(*Line, Out, Files.Images.at(Position), Guard);
+        return Journaled("update", Options, *Line, Out,
+                         Journal::ImageOf(Command.File, Files.Images.at(Position)),
+                         [&](Safety::TSafety& Safety) {
+                             return UpdateCommand::Update(*Line, Out, Files.Images.at(Position), Safety);
                          });
     case Options::TKind::State:
         return LineCommands::State(*Line, Out);
     case Options::TKind::Decode: {
         std::string text;
-        if (auto problem = ReadText(Command.File, text))
+        if (auto problem = InputFile::Read(Command.File, text))
             return Out.Fail(ExitCodes::Usage, *problem);
         return LineCommands::Decode(Command.File, text, Out);
     }
@@ -194,34 +158,27 @@ int RunCommands(const Options::TOptions& options, Output::TOutput& out) {
         if (!trace->IsOpen())
             return out.Fail(ExitCodes::Usage, options.Trace + ": " + std::strerror(errno));
     }
-    std::optional<Connection::TConnection> connection;
-    // The station commands reopen the line at each speed they try; the port is opened exclusively,
-    // so the one open before is closed first. The address the run has come to is kept.
-    const Scan::TOpenLine open = [&](uint32_t Speed) -> Connection::TConnection& {
-        const int32_t address = connection ? connection->Commands().Address : options.Address;
-        connection.reset();
-        connection.emplace(Connection::TSettings{.Port = options.Port,
-                                                 .Speed = Speed,
-                                                 .Address = address,
-                                                 .Fast = options.Fast,
-                                                 .StopRequested = &stopRequested},
-                           trace ? &*trace : nullptr);
-        return *connection;
-    };
-    const StationCommands::TStation station{open, options, stopRequested};
+    // The station commands reopen the line at each speed they try, and the commands after them
+    // find it at --speed and at the address the run had come to.
+    StationLine::TStationLine line({.Port = options.Port,
+                                    .Speed = options.Speed,
+                                    .Address = options.Address,
+                                    .Fast = options.Fast,
+                                    .StopRequested = &stopRequested},
+                                   trace ? &*trace : nullptr);
+    const StationCommands::TStation station{line, options, stopRequested};
     int exit = ExitCodes::Success;
     try {
         if (options.NeedsPort())
-            open(options.Speed);
+            line.Open(options.Speed);
         for (std::size_t i = 0; i < options.Commands.size() && exit == ExitCodes::Success; ++i) {
-            exit = RunCommand(options.Commands[i], i, connection ? &*connection : nullptr, out, files,
-                              options, station);
-            // The commands that follow a scan find the line at --speed again.
+            const int32_t address = line.Current() ? line.Current()->Commands().Address : options.Address;
+            exit = RunCommand(options.Commands[i], i, line.Current(), out, files, options, station);
             const Options::TKind kind = options.Commands[i].Kind;
             const bool scanned = kind == Options::TKind::Scan || kind == Options::TKind::Backup ||
                                  kind == Options::TKind::Restore;
             if (exit == ExitCodes::Success && scanned && i + 1 < options.Commands.size())
-                open(options.Speed);
+                line.Return(address);
         }
     } catch (const MyCOMM::ECommError& e) {
         exit = PortFailure(out, options.Port, e);

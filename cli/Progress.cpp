@@ -6,6 +6,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "cli/CliTexts.h"
 #include "service/FirmwareUpdate.h"
 #include "service/Texts.h"
 
@@ -35,7 +36,7 @@ TProgressLine::~TProgressLine() {
 
 void TProgressLine::Say(const std::string& Doing) {
     if (terminal)
-        Rewrite(Texts::kProgressPrefix + Doing);
+        Rewrite(CliTexts::kProgressPrefix + Doing);
 }
 
 void TProgressLine::Rewrite(const std::string& Line) {
@@ -61,7 +62,7 @@ void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(bodyBytes - bytes) / rate : 0;
     char line[128];
-    std::snprintf(line, sizeof line, Texts::kProgressFormat, percent, Acknowledged, Blocks, rate,
+    std::snprintf(line, sizeof line, CliTexts::kProgressFormat, percent, Acknowledged, Blocks, rate,
                   Duration(left).c_str());
     if (terminal) {
         Rewrite(line);
@@ -70,7 +71,7 @@ void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     shown = true;
     if (percent / 10 > tenthsShown) {
         tenthsShown = percent / 10;
-        err << Texts::kProgressPrefix << line << '\n' << std::flush;
+        err << CliTexts::kProgressPrefix << line << '\n' << std::flush;
     }
 }
 

@@ -1,23 +1,18 @@
 #include "cli/StationCommands.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
 
 #include "cli/CliObserver.h"
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
-#include "cli/JournalLines.h"
-#include "cli/Lists.h"
-#include "cli/Safeguard.h"
-#include "serial/SystemPath.h"
+#include "cli/Safety.h"
 #include "service/Backup.h"
 #include "service/ConfigPage.h"
+#include "service/Lists.h"
 #include "service/Operations.h"
+#include "service/Restore.h"
+#include "service/Scan.h"
 #include "service/Texts.h"
 
 namespace StationCommands {
@@ -26,7 +21,7 @@ namespace {
 constexpr const char* kAllAddresses = "1-254";
 
 // The scan hears Ctrl+C between addresses; it holds no line of its own.
-class TStopObserver final : public Observer::TObserver {
+class TStopObserver final : public Scan::TScanObserver {
 public:
     explicit TStopObserver(const std::atomic<bool>& Flag) : flag(Flag) {}
     bool StopRequested() override { return flag.load(); }
@@ -49,6 +44,10 @@ std::string Joined(const std::vector<int>& Numbers) {
     return text;
 }
 
+Scan::TOpenLine Opener(const TStation& Station) {
+    return [&Station](uint32_t Speed) -> Connection::TConnection& { return Station.Line.Open(Speed); };
+}
+
 Scan::TFound Find(const TStation& Station, Output::TOutput& Out, const Options::TCommand& Command,
                   const std::string& DefaultAddresses) {
     const Scan::TRequest request{
@@ -57,10 +56,10 @@ Scan::TFound Find(const TStation& Station, Output::TOutput& Out, const Options::
         .Addresses = *Lists::Addresses(Command.Addresses.empty() ? DefaultAddresses : Command.Addresses),
         .AnswerTimeoutMs = Command.AnswerTimeoutMs};
     TStopObserver front(Station.StopRequested);
-    const Scan::TFound found = Scan::Run(Station.Open, request, front);
+    const Scan::TFound found = Scan::Run(Opener(Station), request, front);
     for (const Scan::TUnread& unread : found.Unread)
-        Out.Err() << "zur-cli: " << Texts::UnreadAddress(unread.Speed, unread.Address) << Texts::kReadFailed
-                  << Texts::Reason(unread.Read.Reason) << '\n'
+        Out.Err() << "zur-cli: " << CliTexts::UnreadAddress(unread.Speed, unread.Address)
+                  << Texts::kReadFailed << Texts::Reason(unread.Read.Reason) << '\n'
                   << std::flush;
     return found;
 }
@@ -68,78 +67,72 @@ Scan::TFound Find(const TStation& Station, Output::TOutput& Out, const Options::
 // The exit of a scan that found nothing or was stopped, with its line; none otherwise.
 std::optional<int> Unfinished(const Scan::TFound& Found, Output::TOutput& Out) {
     if (Found.Interrupted)
-        return Out.Fail(ExitCodes::Interrupted, Texts::kScanInterrupted);
+        return Out.Fail(ExitCodes::Interrupted, CliTexts::kScanInterrupted);
     if (Found.Controllers.empty())
-        return Out.Fail(ExitCodes::NoAnswer, Texts::kNothingFound);
+        return Out.Fail(ExitCodes::NoAnswer, CliTexts::kNothingFound);
     return std::nullopt;
 }
 
-std::optional<std::string> ReadText(const std::filesystem::path& Path, std::string& Text) {
-    std::ifstream file(Path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!file)
-        return Path.string() + ": " + std::strerror(errno);
-    Text = text.str();
-    return std::nullopt;
+std::string DifferencesLine(const std::string& Prefix,
+                            const std::vector<ConfigFile::TDifference>& Differences) {
+    std::string line = Prefix + CliTexts::kReadBackDiffers;
+    for (const ConfigFile::TDifference& d : Differences)
+        line += " " + d.Key + CliTexts::kWrittenValue + d.Wanted + CliTexts::kReadValue + d.Found + ";";
+    line.pop_back();
+    return line;
 }
 
-// Restores one controller from its file; its exit code.
-int RestoreFrom(const TStation& Station, Output::TOutput& Out, const Scan::TController& Controller,
-                const std::filesystem::path& File, Safeguard::TSafeguard& Guard) {
-    const std::string& serial = Controller.Config.SerialNo;
-    std::string text;
-    if (auto problem = ReadText(File, text))
-        return Out.Fail(ExitCodes::Usage, *problem);
-    const ConfigFile::TDecoded decoded = ConfigFile::Decode(text);
-    if (!decoded.Config)
-        return Out.Fail(ExitCodes::Usage, File.string() + ": " + decoded.Problem);
-    if (decoded.Config->SerialNumber && *decoded.Config->SerialNumber != serial)
-        return Out.Fail(ExitCodes::OtherController,
-                        File.string() + ": serial_number " + *decoded.Config->SerialNumber +
-                            Texts::kOtherController + serial + Texts::kNothingRestored);
-
-    Connection::TConnection& line = Station.Open(Controller.Speed);
-    line.Commands().Address = Controller.Addresses.front();
-    CliObserver::TCliObserver front(line, nullptr, &Guard);
-    const Outcome::TRestoreOutcome restore =
-        Operations::RestoreConfiguration(line.Commands(), decoded.Config->Page, serial, front);
-    if (Guard.Failed())
-        return ExitCodes::BackupFailed;
-    if (!restore.Succeeded())
-        return Failure::Report(Out, restore,
-                               serial + ": " + Texts::kWriteFailed + Texts::Reason(restore.Reason));
-    const auto differences = ConfigFile::Compare(decoded.Config->Page, restore.Found);
-    if (differences.empty())
+// How one controller's restore ended, said as zur-cli says it; its exit code.
+int Said(Output::TOutput& Out, const Restore::TPair& Pair, const Restore::TRestored& Restored,
+         Safety::TSafety& Safety) {
+    using TEnd = Restore::TRestored::TEnd;
+    const std::string prefix = Pair.Controller.Config.SerialNo + ": ";
+    switch (Restored.End) {
+    case TEnd::Restored:
+        Out.Text(CliTexts::kRestored + Pair.Controller.Config.SerialNo + " (" + Pair.File + ")");
         return ExitCodes::Success;
-    std::string differs = serial + ": " + Texts::kReadBackDiffers;
-    for (const ConfigFile::TDifference& d : differences)
-        differs += " " + d.Key + Texts::kWrittenValue + d.Wanted + Texts::kReadValue + d.Found + ";";
-    differs.pop_back();
-    return Out.Fail(ExitCodes::Refused, differs);
+    case TEnd::FileUnusable:
+        return Out.Fail(ExitCodes::Usage, Pair.Problem);
+    case TEnd::OtherController:
+        // Either the file names another controller, or another one answers at the address now.
+        return Out.Fail(ExitCodes::OtherController,
+                        Pair.Config ? Pair.File + ": serial_number " + Pair.Controller.Config.SerialNo +
+                                          Texts::kOtherController + Restored.Outcome.Found.SerialNo +
+                                          Texts::kNothingRestored
+                                    : Pair.Problem);
+    case TEnd::BackupFailed:
+        return Safety.CopyFailed();
+    case TEnd::Failed:
+        break;
+    case TEnd::Differs:
+        return Out.Fail(ExitCodes::Refused, DifferencesLine(prefix, Restored.Differences));
+    }
+    const Outcome::TRestoreOutcome& restore = Restored.Outcome;
+    if (restore.Step == Outcome::TRestoreOutcome::TStep::Write)
+        return Failure::Report(Out, restore, prefix + Failure::WriteLine(restore));
+    return Failure::Report(Out, restore, prefix + Texts::kReadFailed + Texts::Reason(restore.Reason));
 }
 
 // Restores one controller and journals it, whatever the end; its exit code.
-int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TController& Controller,
-               const std::filesystem::path& File, Output::Json& Report) {
-    const std::string& serial = Controller.Config.SerialNo;
-    Safeguard::TSafeguard guard(Station.Options.NoBackup, Out);
-    const int exit = RestoreFrom(Station, Out, Controller, File, guard);
-    JournalLines::Record({.Operation = "restore",
-                          .Port = Station.Options.Port,
-                          .Speed = Controller.Speed,
-                          .Address = Controller.Addresses.front(),
-                          .Serial = serial,
-                          .Backup = guard.Path(),
-                          .Exit = exit},
-                         Out);
-    Report.push_back({{"serial_number", serial},
-                      {"file", File.string()},
-                      {"address", Controller.Addresses.front()},
-                      {"backup", guard.Path() ? Output::Json(*guard.Path()) : Output::Json(nullptr)},
+int RestoreOne(const TStation& Station, Output::TOutput& Out, const Restore::TPair& Pair,
+               Output::Json& Report) {
+    const Scan::TController& controller = Pair.Controller;
+    Safety::TSafety safety(Station.Options, Out, "restore", controller.Speed, controller.Addresses.front());
+    safety.Change().Read(controller.Config);
+    CliObserver::TCliObserver front(Station.Line.Open(controller.Speed), nullptr, &safety);
+    const Restore::TRestored restored = Restore::One(Opener(Station), Pair, safety.Change(), front);
+    safety.Change().Ended(restored.Word(), restored.Succeeded()
+                                               ? std::vector<std::string>{}
+                                               : Safeguard::WrittenNames(restored.Outcome.Written));
+    const int exit = Said(Out, Pair, restored, safety);
+    safety.Record(exit);
+    const std::optional<std::string>& copy = safety.Change().Copy();
+    Report.push_back({{"serial_number", controller.Config.SerialNo},
+                      {"file", Pair.File},
+                      {"address", controller.Addresses.front()},
+                      {"backup", copy ? Output::Json(*copy) : Output::Json(nullptr)},
+                      {"written_parameters", Safeguard::WrittenNames(restored.Outcome.Written)},
                       {"exit", exit}});
-    if (exit == ExitCodes::Success)
-        Out.Text(Texts::kRestored + serial + " (" + File.string() + ")");
     return exit;
 }
 
@@ -148,7 +141,7 @@ int RestoreOne(const TStation& Station, Output::TOutput& Out, const Scan::TContr
 int Scan(const TStation& Station, Output::TOutput& Out, const Options::TCommand& Command) {
     const Scan::TFound found = Find(Station, Out, Command, kAllAddresses);
     Output::Json controllers = Output::Json::array();
-    Out.Text(Texts::kScanHeader);
+    Out.Text(CliTexts::kScanHeader);
     for (const Scan::TController& c : found.Controllers) {
         controllers.push_back({{"speed", c.Speed},
                                {"addresses", c.Addresses},
@@ -160,7 +153,7 @@ int Scan(const TStation& Station, Output::TOutput& Out, const Options::TCommand&
                       c.Config.SerialNo.c_str(), c.Config.FwVersion.c_str(), Electronics(c.Config));
         Out.Text(row);
     }
-    Out.Text(Texts::ScanSummary(found.Probed, found.Seconds));
+    Out.Text(CliTexts::ScanSummary(found.Probed, found.Seconds));
     Out.Object({{"controllers", controllers}, {"probed", found.Probed}, {"elapsed_s", found.Seconds}});
     return Unfinished(found, Out).value_or(ExitCodes::Success);
 }
@@ -176,50 +169,38 @@ int Backup(const TStation& Station, Output::TOutput& Out, const Options::TComman
         if (saved.Problem)
             return Out.Fail(ExitCodes::Usage, *saved.Problem);
         files.push_back({{"serial_number", c.Config.SerialNo}, {"file", saved.Path}});
-        Out.Text(Texts::kBackedUp + saved.Path);
+        Out.Text(CliTexts::kBackedUp + saved.Path);
     }
     Out.Object({{"files", files}});
     return ExitCodes::Success;
 }
 
 int Restore(const TStation& Station, Output::TOutput& Out, const Options::TCommand& Command) {
-    std::error_code error;
-    const std::filesystem::path folder = SystemPath::Native(Command.File);
-    std::set<std::string> names; // serial numbers that have a file
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error))
-        if (entry->is_regular_file(error) && entry->path().extension() == ".json")
-            names.insert(entry->path().stem().string());
-    if (error)
-        return Out.Fail(ExitCodes::Usage, Command.File + ": " + error.message());
-
+    // The folder is read before the scan, so that a wrong name costs no scan.
+    if (const auto problem = Restore::Match(Command.File, {}).Problem)
+        return Out.Fail(ExitCodes::Usage, *problem);
     const Scan::TFound found = Find(Station, Out, Command, kAllAddresses);
     if (const auto exit = Unfinished(found, Out))
         return *exit;
-    Output::Json restored = Output::Json::array(), noFile = Output::Json::array(),
-                 absent = Output::Json::array();
+    const Restore::TPlan plan = Restore::Match(Command.File, found.Controllers);
+    if (plan.Problem)
+        return Out.Fail(ExitCodes::Usage, *plan.Problem);
+    Output::Json restored = Output::Json::array();
     int exit = ExitCodes::Success;
-    bool any = false;
-    for (const Scan::TController& c : found.Controllers) {
-        if (!names.erase(c.Config.SerialNo)) {
-            noFile.push_back(c.Config.SerialNo);
-            Out.Text(Texts::kNoFile + c.Config.SerialNo);
-            continue;
-        }
-        any = true;
-        const int one = RestoreOne(Station, Out, c, folder / (c.Config.SerialNo + ".json"), restored);
+    for (const Restore::TPair& pair : plan.Pairs) {
+        const int one = RestoreOne(Station, Out, pair, restored);
         if (exit == ExitCodes::Success)
             exit = one;
-        if (one == ExitCodes::Interrupted)
+        if (one == ExitCodes::Interrupted || one == ExitCodes::HungUp || one == ExitCodes::Terminated)
             break;
     }
-    for (const std::string& name : names) {
-        absent.push_back(name);
-        Out.Text(Texts::kNotOnLine + (folder / (name + ".json")).string());
-    }
-    Out.Object({{"restored", restored}, {"no_file", noFile}, {"not_on_line", absent}});
-    if (!any)
-        return Out.Fail(ExitCodes::Usage, Texts::kNothingToRestore);
+    for (const std::string& serial : plan.NoFile)
+        Out.Text(CliTexts::kNoFile + serial);
+    for (const std::string& serial : plan.NotOnLine)
+        Out.Text(CliTexts::kNotOnLine + Restore::File(Command.File, serial));
+    Out.Object({{"restored", restored}, {"no_file", plan.NoFile}, {"not_on_line", plan.NotOnLine}});
+    if (plan.Pairs.empty())
+        return Out.Fail(ExitCodes::Usage, CliTexts::kNothingToRestore);
     return exit;
 }
 
@@ -233,12 +214,12 @@ int Diff(Connection::TConnection& Line, Output::TOutput& Out, const ConfigFile::
         listed.push_back({{"key", d.Key},
                           {"file", Output::Json::parse(d.Wanted)},
                           {"controller", Output::Json::parse(d.Found)}});
-        Out.Text(Texts::Differs(d.Key, d.Wanted, d.Found));
+        Out.Text(CliTexts::Differs(d.Key, d.Wanted, d.Found));
     }
     Out.Object({{"differences", listed}});
     if (!listed.empty())
         return ExitCodes::Refused;
-    Out.Text(Texts::kAgreed);
+    Out.Text(CliTexts::kAgreed);
     return ExitCodes::Success;
 }
 

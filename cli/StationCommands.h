@@ -4,18 +4,18 @@
 
 #include <atomic>
 
-#include "cli/ConfigFile.h"
 #include "cli/Options.h"
 #include "cli/Output.h"
+#include "service/ConfigFile.h"
 #include "service/Connection.h"
-#include "service/Scan.h"
+#include "service/StationLine.h"
 
 namespace StationCommands {
 
 // What the station commands share with the run: the line, opened at a speed on demand, and
 // Ctrl+C.
 struct TStation {
-    const Scan::TOpenLine& Open;
+    StationLine::TStationLine& Line;
     const Options::TOptions& Options;
     const std::atomic<bool>& StopRequested;
 };

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "cli/CliObserver.h"
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
 #include "cli/Progress.h"
@@ -27,7 +28,7 @@ std::string FailureLine(const Outcome::TUpdateOutcome& Update) {
         return Texts::kReadFailed + Texts::Reason(Update.Reason) + " " + message;
     if (Update.FailedBlock) {
         const std::string reason = Texts::Reason(Update.Reason);
-        return message + " " + Texts::FailedBlock(Update) + (reason.empty() ? "" : " " + reason);
+        return message + " " + CliTexts::FailedBlock(Update) + (reason.empty() ? "" : " " + reason);
     }
     return message;
 }
@@ -65,16 +66,17 @@ int Inspect(const std::string& Path, Output::TOutput& Out) {
     std::error_code error;
     const auto size = std::filesystem::file_size(SystemPath::Native(Path), error);
     const bool accepted = loaded.Result == FirmwareImage::TCheck::Accepted;
-    Out.Text(Texts::ImageSummary(Path, size, accepted ? Texts::kImageGood : Texts::ImageRefusal(loaded)));
+    Out.Text(
+        CliTexts::ImageSummary(Path, size, accepted ? CliTexts::kImageGood : Texts::ImageRefusal(loaded)));
     Output::Json object = {{"file", Path}, {"size", size}, {"verdict", Verdict(loaded.Result)}};
     if (accepted) {
         const std::size_t blocks = TransferTime::Blocks(loaded.Image);
-        Out.Text(Texts::TransferHeader(blocks));
+        Out.Text(CliTexts::TransferHeader(blocks));
         Output::Json times = Output::Json::array();
         for (const uint32_t speed : Scan::kWindowSpeeds) {
             const double standard = TransferTime::Seconds(loaded.Image, speed, false),
                          fast = TransferTime::Seconds(loaded.Image, speed, true);
-            Out.Text(Texts::TransferRow(speed, standard, fast));
+            Out.Text(CliTexts::TransferRow(speed, standard, fast));
             times.push_back({{"speed", speed}, {"standard_s", standard}, {"fast_s", fast}});
         }
         object["blocks"] = blocks;
@@ -85,27 +87,29 @@ int Inspect(const std::string& Path, Output::TOutput& Out) {
 }
 
 int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image,
-           Safeguard::TSafeguard& Guard) {
+           Safety::TSafety& Safety) {
     const std::size_t bodyBytes = Image.FirmwareImage.size() - FirmwareImage::kHeaderBytes;
     Outcome::TUpdateOutcome update;
     double seconds = 0;
     {
         Progress::TProgressLine line(std::cerr, Progress::StandardErrorIsTerminal(), bodyBytes);
-        CliObserver::TCliObserver front(Line, &line, &Guard);
+        CliObserver::TCliObserver front(Line, &line, &Safety);
+        Safeguard::TGuard guard(front, Safety.Change());
         const auto start = std::chrono::steady_clock::now();
-        update = FirmwareUpdate::Update(Image, Line.Commands(), Line.Engine(), front);
+        update = FirmwareUpdate::Update(Image, Line.Commands(), Line.Engine(), guard);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
+    Safety.Change().Ended(Journal::Word(update.Result));
     if (update.Result == Outcome::TResult::Interrupted)
-        return Failure::Interrupted(Out, Texts::kAfterBlocks + std::to_string(update.BlocksAcknowledged) +
-                                             Texts::kOfBlocks + std::to_string(update.Blocks) +
-                                             Texts::kUpdateIncomplete);
-    if (Guard.Failed())
-        return ExitCodes::BackupFailed;
+        return Failure::Interrupted(Out, CliTexts::kAfterBlocks + std::to_string(update.BlocksAcknowledged) +
+                                             CliTexts::kOfBlocks + std::to_string(update.Blocks) +
+                                             CliTexts::kUpdateIncomplete);
+    if (Safety.Change().Failure())
+        return Safety.CopyFailed();
     if (!update.Succeeded())
         return Out.Fail(ExitCodes::For(update.Result), FailureLine(update));
     // An image without a body sends no block, and the window then says nothing either way.
-    Out.Text(bodyBytes == 0 ? Texts::kNoBody : Texts::kUpdated);
+    Out.Text(bodyBytes == 0 ? CliTexts::kNoBody : Texts::kUpdated);
     Out.Object({{"completed", true}, {"blocks", update.Blocks}, {"bytes", bodyBytes}, {"seconds", seconds}});
     return ExitCodes::Success;
 }

@@ -3,6 +3,7 @@
 #include <exception>
 #include <iostream>
 
+#include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
 #include "cli/Program.h"
 #include "service/Texts.h"
@@ -11,7 +12,7 @@ int main(int argc, char** argv) {
     try {
         return Program::Run(argc, argv, std::cout, std::cerr);
     } catch (const std::exception& e) {
-        std::cerr << "zur-cli: " << Texts::kInternalFailure << e.what() << '\n';
+        std::cerr << "zur-cli: " << CliTexts::kInternalFailure << e.what() << '\n';
     }
     return ExitCodes::Internal;
 }

@@ -18,7 +18,8 @@ constexpr uint8_t kVolume = 1, kMoney = 2;
 constexpr int kAmountBytes = 5, kTotalBytes = 6;
 constexpr std::size_t kTotals = 8; // indices 1..8
 
-uint8_t* ByteField(TCfgStruct& cfg, uint8_t id) {
+// The fields behind the parameter ids, of a record or of a const one.
+template <typename Record> auto ByteField(Record& cfg, uint8_t id) -> decltype(&cfg.Addr1) {
     switch (id) {
     case 1:
         return &cfg.Addr1;
@@ -41,7 +42,7 @@ uint8_t* ByteField(TCfgStruct& cfg, uint8_t id) {
     }
 }
 
-bool* BoolField(TCfgStruct& cfg, uint8_t id) {
+template <typename Record> auto BoolField(Record& cfg, uint8_t id) -> decltype(&cfg.Recalc) {
     switch (id) {
     case 9:
         return &cfg.Recalc;
@@ -53,6 +54,13 @@ bool* BoolField(TCfgStruct& cfg, uint8_t id) {
 }
 
 } // namespace
+
+void CopyParameter(uint8_t Id, const TCfgStruct& From, TCfgStruct& To) {
+    if (uint8_t* to = ByteField(To, Id))
+        *to = *ByteField(From, Id);
+    else if (bool* flag = BoolField(To, Id))
+        *flag = *BoolField(From, Id);
+}
 
 TPtnLL::TPtnLL(int32_t DispenserAddress, CommPort::TCommPort& Line) : Address(DispenserAddress), Comm(Line) {}
 

@@ -23,6 +23,10 @@ struct TCfgStruct {
     std::string SerialNo, FwVersion;
 };
 
+// Copies the value of parameter Id (a setting written by SetParam) from From into To; other ids
+// copy nothing.
+void CopyParameter(uint8_t Id, const TCfgStruct& From, TCfgStruct& To);
+
 // The exchange that failed last: its command, the parameter of a GetParam or SetParam, and why.
 struct TFailure {
     uint8_t Command = 0;

@@ -21,7 +21,7 @@ std::string Joined(const std::string& Folder, const std::string& Name) {
 }
 
 TSaved Refused(const std::string& Serial) {
-    return {"", Texts::kNotAFileName + Serial};
+    return {"", "", Texts::kNotAFileName + Serial};
 }
 
 } // namespace
@@ -35,11 +35,11 @@ bool IsFileName(const std::string& Serial) {
 TSaved SaveInFolder(const std::string& Folder, const std::string& Serial, std::string_view Text) {
     if (!IsFileName(Serial))
         return Refused(Serial);
-    TSaved saved{Joined(Folder, Serial + kExtension), std::nullopt};
+    TSaved saved{Joined(Folder, Serial + kExtension), Folder, std::nullopt};
     std::error_code error;
     std::filesystem::create_directories(SystemPath::Native(Folder), error);
     if (error)
-        return {saved.Path, Folder + ": " + error.message()};
+        return {saved.Path, Folder, Folder + ": " + error.message()};
     saved.Problem = DurableFile::Replace(saved.Path, Text);
     return saved;
 }
@@ -50,19 +50,19 @@ TSaved SaveSafetyCopy(const std::string& Serial, std::string_view Text,
         return Refused(Serial);
     const std::optional<std::string> root = DataFolder::Root();
     if (!root)
-        return {"", Texts::kNoDataFolder};
+        return {"", "", Texts::kNoDataFolder};
     const std::string folder = Joined(Joined(*root, "backups"), Serial);
     std::error_code error;
     std::filesystem::create_directories(SystemPath::Native(folder), error);
     if (error)
-        return {folder, folder + ": " + error.message()};
+        return {folder, folder, folder + ": " + error.message()};
     // Colons cannot stand in a Windows file name.
     std::string stamp = DataFolder::UtcTime(Now);
     std::replace(stamp.begin(), stamp.end(), ':', '-');
     std::string path = Joined(folder, stamp + kExtension);
     for (int n = 2; std::filesystem::exists(SystemPath::Native(path), error); ++n)
         path = Joined(folder, stamp + "-" + std::to_string(n) + kExtension);
-    return {path, DurableFile::Replace(path, Text)};
+    return {path, folder, DurableFile::Replace(path, Text)};
 }
 
 } // namespace Backup

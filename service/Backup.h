@@ -16,6 +16,7 @@ bool IsFileName(const std::string& Serial);
 
 struct TSaved {
     std::string Path;
+    std::string Folder;                 // where it goes; empty when there is no data folder
     std::optional<std::string> Problem; // why it was not saved
 };
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "service/Journal.h"
+#include "service/Operations.h"
+#include "service/Safeguard.h"
 #include "service/Texts.h"
 
 namespace ConfigPage {
@@ -99,6 +102,24 @@ bool WriteSucceeded(bool Ok, uint32_t Errors) {
 std::string AddressesQuestion(uint8_t First, uint8_t Second) {
     return Texts::kAddressesReceived + std::to_string(First) + " " + std::to_string(Second) +
            Texts::kApplyAddresses;
+}
+
+std::optional<Outcome::TWriteOutcome> SaveConfiguration(PtnLL::TPtnLL& Commands, const TPageValues& Page,
+                                                        PtnLL::TCfgStruct& Held, Safeguard::TChange& Change) {
+    if (!Change.Save(Held)) {
+        Change.Ended(Journal::kBackupFailed);
+        Change.Record();
+        return std::nullopt;
+    }
+    PtnLL::TCfgStruct record = Commands.Cfg;
+    RecordFromPage(Page, record);
+    Outcome::TWriteOutcome written = Operations::WriteConfiguration(Commands, record, Observer::Quiet());
+    for (const Outcome::TWritten& parameter : written.Written)
+        PtnLL::CopyParameter(parameter.Id, record, Held);
+    Change.Ended(Journal::Word(written.Result),
+                 written.Succeeded() ? std::vector<std::string>{} : Safeguard::WrittenNames(written.Written));
+    Change.Record();
+    return written;
 }
 
 } // namespace ConfigPage

@@ -3,10 +3,16 @@
 // and the page map onto each other, when a write counts as done, and the texts built for the user.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "protocol/PtnLL.h"
+#include "service/Outcome.h"
+
+namespace Safeguard {
+class TChange;
+}
 
 namespace ConfigPage {
 
@@ -37,5 +43,12 @@ std::string WriteFailureMessage(uint32_t Errors);
 bool WriteSucceeded(bool Ok, uint32_t Errors);
 
 std::string AddressesQuestion(uint8_t First, uint8_t Second);
+
+// "Сохранить настройки" once the page passed its checks: first Change's safety copy of Held, what
+// the controller holds as far as this connection knows; only then the write of Page onto the record
+// the protocol object holds. Held takes every parameter the write got through, and Change journals
+// how it ended. None when the copy could not be saved: nothing was sent.
+std::optional<Outcome::TWriteOutcome> SaveConfiguration(PtnLL::TPtnLL& Commands, const TPageValues& Page,
+                                                        PtnLL::TCfgStruct& Held, Safeguard::TChange& Change);
 
 } // namespace ConfigPage

@@ -4,6 +4,8 @@
 
 #include "service/AnsiText.h"
 #include "service/FirmwareUpdate.h"
+#include "service/Journal.h"
+#include "service/Safeguard.h"
 #include "service/Texts.h"
 
 namespace FirmwarePage {
@@ -42,6 +44,7 @@ public:
         if (const auto text = Texts::AfterUpdate(Update))
             window.ShowMessageBox(*text, Texts::kMessageCaption, kOkButton);
     }
+    void Refuse(const std::string& Text) { window.ShowMessageBox(Text, Texts::kErrorCaption, kOkButton); }
 
 private:
     TUpdateWindow& window;
@@ -62,9 +65,23 @@ bool AcceptImageFile(const std::string& Path, FirmwareImage::TImageState& Image,
 }
 
 void StartUpdate(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine,
-                 TUpdateWindow& Window) {
+                 TUpdateWindow& Window, Safeguard::TChange* Change) {
     TWindowView view(Window);
-    view.Tell(FirmwareUpdate::Update(Image, Commands, Engine, view));
+    if (!Change) {
+        view.Tell(FirmwareUpdate::Update(Image, Commands, Engine, view));
+        return;
+    }
+    Safeguard::TGuard guard(view, *Change);
+    const Outcome::TUpdateOutcome update = FirmwareUpdate::Update(Image, Commands, Engine, guard);
+    if (const auto& failure = Change->Failure())
+        view.Refuse(Texts::CopyNotSaved(failure->Folder, failure->Problem.value_or("")));
+    else
+        view.Tell(update);
+    // An update refused for want of an image sent nothing and changed nothing.
+    if (update.Result == Outcome::TResult::NoImage)
+        return;
+    Change->Ended(Journal::Word(update.Result));
+    Change->Record();
 }
 
 void TransferBlocks(FirmwareImage::TImageState& Image, uDispenser::TDispenserLL& Engine,

@@ -15,6 +15,9 @@ class TPtnLL;
 namespace uDispenser {
 class TDispenserLL;
 }
+namespace Safeguard {
+class TChange;
+}
 
 namespace FirmwarePage {
 
@@ -42,9 +45,12 @@ public:
 // the previous image; true when the file was accepted and Image now holds it.
 bool AcceptImageFile(const std::string& Path, FirmwareImage::TImageState& Image, TUpdateWindow& Window);
 
-// "Начать обновление": the whole update, its message shown while its window is still open.
+// "Начать обновление": the whole update, its message shown while its window is still open. Change,
+// when given, saves the safety copy of the configuration the update reads before the controller is
+// put into update mode (nothing more is sent, and a box says why, when it cannot), and journals how
+// the update ended.
 void StartUpdate(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine,
-                 TUpdateWindow& Window);
+                 TUpdateWindow& Window, Safeguard::TChange* Change = nullptr);
 
 // The block transfer alone, under the progress window.
 void TransferBlocks(FirmwareImage::TImageState& Image, uDispenser::TDispenserLL& Engine,

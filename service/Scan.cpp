@@ -15,21 +15,34 @@ void SetAnswerLimit(MyCOMM::TZMyComm& Port, uint32_t Milliseconds) {
 }
 
 void Add(TFound& Found, uint32_t Speed, int Address, const PtnLL::TCfgStruct& Config) {
-    const auto same =
-        std::find_if(Found.Controllers.begin(), Found.Controllers.end(),
-                     [&](const TController& c) { return c.Config.SerialNo == Config.SerialNo; });
-    if (same == Found.Controllers.end())
-        Found.Controllers.push_back({Speed, {Address}, Config});
-    else if (same->Speed == Speed)
-        same->Addresses.push_back(Address);
+    auto& controllers = Found.Controllers;
+    const auto same = std::find_if(controllers.begin(), controllers.end(), [&](const TController& c) {
+        return c.Config.SerialNo == Config.SerialNo;
+    });
+    if (same == controllers.end()) {
+        controllers.push_back({Speed, {Address}, Config});
+    } else if (same->Speed == Speed) {
+        same->Addresses.insert(std::upper_bound(same->Addresses.begin(), same->Addresses.end(), Address),
+                               Address);
+    }
+    std::stable_sort(controllers.begin(), controllers.end(), [](const TController& a, const TController& b) {
+        return a.Speed != b.Speed ? a.Speed < b.Speed : a.Addresses.front() < b.Addresses.front();
+    });
 }
 
 } // namespace
 
-TFound Run(const TOpenLine& Open, const TRequest& Request, Observer::TObserver& Front) {
+void TScanObserver::Probed(const TProgress&) {}
+
+TFound Run(const TOpenLine& Open, const TRequest& Request, TScanObserver& Front) {
     const auto start = std::chrono::steady_clock::now();
     TFound found;
-    for (const uint32_t speed : Request.Speeds) {
+    // Slowest first, so that a controller heard at several speeds counts at the slowest.
+    std::vector<uint32_t> speeds = Request.Speeds;
+    std::sort(speeds.begin(), speeds.end());
+    speeds.erase(std::unique(speeds.begin(), speeds.end()), speeds.end());
+    const int total = static_cast<int>(speeds.size() * Request.Addresses.size());
+    for (const uint32_t speed : speeds) {
         if (Front.StopRequested())
             break;
         Connection::TConnection& line = Open(speed);
@@ -42,25 +55,21 @@ TFound Run(const TOpenLine& Open, const TRequest& Request, Observer::TObserver& 
             SetAnswerLimit(line.Port(), Request.AnswerTimeoutMs);
             commands.GetState();
             ++found.Probed;
-            if (!commands.Ok)
-                continue;
-            SetAnswerLimit(line.Port(), LineSettings::kReadTotal);
-            const Outcome::TReadOutcome read = Operations::ReadConfiguration(commands, Front);
-            if (read.Succeeded())
-                Add(found, speed, address, read.Record);
-            else if (read.Result != Outcome::TResult::Interrupted)
-                found.Unread.push_back({speed, address, read});
+            if (commands.Ok) {
+                SetAnswerLimit(line.Port(), LineSettings::kReadTotal);
+                const Outcome::TReadOutcome read = Operations::ReadConfiguration(commands, Front);
+                if (read.Succeeded())
+                    Add(found, speed, address, read.Record);
+                else if (read.Result != Outcome::TResult::Interrupted)
+                    found.Unread.push_back({speed, address, read});
+            }
+            Front.Probed(
+                {.Probed = found.Probed, .Total = total, .Speed = speed, .Address = address, .SoFar = found});
         }
         SetAnswerLimit(line.Port(), LineSettings::kReadTotal);
         commands.Address = kept;
     }
     found.Interrupted = Front.StopRequested();
-    std::stable_sort(
-        found.Controllers.begin(), found.Controllers.end(), [](const TController& a, const TController& b) {
-            return a.Speed != b.Speed ? a.Speed < b.Speed : a.Addresses.front() < b.Addresses.front();
-        });
-    for (TController& controller : found.Controllers)
-        std::sort(controller.Addresses.begin(), controller.Addresses.end());
     found.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return found;
 }

@@ -44,6 +44,7 @@ struct TUnread {
 
 struct TFound {
     // By speed, then first address; a controller heard at several speeds is listed at the first.
+    // Kept in this order while the scan goes.
     std::vector<TController> Controllers;
     std::vector<TUnread> Unread;
     int Probed = 0;           // addresses asked, over all speeds
@@ -51,7 +52,24 @@ struct TFound {
     double Seconds = 0;
 };
 
+// After each address asked: how many addresses of all were asked, and what was found so far.
+struct TProgress {
+    int Probed = 0, Total = 0;
+    uint32_t Speed = 0;
+    int Address = 0;
+    const TFound& SoFar;
+};
+
+// A front end that shows the scan as it goes; the stop request ends it after the exchange under way.
+class TScanObserver : public Observer::TObserver {
+public:
+    virtual void Probed(const TProgress& Progress);
+
+protected:
+    ~TScanObserver() = default;
+};
+
 // The line is left open at the last speed, its commands' address as it was.
-TFound Run(const TOpenLine& Open, const TRequest& Request, Observer::TObserver& Front);
+TFound Run(const TOpenLine& Open, const TRequest& Request, TScanObserver& Front);
 
 } // namespace Scan

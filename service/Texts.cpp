@@ -118,34 +118,9 @@ std::string What(const LinkFrame::TReplyVerdict& Verdict) {
 
 } // namespace
 
-std::string UnreadAddress(uint32_t Speed, int Address) {
-    return kUnread + std::to_string(Speed) + " бит/с, адрес " + N(Address) + ". ";
-}
-
-std::string ScanSummary(int Probed, double Seconds) {
-    char text[64];
-    std::snprintf(text, sizeof text, "опрошено адресов: %d, за %.1f с", Probed, Seconds);
-    return text;
-}
-
-std::string Differs(const std::string& Key, const std::string& InFile, const std::string& InController) {
-    return Key + ": файл " + InFile + ", контроллер " + InController;
-}
-
-std::string ImageSummary(const std::string& Path, std::uintmax_t Size, const std::string& Verdict) {
-    return Path + ": " + std::to_string(Size) + " байт, " + Verdict;
-}
-
-std::string TransferHeader(std::size_t Blocks) {
-    return "блоков: " + std::to_string(Blocks) +
-           "; ожидаемое время передачи блоков, с (обычное чтение / --fast):";
-}
-
-std::string TransferRow(uint32_t Speed, double StandardSeconds, double FastSeconds) {
-    char text[64];
-    std::snprintf(text, sizeof text, "  %6u бит/с: %8.1f / %8.1f", static_cast<unsigned>(Speed),
-                  StandardSeconds, FastSeconds);
-    return text;
+std::string CopyNotSaved(const std::string& Folder, const std::string& Problem) {
+    return std::string("Не удалось сохранить резервную копию конфигурации") +
+           (Folder.empty() ? "" : " в папку " + Folder) + ".\n" + Problem + "\nКонтроллер не изменен.";
 }
 
 std::string ImageRefusal(const FirmwareImage::TLoaded& Loaded) {
@@ -180,13 +155,6 @@ std::optional<std::string> AfterUpdate(const Outcome::TUpdateOutcome& Update) {
         break;
     }
     return kUpdateFailed;
-}
-
-std::string FailedBlock(const Outcome::TUpdateOutcome& Update) {
-    if (!Update.FailedBlock)
-        return "";
-    return "Блок " + std::to_string(*Update.FailedBlock) + " из " + std::to_string(Update.Blocks) +
-           " не подтвержден, подтверждено блоков: " + std::to_string(Update.BlocksAcknowledged) + ".";
 }
 
 std::string Reason(const Outcome::TReason& Reason) {

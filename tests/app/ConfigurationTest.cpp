@@ -3,8 +3,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <algorithm>
+#include <atomic>
 #include <climits>
+#include <fstream>
+#include <sstream>
 
+#include "serial/LineTap.h"
+#include "service/ConfigFile.h"
+#include "service/Journal.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {
@@ -18,6 +25,22 @@ const TBox kQuestion{"Данная команда работает только 
 
 class ConfigurationTest : public WindowFixture::WindowTest {
 protected:
+    // The safety copies of the simulated controller, oldest first, as configurations.
+    std::vector<ConfigFile::TConfig> Copies() const {
+        const auto folder = DataHome / "zur-service" / "backups" / "1234567890";
+        std::vector<std::filesystem::path> paths;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            paths.push_back(entry.path());
+        std::sort(paths.begin(), paths.end());
+        std::vector<ConfigFile::TConfig> copies;
+        for (const auto& path : paths) {
+            std::ostringstream text;
+            text << std::ifstream(path).rdbuf();
+            copies.push_back(*ConfigFile::Decode(text.str()).Config);
+        }
+        return copies;
+    }
+
     // The controller stops answering from exchange First on (the next one by default).
     void Silence(int First = 0, int Last = INT_MAX) {
         sim::Rule rule;
@@ -164,6 +187,89 @@ TEST_F(ConfigurationTest, DecimalsAndElectronicsTypeMapBothWays) {
     EXPECT_TRUE(Sim->Config().ElType);
     EXPECT_EQ(Sim->Config().PricePoint, 2);
 }
+
+TEST_F(ConfigurationTest, SaveFirstKeepsACopyOfWhatTheControllerHeld) {
+    OpenAndRead();
+    Spin("seNoMaster")->setValue(99);
+    Click("vSetConfig");
+    ASSERT_EQ(Boxes->Boxes, std::vector<TBox>{kSaveDone});
+    Spin("seMinVoltage")->setValue(60);
+    Click("vSetConfig");
+    // Each copy holds what was read and written before it, never the page's edits.
+    const std::vector<ConfigFile::TConfig> copies = Copies();
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[0].Page.NoMaster, 30);
+    EXPECT_EQ(copies[1].Page.NoMaster, 99);
+    EXPECT_EQ(copies[1].Page.MinVoltage, 50);
+    const Journal::TRead journal = Journal::Read();
+    ASSERT_EQ(journal.Entries.size(), 2u);
+    EXPECT_EQ(journal.Entries[0].Program, "zur-service");
+    EXPECT_EQ(journal.Entries[0].Operation, "write");
+    EXPECT_EQ(journal.Entries[0].Serial, "1234567890");
+    EXPECT_EQ(journal.Entries[0].Outcome, "success");
+    EXPECT_TRUE(journal.Entries[0].Backup && std::filesystem::exists(*journal.Entries[0].Backup));
+}
+
+TEST_F(ConfigurationTest, SaveWhoseCopyCannotBeMadeSendsNothing) {
+    OpenAndRead();
+    const std::filesystem::path file = DataHome;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "a file where the data folder should be";
+    Click("vSetConfig");
+    ASSERT_EQ(Boxes->Boxes.size(), 1u);
+    EXPECT_EQ(Boxes->Boxes[0].Caption, "ОШИБКА");
+    EXPECT_EQ(Boxes->Boxes[0].Text.rfind("Не удалось сохранить резервную копию конфигурации в папку ", 0), 0u)
+        << Boxes->Boxes[0].Text;
+    EXPECT_FALSE(Boxes->Boxes[0].WaitShown);
+    EXPECT_TRUE(Sim->ReceivedFrames().empty());
+    std::filesystem::remove(file);
+}
+
+TEST_F(ConfigurationTest, SaveFailingMidwayJournalsTheParametersWritten) {
+    OpenAndRead();
+    Silence(Sim->ExchangeCount() + 3); // the third of the ten SetParams
+    Click("vSetConfig");
+    const Journal::TRead journal = Journal::Read();
+    ASSERT_EQ(journal.Entries.size(), 1u);
+    EXPECT_EQ(journal.Entries[0].Outcome, "no-answer");
+    EXPECT_EQ(journal.Entries[0].Written, (std::vector<std::string>{"NoFillTO1", "NoFillTO2"}));
+}
+
+// The simulator runs in another program under Wine, where its side of the line cannot be watched.
+#ifndef _WIN32
+// Notes, as the simulator hears the first SetParam, whether a safety copy was already on disk.
+class TCopyWitness final : public LineTap::TLineTap {
+public:
+    std::filesystem::path Folder;
+    void Record(LineTap::TDirection Direction, std::span<const uint8_t> Bytes, LineTap::TEnd) override {
+        constexpr uint8_t kSetParam = 0x10;
+        if (Direction != LineTap::TDirection::Tx || Bytes.size() < 2 || Bytes[1] != kSetParam || Seen)
+            return;
+        std::error_code error;
+        CopyFirst = !std::filesystem::is_empty(Folder, error) && !error;
+        Seen = true;
+    }
+    std::atomic<bool> Seen{false}, CopyFirst{false};
+};
+
+class WatchedSaveTest : public ConfigurationTest {
+protected:
+    std::optional<sim::Options> SimOptions() const override {
+        sim::Options options;
+        options.Tap = &Witness;
+        return options;
+    }
+    mutable TCopyWitness Witness;
+};
+
+TEST_F(WatchedSaveTest, TheCopyIsOnDiskBeforeTheFirstSetParam) {
+    Witness.Folder = DataHome / "zur-service" / "backups" / "1234567890";
+    OpenAndRead();
+    Click("vSetConfig");
+    EXPECT_TRUE(Witness.Seen);
+    EXPECT_TRUE(Witness.CopyFirst);
+}
+#endif
 
 class AddressQueryTest : public ConfigurationTest {
 protected:

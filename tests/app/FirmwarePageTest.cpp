@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "service/Journal.h"
 #include "sim/SimImage.h"
 #include "tests/support/WindowFixture.h"
 
@@ -52,6 +53,23 @@ TEST_F(FirmwarePageTest, ChosenImageArrivesWhole) {
     EXPECT_EQ(image.Body, body);
     EXPECT_EQ(Form->FirmwareState().TransferPos, 6);
     EXPECT_TRUE(Form->isEnabled());
+}
+
+TEST_F(FirmwarePageTest, UpdateKeepsACopyAndJournalsTheImage) {
+    const QString path = Write("good.bin", ImageFile({1, 2, 3}, 7));
+    Open();
+    Choose(path);
+    Click("Button4");
+    const Journal::TRead journal = Journal::Read();
+    ASSERT_EQ(journal.Entries.size(), 1u);
+    const Journal::TEntry& entry = journal.Entries[0];
+    EXPECT_EQ(entry.Operation, "update");
+    EXPECT_EQ(entry.Outcome, "success");
+    ASSERT_TRUE(entry.Image.has_value());
+    EXPECT_EQ(entry.Image->File, "good.bin");
+    EXPECT_EQ(entry.Image->Size, 11u); // the file's nine bytes and its checksum
+    ASSERT_TRUE(entry.Backup.has_value());
+    EXPECT_TRUE(std::filesystem::exists(*entry.Backup));
 }
 
 TEST_F(FirmwarePageTest, RejectedOrCancelledChoiceKeepsTheAcceptedFile) {

@@ -1,6 +1,7 @@
 #include "tests/support/WindowFixture.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -8,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <filesystem>
 #include <qpa/qwindowsysteminterface.h>
 
 #include "app/ReportBox.h"
@@ -56,6 +58,15 @@ void ClickThroughWindowSystem(QWidget* Control) {
 }
 
 void WindowTest::SetUp() {
+    // The safety copies and the journal of the window's changes go to a folder of the test's own.
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    DataHome = std::filesystem::path(testing::TempDir()) /
+               ("zur-window-data-" + QString::number(QCoreApplication::applicationPid()).toStdString() + "." +
+                test->test_suite_name() + "." + test->name());
+    std::filesystem::remove_all(DataHome);
+    const QByteArray home = QString::fromStdString(DataHome.string()).toLocal8Bit();
+    qputenv("XDG_DATA_HOME", home);
+    qputenv("LOCALAPPDATA", home);
     if (const std::optional<sim::Options> options = SimOptions()) {
         Sim = SimLine::Start(*options);
     }
@@ -68,6 +79,8 @@ void WindowTest::TearDown() {
     Boxes.reset();
     Form.reset();
     Sim.reset();
+    std::error_code error;
+    std::filesystem::remove_all(DataHome, error);
 }
 
 void WindowTest::SetPort(const std::string& Path) {

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <deque>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -83,6 +84,9 @@ protected:
     // The address byte of every frame the simulator received.
     std::vector<int> FrameAddresses() const;
 
+    // The data folder of this test's own (XDG_DATA_HOME, LOCALAPPDATA): the window's safety copies
+    // under zur-service/backups, its journal in zur-service/journal.jsonl.
+    std::filesystem::path DataHome;
     std::unique_ptr<SimLine::TSimLine> Sim;
     std::unique_ptr<fMain::TForm1> Form;
     std::unique_ptr<TScriptedBoxes> Boxes;

@@ -1,4 +1,4 @@
-#include "cli/Lists.h"
+#include "service/Lists.h"
 
 #include <algorithm>
 #include <charconv>
@@ -64,7 +64,6 @@ std::optional<std::vector<uint32_t>> Speeds(const std::string& Text) {
     }
     if (speeds.empty())
         return std::nullopt;
-    // Slowest first, so that a controller heard at several speeds is listed at the slowest.
     std::sort(speeds.begin(), speeds.end());
     return speeds;
 }

@@ -1,4 +1,4 @@
-#include "cli/ConfigFile.h"
+#include "service/ConfigFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,25 @@
+# CLI11 and nlohmann-json are header-only Debian packages: zur_json for the station's files
+# (service/ and zur-cli), zur_cli11 for the command lines. A cross-build cannot search the build
+# machine's /usr/include as a whole (its C library headers would shadow mingw's), so it gets a
+# folder that holds only those two.
+if(CMAKE_CROSSCOMPILING)
+  set(zur_parser_headers ${PROJECT_BINARY_DIR}/host-headers)
+  file(MAKE_DIRECTORY ${zur_parser_headers})
+  foreach(dir CLI nlohmann)
+    if(NOT EXISTS /usr/include/${dir})
+      message(FATAL_ERROR "/usr/include/${dir} is missing: run scripts/setup.sh")
+    endif()
+    file(CREATE_LINK /usr/include/${dir} ${zur_parser_headers}/${dir} SYMBOLIC)
+  endforeach()
+  add_library(zur_json INTERFACE)
+  target_include_directories(zur_json SYSTEM INTERFACE ${zur_parser_headers})
+  add_library(zur_cli11 INTERFACE)
+  target_include_directories(zur_cli11 SYSTEM INTERFACE ${zur_parser_headers})
+else()
+  find_package(CLI11 REQUIRED)
+  find_package(nlohmann_json REQUIRED)
+  add_library(zur_json INTERFACE)
+  target_link_libraries(zur_json INTERFACE nlohmann_json::nlohmann_json)
+  add_library(zur_cli11 INTERFACE)
+  target_link_libraries(zur_cli11 INTERFACE CLI11::CLI11)
+endif()

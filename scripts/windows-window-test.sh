@@ -2,7 +2,7 @@
 # The installed window under Wine, driven as an engineer drives it: the installer of dist/ installs
 # silently into a fresh Wine prefix on a virtual display, the installed zur-service.exe starts, opens
 # COM5 (a simulated controller on a pseudo-terminal, listed in the registry as a serial port), reads
-# the configuration, writes it back, loads a firmware image from a Cyrillic folder chosen in the
+# the configuration, writes it back (leaving a safety copy and a journal line), loads a firmware image from a Cyrillic folder chosen in the
 # file dialog and updates the controller, which must receive the image byte for byte; then the
 # uninstaller removes every installed file. Screenshots of each step go to build-win/window-e2e.
 # Run by scripts/windows-test.sh; needs the native zur-sim of build-win-native.
@@ -149,6 +149,13 @@ answer_box "СООБЩЕНИЕ" 6-configuration-saved
 # and the master time-out 30, where an unfilled page holds 0).
 grep -q ' TX 01 10 02 03 0A ' "$work/sim.trace" && grep -q ' TX 01 10 02 05 1E ' "$work/sim.trace" ||
     fail "the save did not send the values the page should have shown"
+# Before it changed anything the save kept a copy of the controller's configuration, and it left a
+# journal line, both in the user's %LOCALAPPDATA%\zur-service.
+data=$(find "$WINEPREFIX/drive_c/users" -type d -name zur-service -path '*Local*' 2>/dev/null | head -n 1)
+[ -n "$data" ] && ls "$data"/backups/1234567890/*.json >/dev/null 2>&1 ||
+    fail "the save left no safety copy under %LOCALAPPDATA%\\zur-service\\backups"
+grep -q '"program":"zur-service".*"operation":"write".*"outcome":"success"' "$data/journal.jsonl" ||
+    fail "the save left no journal line in %LOCALAPPDATA%\\zur-service\\journal.jsonl"
 
 click 135 42 # the tab "Прошивка"
 shot 7-firmware-page

@@ -42,4 +42,116 @@ inline constexpr const char* kTrafficSaveTitle = "Сохранить";
 inline constexpr const char* kTraceFilter = "Трасса линии (*.trace)";
 inline constexpr const char* kDecodedFilter = "Расшифровка (*.txt)";
 
+// The station window.
+inline constexpr const char* kStationButton = "Станция";
+inline constexpr const char* kStationTip = "Все контроллеры линии (F11)";
+inline constexpr const char* kStationTitle = "Станция";
+inline constexpr const char* kOpenPortFirst = "Откройте порт в главном окне.";
+inline constexpr const char* kControllersTab = "Контроллеры";
+inline constexpr const char* kJournalTab = "Журнал";
+inline constexpr const char* kAddressesField = "Адреса";
+inline constexpr const char* kSpeedsField = "Скорости";
+inline constexpr const char* kAllSpeeds = "Все";
+inline constexpr const char* kAnswerTimeoutField = "Ожидание ответа, мс";
+inline constexpr const char* kFind = "Найти";
+inline constexpr const char* kStop = "Стоп";
+inline constexpr const char* kProbedFormat = "Опрошено %v из %m"; // the progress bar's own placeholders
+inline constexpr const char* kControllerColumns[] = {"Скорость", "Адреса",      "Серийный номер",
+                                                     "Версия",   "Электроника", "Последняя копия"};
+inline constexpr const char* kNoCopy = "нет";
+inline constexpr const char* kWorkWith = "Работать с ним";
+inline constexpr const char* kSaveAll = "Сохранить все...";
+inline constexpr const char* kRestoreAll = "Восстановить...";
+inline constexpr const char* kChooseFolder = "Выберите папку";
+inline constexpr const char* kJournalColumns[] = {"Время",    "Программа", "Серийный номер",
+                                                  "Операция", "Итог",      "Копия"};
+inline constexpr const char* kSelectedOnly = "Только выбранный контроллер";
+inline constexpr const char* kUndo = "Вернуть эту копию";
+inline constexpr const char* kSafetyCopies = "Сохранять копию перед изменением";
+inline constexpr const char* kFound = "Найдено контроллеров: ";
+inline constexpr const char* kStopped = "Остановлено. ";
+inline constexpr const char* kBadAddresses =
+    "Адреса: нужны номера от 1 до 254 и диапазоны, например 1,3,10-20.";
+inline constexpr const char* kNoSpeed = "Отметьте хотя бы одну скорость.";
+inline constexpr const char* kFindFirst = "Сначала найдите контроллеры кнопкой «Найти».";
+inline constexpr const char* kNothingFound = "На линии не найдено ни одного контроллера.";
+inline constexpr const char* kPortLost = "Порт не открывается: ";
+inline constexpr const char* kSavedCount = "Сохранено конфигураций: "; // "N из M в папке F."
+inline constexpr const char* kOf = " из ";
+inline constexpr const char* kInFolder = " в папке ";
+inline constexpr const char* kNotSaved = "Не сохранены:";
+inline constexpr const char* kNoneToRestore = "Ни для одного найденного контроллера нет файла в папке.";
+// The restore dialog.
+inline constexpr const char* kRestoreTitle = "Восстановление";
+inline constexpr const char* kRestoreColumns[] = {"Поле", "На контроллере", "В файле"};
+inline constexpr const char* kRestoreButton = "Восстановить";
+inline constexpr const char* kCancelButton = "Отмена";
+inline constexpr const char* kAlike = "совпадает с файлом";
+inline constexpr const char* kNotOnLine = "Файлы, контроллеров которых нет на линии: ";
+inline constexpr const char* kWithoutFile = "Контроллеры без файла: ";
+inline constexpr const char* kNone = "нет";
+// How each restore ended, after the controller's serial number.
+inline constexpr const char* kRestoredEnd = ": восстановлена.";
+inline constexpr const char* kUnusableEnd = ": файл не годится: ";
+inline constexpr const char* kOtherEnd = ": по этому адресу другой контроллер, ничего не записано.";
+inline constexpr const char* kCopyFailedEnd = ": резервная копия не сохранена, ничего не записано. ";
+inline constexpr const char* kFailedEnd = ": не восстановлена. ";
+inline constexpr const char* kPartlyEnd = " Записаны только параметры ";
+inline constexpr const char* kMixedEnd = "; контроллер хранит смесь новых и прежних значений.";
+inline constexpr const char* kDiffersEnd = ": записана, но прочитанная обратно отличается:";
+inline constexpr const char* kStoppedEnd = ": остановлено до записи.";
+// Putting a journal line's safety copy back.
+inline constexpr const char* kNoCopyInLine = "У этой строки журнала нет резервной копии.";
+inline constexpr const char* kNotInTable =
+    "Контроллера с серийным номером %1 нет в таблице «Контроллеры»: сначала найдите его.";
+inline constexpr const char* kUndoQuestion = "Вернуть копию %1 на контроллер %2? Изменятся поля:";
+inline constexpr const char* kUndoNothing = "Копия совпадает с контроллером: менять нечего.";
+// A field that differs: "<field>: на контроллере <value>, в файле <value>".
+inline constexpr const char* kOnController = ": на контроллере ";
+inline constexpr const char* kInFile = ", в файле ";
+inline constexpr const char* kInCopy = ", в копии ";
+
+// The configuration file's keys as the configuration page names their fields.
+struct TFieldName {
+    const char* Key;
+    const char* Name;
+};
+inline constexpr TFieldName kFieldNames[] = {
+    {"addr1", "Сторона №1: адрес"},
+    {"addr2", "Сторона №2: адрес"},
+    {"no_fill_timeout1", "Сторона №1: таймаут \"нет отпуска\""},
+    {"no_fill_timeout2", "Сторона №2: таймаут \"нет отпуска\""},
+    {"no_master_timeout", "Таймаут отсутствия мастера"},
+    {"min_voltage", "Минимальное напряжение"},
+    {"price_decimals", "Знаков после запятой в цене"},
+    {"amount_decimals", "Знаков после запятой в стоимости"},
+    {"recalc", "Пересчет"},
+    {"electronics", "Тип электроники"},
+};
+
+// The journal's words as the window shows them.
+struct TWord {
+    const char* Word;
+    const char* Shown;
+};
+inline constexpr TWord kJournalWords[] = {
+    {"write", "запись"},
+    {"restore", "восстановление"},
+    {"update", "обновление"},
+    {"success", "успех"},
+    {"no-answer", "нет ответа"},
+    {"corrupt-answer", "искаженный ответ"},
+    {"refused", "отказ контроллера"},
+    {"interrupted", "прервано"},
+    {"other-controller", "другой контроллер"},
+    {"backup-failed", "копия не сохранена"},
+    {"read-back-differs", "прочитано не то"},
+    {"unusable-file", "файл не годится"},
+    {"no-image", "нет файла микрокода"},
+    {"not-sent", "не отправлено"},
+    {"internal-error", "внутренняя ошибка"},
+    {"port-unavailable", "порт не открылся"},
+    {"output-lost", "вывод потерян"},
+};
+
 } // namespace WindowTexts

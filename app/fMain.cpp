@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "app/ReportBox.h"
+#include "app/StationWindow.h"
 #include "app/TrafficWindow.h"
 #include "app/WindowTexts.h"
 #include "app/app_wait.h"
@@ -136,11 +139,28 @@ TForm1::TForm1(QWidget* Parent)
     traffic->setFocusPolicy(Qt::NoFocus);
     traffic->setAutoRaise(true);
     traffic->setFixedHeight(ui->vPages->tabBar()->sizeHint().height() - 2);
-    ui->vPages->setCornerWidget(traffic, Qt::TopRightCorner);
+    // The station's button stands just left of it, alike.
+    auto* station = new QToolButton(ui->vPages);
+    station->setObjectName(QStringLiteral("bStation"));
+    station->setText(Text(WindowTexts::kStationButton));
+    station->setToolTip(Text(WindowTexts::kStationTip));
+    station->setFocusPolicy(Qt::NoFocus);
+    station->setAutoRaise(true);
+    station->setFixedHeight(traffic->height());
+    auto* corner = new QWidget(ui->vPages);
+    auto* buttons = new QHBoxLayout(corner);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(0);
+    buttons->addWidget(station);
+    buttons->addWidget(traffic);
+    ui->vPages->setCornerWidget(corner, Qt::TopRightCorner);
     connect(traffic, &QToolButton::clicked, this, &TForm1::ShowTraffic);
-    // F12 is the same key on every keyboard layout, Cyrillic included.
+    connect(station, &QToolButton::clicked, this, &TForm1::ShowStation);
+    // F12 and F11 are the same keys on every keyboard layout, Cyrillic included.
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F12), this);
     connect(shortcut, &QShortcut::activated, this, &TForm1::ShowTraffic);
+    auto* stationKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    connect(stationKey, &QShortcut::activated, this, &TForm1::ShowStation);
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     ReportBox::SetMainWindow(this);
@@ -208,13 +228,7 @@ void TForm1::FormActivate() {
 
 void TForm1::bOpenCloseClick() {
     if (Connected) {
-        Engine.reset();
-        Commands.reset();
-        CommPort.reset();
-        ui->vPages->setEnabled(false);
-        ui->bOpenClose->setText(Text(WindowTexts::kOpen));
-        Connected = false;
-        ConfigRead = false;
+        CloseLine();
         return;
     }
     const uint32_t speed = LineSpeed(ui->bComSpeed->currentText());
@@ -223,13 +237,15 @@ void TForm1::bOpenCloseClick() {
         ShowMessageBox(WindowTexts::kNoPortChosen, kErrorCaption, MbOk);
         return;
     }
+    OpenLine({.Port = portName.toStdString(), .Speed = speed, .Address = ui->vTRKAddr->Value()});
+}
+
+void TForm1::OpenLine(const Connection::TSettings& Settings) {
     try {
-        const Connection::TSettings settings{
-            .Port = portName.toStdString(), .Speed = speed, .Address = ui->vTRKAddr->Value()};
-        Opened = settings;
-        CommPort = Connection::OpenPort(settings);
+        Opened = Settings;
+        CommPort = Connection::OpenPort(Settings);
         CommPort->Tap = TrafficLog.get();
-        Commands = Connection::MakeCommands(settings, *CommPort);
+        Commands = Connection::MakeCommands(Settings, *CommPort);
         Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
         Engine = Connection::MakeEngine(*CommPort);
         Engine->OnCrcMismatch = [](const std::string& Text) { ReportBox::ShowOwnerlessBox(Text, "", MbOk); };
@@ -243,6 +259,59 @@ void TForm1::bOpenCloseClick() {
     ui->bOpenClose->setText(Text(WindowTexts::kClose));
     ui->vPages->setEnabled(true);
     Connected = true;
+    emit ConnectionChanged(true);
+}
+
+void TForm1::CloseLine() {
+    Engine.reset();
+    Commands.reset();
+    CommPort.reset();
+    ui->vPages->setEnabled(false);
+    ui->bOpenClose->setText(Text(WindowTexts::kOpen));
+    Connected = false;
+    ConfigRead = false;
+    emit ConnectionChanged(false);
+}
+
+Connection::TSettings TForm1::LineSettings() const {
+    return {
+        .Port = Opened.Port, .Speed = Opened.Speed, .Address = Commands ? Commands->Address : Opened.Address};
+}
+
+void TForm1::Lend() {
+    Opened = LineSettings();
+    Lent = true;
+    Engine.reset();
+    Commands.reset();
+    CommPort.reset();
+    setEnabled(false);
+}
+
+void TForm1::GiveBack(uint32_t Speed, int32_t Address, bool Changed) {
+    Lent = false;
+    setEnabled(true);
+    // The page no longer shows what the controller holds once another controller is chosen or this
+    // one was changed: a save needs a read first again.
+    if (Changed || Speed != Opened.Speed || Address != Opened.Address)
+        ConfigRead = false;
+    ui->bComSpeed->setCurrentText(QString::number(Speed));
+    ui->vTRKAddr->setValue(Address);
+    OpenLine({.Port = Opened.Port, .Speed = Speed, .Address = Address});
+    if (!CommPort)
+        CloseLine();
+}
+
+void TForm1::SetSafetyCopies(bool On) {
+    SafetyCopies = On;
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    // A station operation holds the line: the window closes once it has ended.
+    if (Lent) {
+        Event->ignore();
+        return;
+    }
+    QWidget::closeEvent(Event);
 }
 
 ConfigPage::TPageValues TForm1::PageValues() const {
@@ -411,6 +480,15 @@ void TForm1::ShowTraffic() {
     TrafficView->show();
     TrafficView->raise();
     TrafficView->activateWindow();
+}
+
+void TForm1::ShowStation() {
+    if (!StationView) {
+        StationView = std::make_unique<StationWindow::TStationWindow>(*this);
+    }
+    StationView->show();
+    StationView->raise();
+    StationView->activateWindow();
 }
 
 // Published for the layout's history; no control is bound to them and they do nothing.

@@ -29,6 +29,9 @@ struct TPlace;
 namespace TrafficWindow {
 class TTrafficWindow;
 }
+namespace StationWindow {
+class TStationWindow;
+}
 namespace uDispenser {
 class TDispenserLL;
 }
@@ -55,6 +58,23 @@ public:
     const FirmwareImage::TImageState& FirmwareState() const { return Image; }
     // The traffic window, made when it is first shown; null until then.
     TrafficWindow::TTrafficWindow* Traffic() const { return TrafficView.get(); }
+    // The station window, made when it is first shown; null until then.
+    StationWindow::TStationWindow* Station() const { return StationView.get(); }
+
+    // What the station window needs of the main window. The line as it is held now: the port, the
+    // speed, and the address the commands go to.
+    Connection::TSettings LineSettings() const;
+    // Every transfer of every connection, for the traffic window.
+    LineTrace::TTraceLog& TrafficRecord() { return *TrafficLog; }
+    // A station operation takes the line: the connection is closed, and the main window can start
+    // no exchange and cannot be closed until the line is given back.
+    void Lend();
+    // The line back, opened at Speed with the commands at Address, which the speed and address
+    // boxes then show; Changed: the operation wrote to a controller. When the port cannot be opened
+    // again the window says so and stays closed.
+    void GiveBack(uint32_t Speed, int32_t Address, bool Changed);
+    // Whether a write or an update is preceded by a safety copy (the station window's check box).
+    void SetSafetyCopies(bool On);
 
 public slots:
     void FormCreate();
@@ -80,9 +100,16 @@ public slots:
     void Button2Click();
     // Shows the traffic window (F12, or the button at the right of the pages' tabs).
     void ShowTraffic();
+    // Shows the station window (F11, or the button left of the traffic window's).
+    void ShowStation();
+
+signals:
+    // The port was opened (true) or closed.
+    void ConnectionChanged(bool Connected);
 
 protected:
     void changeEvent(QEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     friend class TFirmwareWindow;
@@ -92,6 +119,9 @@ private:
     // Where a change to the controller is made, for its journal line.
     Safeguard::TPlace Place() const;
     ConfigPage::TPageValues PageValues() const;
+    // Makes the connection's objects with Settings, or says that the port cannot be opened.
+    void OpenLine(const Connection::TSettings& Settings);
+    void CloseLine();
     void ShowPage(const ConfigPage::TPageValues& Page);
 
     std::unique_ptr<Ui::TForm1> ui;
@@ -100,6 +130,7 @@ private:
     // Every transfer of every connection, for the traffic window; outlives the port that feeds it.
     std::unique_ptr<LineTrace::TTraceLog> TrafficLog;
     std::unique_ptr<TrafficWindow::TTrafficWindow> TrafficView;
+    std::unique_ptr<StationWindow::TStationWindow> StationView;
 
     // Declared in the order of making: destruction takes the engine first and the port last.
     std::unique_ptr<MyCOMM::TZMyComm> CommPort;
@@ -107,6 +138,7 @@ private:
     std::unique_ptr<uDispenser::TDispenserLL> Engine;
 
     bool Connected = false;
+    bool Lent = false; // a station operation holds the line
     bool ConfigRead = false;
     // The line as it was opened, for the journal.
     Connection::TSettings Opened;

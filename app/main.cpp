@@ -6,8 +6,8 @@
 #include "ZurVersion.h"
 #include "app/DisplayCheck.h"
 #include "app/ServiceApp.h"
-#include "app/fMain.h"
 #include "app/WindowTexts.h"
+#include "app/fMain.h"
 #include "service/Texts.h"
 
 namespace {

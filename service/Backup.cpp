@@ -14,6 +14,8 @@ namespace Backup {
 namespace {
 
 constexpr const char* kExtension = ".json";
+// A copy's name: its UTC time, "2026-12-09T10-45-13.250Z", then maybe "-2", then the extension.
+constexpr std::size_t kStampLength = 24, kHourColon = 13, kMinuteColon = 16;
 
 std::string Joined(const std::string& Folder, const std::string& Name) {
     return Folder.empty() || Folder.back() == '/' || Folder.back() == '\\' ? Folder + Name
@@ -42,6 +44,29 @@ TSaved SaveInFolder(const std::string& Folder, const std::string& Serial, std::s
         return {saved.Path, Folder, Folder + ": " + error.message()};
     saved.Problem = DurableFile::Replace(saved.Path, Text);
     return saved;
+}
+
+std::optional<std::string> NewestSafetyCopy(const std::string& Serial) {
+    const std::optional<std::string> root = DataFolder::Root();
+    if (!root || !IsFileName(Serial))
+        return std::nullopt;
+    // The names are the times they were saved at, so the greatest is the newest.
+    std::optional<std::string> newest;
+    std::error_code error;
+    for (std::filesystem::directory_iterator
+             entry(SystemPath::Native(Joined(Joined(*root, "backups"), Serial)), error),
+         end;
+         !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.size() >= kStampLength && name.ends_with(kExtension) && (!newest || name > *newest))
+            newest = name;
+    }
+    if (!newest)
+        return std::nullopt;
+    std::string stamp = newest->substr(0, kStampLength);
+    // The time's colons were dashes in the name.
+    stamp[kHourColon] = stamp[kMinuteColon] = ':';
+    return stamp;
 }
 
 TSaved SaveSafetyCopy(const std::string& Serial, std::string_view Text,

@@ -29,4 +29,8 @@ TSaved SaveInFolder(const std::string& Folder, const std::string& Serial, std::s
 TSaved SaveSafetyCopy(const std::string& Serial, std::string_view Text,
                       std::chrono::system_clock::time_point Now);
 
+// When the newest safety copy of the controller with Serial was saved, as UTC
+// ("2026-12-09T10:45:13.250Z"); none when it has none.
+std::optional<std::string> NewestSafetyCopy(const std::string& Serial);
+
 } // namespace Backup

@@ -19,8 +19,9 @@ std::string Utf8(const std::filesystem::path& Path) {
     return std::string(text.begin(), text.end());
 }
 
-// The file's configuration, or why it cannot go onto Controller.
-TPair Paired(const Scan::TController& Controller, const std::string& File) {
+} // namespace
+
+TPair Pair(const Scan::TController& Controller, const std::string& File) {
     TPair pair{Controller, File, std::nullopt, "", false};
     std::string text;
     if (auto problem = InputFile::Read(File, text)) {
@@ -46,8 +47,6 @@ TPair Paired(const Scan::TController& Controller, const std::string& File) {
     return pair;
 }
 
-} // namespace
-
 TPlan Match(const std::string& Folder, const std::vector<Scan::TController>& Found) {
     TPlan plan;
     std::error_code error;
@@ -64,7 +63,7 @@ TPlan Match(const std::string& Folder, const std::vector<Scan::TController>& Fou
     for (const Scan::TController& controller : Found) {
         const std::string& serial = controller.Config.SerialNo;
         if (names.erase(serial))
-            plan.Pairs.push_back(Paired(controller, File(Folder, serial)));
+            plan.Pairs.push_back(Pair(controller, File(Folder, serial)));
         else
             plan.NoFile.push_back(serial);
     }

@@ -29,6 +29,9 @@ struct TPlan {
     std::optional<std::string> Problem; // the folder could not be read
 };
 
+// File paired with Controller: read and checked as Match checks each file.
+TPair Pair(const Scan::TController& Controller, const std::string& File);
+
 // The file of the controller with Serial in Folder.
 std::string File(const std::string& Folder, const std::string& Serial);
 

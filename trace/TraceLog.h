@@ -1,6 +1,7 @@
 #pragma once
 // A tap that keeps the most recent chunks in memory, stamped as they come, and tells a listener
-// about each one. For one thread: the window's, where every transfer runs.
+// about each one. For one thread: the window's; a transfer on another thread is stamped there and
+// handed over (Keep).
 
 #include <cstddef>
 #include <deque>
@@ -16,6 +17,8 @@ public:
     explicit TTraceLog(std::size_t Capacity) : capacity(Capacity) {}
 
     void Record(TDirection Direction, std::span<const uint8_t> Bytes, TEnd End) override;
+    // Keeps a chunk stamped elsewhere: one another thread recorded and handed over.
+    void Keep(TChunk Chunk);
     const std::deque<TChunk>& Chunks() const { return chunks; }
     void Clear() { chunks.clear(); }
 

@@ -3,9 +3,14 @@
 namespace SimJson {
 
 Json FromOptions(const sim::Options& Options) {
+    Json controllers = Json::array();
+    for (const sim::Controller& c : Options.Controllers)
+        controllers.push_back(
+            {{"config", FromConfig(c.Config)}, {"line_speed", c.LineSpeed}, {"update_mode", c.UpdateMode}});
     return {{"address", Options.Address},
             {"update_mode", Options.UpdateMode},
-            {"pace", Options.PaceBitsPerSecond}};
+            {"pace", Options.PaceBitsPerSecond},
+            {"controllers", controllers}};
 }
 
 sim::Options ToOptions(const Json& Object) {
@@ -13,6 +18,10 @@ sim::Options ToOptions(const Json& Object) {
     options.Address = Object.at("address").get<uint8_t>();
     options.UpdateMode = Object.at("update_mode").get<bool>();
     options.PaceBitsPerSecond = Object.at("pace").get<uint32_t>();
+    for (const Json& c : Object.at("controllers"))
+        options.Controllers.push_back({.Config = ToConfig(c.at("config")),
+                                       .LineSpeed = c.at("line_speed").get<uint32_t>(),
+                                       .UpdateMode = c.at("update_mode").get<bool>()});
     return options;
 }
 

@@ -4,6 +4,7 @@
 // in a program of the build machine (sim_host) behind a mapped COM port and is driven over loopback.
 // Both give the tests the same handle.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,8 +20,9 @@ public:
 
     // What the tool opens: the pseudo-terminal's path, or the COM port's name.
     virtual std::string PortPath() const = 0;
-    virtual sim::ControllerConfig Config() const = 0;
-    virtual void SetConfig(const sim::ControllerConfig& Config) = 0;
+    // Controller: which of several controllers on the line (sim::Options::Controllers).
+    virtual sim::ControllerConfig Config(std::size_t Controller = 0) const = 0;
+    virtual void SetConfig(const sim::ControllerConfig& Config, std::size_t Controller = 0) = 0;
     virtual void AddRule(const sim::Rule& Rule) = 0;
     virtual void ClearRules() = 0;
     virtual sim::ReceivedImage Image() const = 0;
@@ -30,7 +32,8 @@ public:
     virtual int ExchangeCount() const = 0;
 };
 
-// A controller made with Options. Only Address, UpdateMode and PaceBitsPerSecond cross to sim_host;
+// A controller made with Options. Only Address, UpdateMode, PaceBitsPerSecond and Controllers cross to
+// sim_host;
 // LinkPath, Tap and OnImageComplete are for tests that host the simulator themselves.
 std::unique_ptr<TSimLine> Start(const sim::Options& Options);
 

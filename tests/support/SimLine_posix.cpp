@@ -10,8 +10,10 @@ public:
     explicit TLocalSim(const sim::Options& Options) : Sim(Options) {}
 
     std::string PortPath() const override { return Sim.PortPath(); }
-    sim::ControllerConfig Config() const override { return Sim.Config(); }
-    void SetConfig(const sim::ControllerConfig& Config) override { Sim.SetConfig(Config); }
+    sim::ControllerConfig Config(std::size_t Controller) const override { return Sim.Config(Controller); }
+    void SetConfig(const sim::ControllerConfig& Config, std::size_t Controller) override {
+        Sim.SetConfig(Config, Controller);
+    }
     void AddRule(const sim::Rule& Rule) override { Sim.AddRule(Rule); }
     void ClearRules() override { Sim.ClearRules(); }
     sim::ReceivedImage Image() const override { return Sim.Image(); }

@@ -46,11 +46,11 @@ public:
     TRemoteSim& operator=(const TRemoteSim&) = delete;
 
     std::string PortPath() const override { return Port; }
-    sim::ControllerConfig Config() const override {
-        return SimJson::ToConfig(Ask({{"op", "config"}}).at("config"));
+    sim::ControllerConfig Config(std::size_t Controller) const override {
+        return SimJson::ToConfig(Ask({{"op", "config"}, {"index", Controller}}).at("config"));
     }
-    void SetConfig(const sim::ControllerConfig& Config) override {
-        Ask({{"op", "set_config"}, {"config", SimJson::FromConfig(Config)}});
+    void SetConfig(const sim::ControllerConfig& Config, std::size_t Controller) override {
+        Ask({{"op", "set_config"}, {"config", SimJson::FromConfig(Config)}, {"index", Controller}});
     }
     void AddRule(const sim::Rule& Rule) override {
         Ask({{"op", "add_rule"}, {"rule", SimJson::FromRule(Rule)}});

@@ -65,10 +65,10 @@ Json Answer(const Json& Request, std::unique_ptr<sim::Simulator>& Sim, const std
         return {{"error", "no controller started"}};
     }
     if (op == "config") {
-        return {{"config", SimJson::FromConfig(Sim->Config())}};
+        return {{"config", SimJson::FromConfig(Sim->Config(Request.value("index", std::size_t{0})))}};
     }
     if (op == "set_config") {
-        Sim->SetConfig(SimJson::ToConfig(Request.at("config")));
+        Sim->SetConfig(SimJson::ToConfig(Request.at("config")), Request.value("index", std::size_t{0}));
         return Json::object();
     }
     if (op == "add_rule") {

@@ -71,12 +71,18 @@ TRestoreDialog::TRestoreDialog(QWidget* Owner, const std::vector<StationTasks::T
         const bool usable = preview.Pair.Config && preview.Read.Succeeded();
         item->setFlags(usable ? item->flags() | Qt::ItemIsUserCheckable : item->flags() & ~Qt::ItemIsEnabled);
         item->setCheckState(0, usable && !preview.Differences.empty() ? Qt::Checked : Qt::Unchecked);
+        // A controller the file would not change, or cannot, says why on its whole line.
+        QString why;
         if (!preview.Pair.Config)
-            item->setText(1, Utf8(preview.Pair.Problem));
+            why = Utf8(preview.Pair.Problem);
         else if (!preview.Read.Succeeded())
-            item->setText(1, Utf8(Texts::kReadFailed + Texts::Reason(preview.Read.Reason)));
+            why = Utf8(Texts::kReadFailed + Texts::Reason(preview.Read.Reason));
         else if (preview.Differences.empty())
-            item->setText(1, QString::fromUtf8(WindowTexts::kAlike));
+            why = QString::fromUtf8(WindowTexts::kAlike);
+        if (!why.isEmpty()) {
+            item->setText(0, item->text(0) + QStringLiteral(" - ") + why);
+            item->setFirstColumnSpanned(true);
+        }
         for (const ConfigFile::TDifference& d : preview.Differences)
             new QTreeWidgetItem(item, {FieldName(d.Key), Utf8(d.Found), Utf8(d.Wanted)});
         item->setExpanded(true);

@@ -648,8 +648,11 @@ void TStationWindow::ShowJournal() {
         const Journal::TEntry& e = shownEntries[i];
         const QString cells[] = {Local(e.Time),      Utf8(e.Program),  Utf8(e.Serial.value_or("")),
                                  Shown(e.Operation), Shown(e.Outcome), Utf8(e.Backup.value_or(""))};
-        for (int column = 0; column < static_cast<int>(std::size(cells)); ++column)
-            journal->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
+        for (int column = 0; column < static_cast<int>(std::size(cells)); ++column) {
+            auto* cell = new QTableWidgetItem(cells[column]);
+            cell->setToolTip(cells[column]); // the copy's path is longer than its column
+            journal->setItem(static_cast<int>(i), column, cell);
+        }
     }
 }
 

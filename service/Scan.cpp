@@ -34,6 +34,12 @@ void Add(TFound& Found, uint32_t Speed, int Address, const PtnLL::TCfgStruct& Co
 
 void TScanObserver::Probed(const TProgress&) {}
 
+TScanObserver& Quiet() {
+    class TQuiet final : public TScanObserver {};
+    static TQuiet quiet;
+    return quiet;
+}
+
 TFound Run(const TOpenLine& Open, const TRequest& Request, TScanObserver& Front) {
     const auto start = std::chrono::steady_clock::now();
     TFound found;

@@ -69,6 +69,9 @@ protected:
     ~TScanObserver() = default;
 };
 
+// A scan observer that shows nothing and never stops.
+TScanObserver& Quiet();
+
 // The line is left open at the last speed, its commands' address as it was.
 TFound Run(const TOpenLine& Open, const TRequest& Request, TScanObserver& Front);
 

@@ -55,7 +55,7 @@ void BM_Scan(benchmark::State& state) {
         request.Addresses.push_back(a);
     Scan::TFound found;
     for (auto _ : state) {
-        found = Scan::Run(open, request, Observer::Quiet());
+        found = Scan::Run(open, request, Scan::Quiet());
         if (found.Controllers.size() != 3) {
             state.SkipWithError("the scan did not find the three controllers");
             return;

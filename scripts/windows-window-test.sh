@@ -3,7 +3,8 @@
 # silently into a fresh Wine prefix on a virtual display, the installed zur-service.exe starts, opens
 # COM5 (a simulated controller on a pseudo-terminal, listed in the registry as a serial port), reads
 # the configuration, writes it back (leaving a safety copy and a journal line), loads a firmware image from a Cyrillic folder chosen in the
-# file dialog and updates the controller, which must receive the image byte for byte; then the
+# file dialog and updates the controller, which must receive the image byte for byte, opens the
+# station window on a line of three controllers, finds them and saves them all; then the
 # uninstaller removes every installed file. Screenshots of each step go to build-win/window-e2e.
 # Run by scripts/windows-test.sh; needs the native zur-sim of build-win-native.
 set -euo pipefail
@@ -31,8 +32,10 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 sim=
+station_sim=
 stop_everything() {
     [ -n "$sim" ] && kill "$sim" 2>/dev/null
+    [ -n "$station_sim" ] && kill "$station_sim" 2>/dev/null
     wineserver -k 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
 }
@@ -122,8 +125,17 @@ for _ in $(seq 100); do
     [ -L "$work/line" ] && break
     sleep 0.1
 done
+# A station of three controllers behind COM6, for the station window.
+"$sim_program" --link "$work/station-line" --controller 3 --controller 10 --controller 20 >"$work/station-sim.log" 2>&1 &
+station_sim=$!
+for _ in $(seq 100); do
+    [ -L "$work/line" ] && [ -L "$work/station-line" ] && break
+    sleep 0.1
+done
 wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$work/line" /f >/dev/null 2>&1
 wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial4' /t REG_SZ /d COM5 /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v COM6 /t REG_SZ /d "$work/station-line" /f >/dev/null 2>&1
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial5' /t REG_SZ /d COM6 /f >/dev/null 2>&1
 wineserver -k
 wineserver -w
 
@@ -185,6 +197,46 @@ sleep 2
 shot 10-progress-window
 answer_box "СООБЩЕНИЕ" 11-firmware-updated
 cmp -s "$work/image.bin" "$work/received.bin" || fail "the controller did not receive the image byte for byte"
+
+# The station window on COM6: F11, a scan of 1-25, and every controller saved into a folder.
+click 442 13 # "Закрыть"
+click 60 15  # the port's field
+xdotool key ctrl+a
+xdotool type --delay 20 COM6
+click 442 13 # "Открыть"
+xdotool key --window "$main" F11
+station=$(window_named "Станция" 60) || fail "F11 did not show the station window"
+sleep 1
+at() { # x y inside the station window
+    xdotool mousemove --window "$station" "$1" "$2" click 1
+    sleep 0.3
+}
+at 300 50 # "Адреса"
+xdotool key ctrl+a
+xdotool type --delay 20 1-25
+at 150 105 # "Ожидание ответа, мс"
+xdotool key ctrl+a
+xdotool type --delay 20 50
+at 59 132 # "Найти"
+sleep 8
+shot 12-station-found
+saved="$WINEPREFIX/drive_c/Станция"
+mkdir -p "$saved"
+at 613 482 # "Сохранить все..."
+folder=$(window_named "Выберите папку" 30 || dialog_window 30) || fail "no folder dialog"
+sleep 1
+printf '%s' 'C:\Станция' | xclip -selection clipboard 2>/dev/null
+xdotool key ctrl+a ctrl+v
+sleep 0.5
+shot 13-folder-dialog
+xdotool key Return
+answer_box "СООБЩЕНИЕ" 14-station-saved
+for serial in 1234567890 1234567891 1234567892; do
+    [ -f "$saved/$serial.json" ] || fail "\"Сохранить все...\" wrote no $serial.json"
+done
+xdotool mousemove --window "$station" 200 200 click 1 key alt+F4
+sleep 0.5
+
 # Closed as the engineer closes it (Alt+F4); the program ends.
 xdotool mousemove --window "$main" 250 200 click 1 key alt+F4
 for _ in $(seq 100); do

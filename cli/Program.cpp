@@ -20,6 +20,7 @@
 #include "cli/StationCommands.h"
 #include "cli/UpdateCommand.h"
 #include "protocol/crc16c.h"
+#include "serial/Hex.h"
 #include "serial/MyCOMM.h"
 #include "serial/SystemPath.h"
 #include "service/Connection.h"
@@ -128,9 +129,7 @@ int Journaled(const char* Operation, const Options::TOptions& Options, Connectio
 }
 
 Output::Json ImageEntry(const std::string& Path, const FirmwareImage::TImageState& Image) {
-    char checksum[8];
-    std::snprintf(
-        checksum, sizeof checksum, "%04X",
+    const std::string checksum = Hex::Word(
         crc16c::Crc16(0, Image.FirmwareImage.data(), static_cast<int32_t>(Image.FirmwareImage.size())));
     constexpr std::size_t kChecksumBytes = 2;
     return {{"file", std::filesystem::path(Path).filename().string()},

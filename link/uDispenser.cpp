@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "link/LinkFrame.h"
 #include "protocol/PackedDecimal.h"
+#include "serial/Hex.h"
 
 namespace uDispenser {
 
@@ -339,10 +339,7 @@ bool TDispenserLL::Poll() {
         return Failed(std::move(verdict));
     case LinkFrame::TReplyFault::BadCrc:
         if (OnCrcMismatch) {
-            std::array<char, 16> text{};
-            std::snprintf(text.data(), text.size(), "%4.4X %4.4X", unsigned{verdict.Received},
-                          unsigned{verdict.Computed});
-            OnCrcMismatch(text.data());
+            OnCrcMismatch(Hex::Word(verdict.Received) + " " + Hex::Word(verdict.Computed));
         }
         return Failed(std::move(verdict));
     default:

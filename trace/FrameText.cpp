@@ -4,9 +4,8 @@
 #include "protocol/CommandSet.h"
 #include "protocol/PackedDecimal.h"
 #include "protocol/crc16c.h"
+#include "serial/Hex.h"
 #include "trace/WireFrames.h"
-
-#include <cstdio>
 
 namespace FrameText {
 
@@ -25,13 +24,13 @@ std::string Number(unsigned Value) {
 }
 
 std::string Named(uint8_t Code, const std::string& Name) {
-    return (Name.empty() ? "unknown command" : Name) + " (" + Hex(std::span(&Code, 1)) + ")";
+    return (Name.empty() ? "unknown command" : Name) + " (" + Hex::Byte(Code) + ")";
 }
 
 std::string Checksum(uint16_t Received, uint16_t Computed) {
     if (Received == Computed)
-        return "checksum " + Hex16(Received) + " good";
-    return "checksum BAD: received " + Hex16(Received) + ", computed " + Hex16(Computed);
+        return "checksum " + Hex::Word(Received) + " good";
+    return "checksum BAD: received " + Hex::Word(Received) + ", computed " + Hex::Word(Computed);
 }
 
 std::string Text(std::span<const uint8_t> Data) {
@@ -68,7 +67,7 @@ std::string RequestFields(uint8_t Command, std::span<const uint8_t> Data) {
         return "address " + Number(Data[1]) + ", serial number " + Text(Data.subspan(2));
     if (Data.empty())
         return "";
-    return "data " + Hex(Data);
+    return "data " + Hex::Bytes(Data);
 }
 
 // The fields of an answer's data as the tool decodes them.
@@ -77,19 +76,19 @@ std::string AnswerFields(uint8_t Command, std::span<const uint8_t> Data) {
         return ParameterValue(Data[0], Data.subspan(1));
     if (Command == kGetState && Data.size() >= 3)
         return "state " + Number(Data[0]) + ", ready " + Number(Data[1] & 1) + ", errors " +
-               Hex(Data.subspan(2, 1));
+               Hex::Byte(Data[2]);
     if (Command == kGetAddresses && Data.size() >= 2)
         return "side addresses " + Number(Data[0]) + " and " + Number(Data[1]);
     if ((Command == kGetAmount || Command == kGetSumm) && !Data.empty())
-        return "data " + Hex(Data);
+        return "data " + Hex::Bytes(Data);
     if (Data.empty())
         return "no data";
-    return "data " + Hex(Data);
+    return "data " + Hex::Bytes(Data);
 }
 
 std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromController) {
-    const std::string head = "  transaction " + Hex(std::span(&Trans, 1)) + " LNG " +
-                             Number(static_cast<unsigned>(Data.size())) + ": ";
+    const std::string head =
+        "  transaction " + Hex::Byte(Trans) + " LNG " + Number(static_cast<unsigned>(Data.size())) + ": ";
     switch (Trans) {
     case kStatus:
         if (!Data.empty())
@@ -123,46 +122,20 @@ std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromC
             const uint32_t value32 =
                 Data[0] | Data[1] << 8 | Data[2] << 16 | static_cast<uint32_t>(Data[3]) << 24;
             return head + "update start, length " + Number(value32) + ", value " +
-                   Hex16(static_cast<uint16_t>(Data[4] | Data[5] << 8));
+                   Hex::Word(static_cast<uint16_t>(Data[4] | Data[5] << 8));
         }
         break;
     case kBlock:
         return head + "firmware block of " + Number(static_cast<unsigned>(Data.size())) + " bytes";
     case kD8:
-        return head + "command D8 " + Hex(Data);
+        return head + "command D8 " + Hex::Bytes(Data);
     default:
-        return head + "unknown, " + Hex(Data);
+        return head + "unknown, " + Hex::Bytes(Data);
     }
-    return head + "too short to decode, " + Hex(Data);
+    return head + "too short to decode, " + Hex::Bytes(Data);
 }
 
 } // namespace
-
-std::string Hex(std::span<const uint8_t> Bytes) {
-    std::string text;
-    AppendHex(text, Bytes);
-    return text;
-}
-
-void AppendHex(std::string& Out, std::span<const uint8_t> Bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    if (Bytes.empty())
-        return;
-    const std::size_t start = Out.size();
-    Out.resize(start + 3 * Bytes.size() - 1, ' ');
-    char* at = Out.data() + start;
-    for (const uint8_t byte : Bytes) {
-        at[0] = kDigits[byte >> 4];
-        at[1] = kDigits[byte & 0x0F];
-        at += 3;
-    }
-}
-
-std::string Hex16(uint16_t Value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", Value);
-    return text;
-}
 
 std::string CommandName(uint8_t Code) {
     const TCommand* command = FindCommand(Code);
@@ -182,7 +155,7 @@ std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
     const std::vector<uint8_t>& body = unstuffed.Body;
     const std::string kind = Answer ? "command answer from " : "command request to ";
     if (body.size() < 2 + kCrcSize) {
-        lines.push_back(kind + "? too short for a command frame: " + Hex(Raw));
+        lines.push_back(kind + "? too short for a command frame: " + Hex::Bytes(Raw));
         return lines;
     }
     const std::size_t covered = body.size() - kCrcSize;
@@ -211,7 +184,8 @@ std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
         lines.push_back("  stuffing error: 10 FF at byte " + Number(static_cast<unsigned>(at - 1)) +
                         " lacks its second 10");
     if (!trailerOk)
-        lines.push_back("  trailer " + Hex(Raw.last(std::min(Raw.size(), kTrailerSize))) + ", not 03 FF");
+        lines.push_back("  trailer " + Hex::Bytes(Raw.last(std::min(Raw.size(), kTrailerSize))) +
+                        ", not 03 FF");
     return lines;
 }
 
@@ -219,12 +193,12 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
     std::vector<std::string> lines;
     const std::string way = FromController ? " from " : " to ";
     if (Raw.size() < LinkFrame::kControlFrameSize) {
-        lines.push_back("link frame? too short: " + Hex(Raw));
+        lines.push_back("link frame? too short: " + Hex::Bytes(Raw));
         return lines;
     }
     const uint8_t adr = Raw[0], control = Raw[1];
     const uint8_t kind = LinkFrame::Kind(control), tx = LinkFrame::Tx(control);
-    const std::string where = way + Hex(Raw.first(1));
+    const std::string where = way + Hex::Byte(adr);
     if (Raw.size() == LinkFrame::kControlFrameSize) {
         const char* name = kind == LinkFrame::kPoll   ? "POLL"
                            : kind == LinkFrame::kAck  ? "ACK"
@@ -233,14 +207,14 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
                            : kind == LinkFrame::kData ? "DATA (too short)"
                                                       : nullptr;
         std::string line = name ? std::string("link ") + name + where + ", TX " + Number(tx)
-                                : "link frame" + where + " of unknown kind " + Hex(Raw.subspan(1, 1));
+                                : "link frame" + where + " of unknown kind " + Hex::Byte(control);
         if (Raw[2] != LinkFrame::kSF)
-            line += ", ends " + Hex(Raw.last(1)) + " instead of FA";
+            line += ", ends " + Hex::Byte(Raw[2]) + " instead of FA";
         lines.push_back(line);
         return lines;
     }
     if (kind != LinkFrame::kData) {
-        lines.push_back("link frame" + where + " of kind " + Hex(Raw.subspan(1, 1)) + ", " +
+        lines.push_back("link frame" + where + " of kind " + Hex::Byte(control) + ", " +
                         Number(static_cast<unsigned>(Raw.size())) + " bytes: not a DATA frame");
         return lines;
     }
@@ -267,8 +241,9 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
         walked += 2 + Data.size();
     });
     if (walked < payload.size())
-        lines.push_back("  " + Number(static_cast<unsigned>(payload.size() - walked)) +
-                        " bytes left over that make no whole transaction: " + Hex(payload.subspan(walked)));
+        lines.push_back(
+            "  " + Number(static_cast<unsigned>(payload.size() - walked)) +
+            " bytes left over that make no whole transaction: " + Hex::Bytes(payload.subspan(walked)));
     return lines;
 }
 

@@ -3,7 +3,7 @@
 #include "link/uDispenser.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/CommandSet.h"
-#include "trace/FrameText.h"
+#include "serial/Hex.h"
 
 namespace ToolVerdict {
 
@@ -17,8 +17,7 @@ std::string N(int Value) {
 }
 
 std::string Byte(int Value) {
-    const auto byte = static_cast<uint8_t>(Value);
-    return FrameText::Hex(std::span(&byte, 1));
+    return Hex::Byte(static_cast<uint8_t>(Value));
 }
 
 // The engine's error flags for a failed reply to a DATA frame: " (error flags 04 40)".
@@ -57,10 +56,10 @@ std::string CommandRead(std::span<const uint8_t> Read, const TCommandRequest& Re
     case TFault::TooShort:
         return kTool + "rejected, " + read + " bytes are fewer than the 8 of the shortest answer";
     case TFault::Checksum:
-        return kTool + "rejected, checksum received " + FrameText::Hex16(verdict.Received) + ", computed " +
-               FrameText::Hex16(verdict.Computed) + " over all " + read + " bytes read";
+        return kTool + "rejected, checksum received " + Hex::Word(verdict.Received) + ", computed " +
+               Hex::Word(verdict.Computed) + " over all " + read + " bytes read";
     case TFault::Trailer:
-        return kTool + "rejected, trailer " + FrameText::Hex(verdict.Trailer) + ", not 03 FF";
+        return kTool + "rejected, trailer " + Hex::Bytes(verdict.Trailer) + ", not 03 FF";
     case TFault::WrongAddress:
         return kTool + "rejected, answer from address " + N(verdict.Got) + ", the request went to " +
                N(verdict.Wanted);
@@ -123,8 +122,8 @@ std::string LinkRead(std::span<const uint8_t> Read, const LinkFrame::TRequest& R
     case TReplyFault::NotEot:
         return kTool + "failed, a 3-byte reply to the poll other than EOT";
     case TReplyFault::BadCrc:
-        return kTool + "failed, shows the CRC message \"" + FrameText::Hex16(verdict.Received) + " " +
-               FrameText::Hex16(verdict.Computed) + "\"";
+        return kTool + "failed, shows the CRC message \"" + Hex::Word(verdict.Received) + " " +
+               Hex::Word(verdict.Computed) + "\"";
     default:
         return kTool + "failed, not a DATA reply it accepts";
     }

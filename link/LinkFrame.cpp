@@ -190,6 +190,30 @@ TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TRequest& Request
     return verdict;
 }
 
+uint8_t FlagsFor(const TReplyVerdict& Verdict) {
+    if (Verdict.ToPoll) {
+        return 0;
+    }
+    switch (Verdict.Fault) {
+    case TReplyFault::WriteFailed:
+    case TReplyFault::NoReply:
+        return kFlagNoReply;
+    case TReplyFault::NotSent:
+    case TReplyFault::WrongLength:
+        return kFlagMalformed | kFlagBadLength;
+    case TReplyFault::OtherAddress:
+        return kFlagMalformed | kFlagOtherAddress;
+    case TReplyFault::NoStopFlag:
+        return kFlagMalformed;
+    case TReplyFault::Nak:
+        return kFlagNak;
+    case TReplyFault::Eot:
+        return kFlagEot;
+    default:
+        return 0;
+    }
+}
+
 void WalkPayload(std::span<const uint8_t> Payload,
                  const std::function<void(uint8_t Trans, std::span<const uint8_t> Data)>& Visit) {
     size_t p = 0;

@@ -106,6 +106,17 @@ struct TReplyVerdict {
 // frame's TX; a poll's reply an EOT, or a DATA frame from the address whose CRC holds.
 TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TRequest& Request);
 
+// The engine's error flags: a bit for each way an exchange fails.
+constexpr uint8_t kFlagNoReply = 0x01;
+constexpr uint8_t kFlagNak = 0x02;
+constexpr uint8_t kFlagMalformed = 0x04;
+constexpr uint8_t kFlagOtherAddress = 0x10;
+constexpr uint8_t kFlagBadLength = 0x40;
+constexpr uint8_t kFlagEot = 0x80;
+
+// The error flags a judged reply adds: a DATA frame's reply sets them, a poll's none.
+uint8_t FlagsFor(const TReplyVerdict& Verdict);
+
 // Calls Visit with every transaction of Payload in order. A record whose LNG runs past the end of
 // the payload ends the walk: neither it nor anything after it is visited.
 void WalkPayload(std::span<const uint8_t> Payload,

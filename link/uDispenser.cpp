@@ -253,31 +253,6 @@ int TDispenserLL::ReadReply() {
     return count;
 }
 
-uint8_t TDispenserLL::FlagsFor(const LinkFrame::TReplyVerdict& Verdict) {
-    using LinkFrame::TReplyFault;
-    if (Verdict.ToPoll) {
-        return 0;
-    }
-    switch (Verdict.Fault) {
-    case TReplyFault::WriteFailed:
-    case TReplyFault::NoReply:
-        return kNoReply;
-    case TReplyFault::NotSent:
-    case TReplyFault::WrongLength:
-        return kMalformed | kBadLength;
-    case TReplyFault::OtherAddress:
-        return kMalformed | kOtherAddress;
-    case TReplyFault::NoStopFlag:
-        return kMalformed;
-    case TReplyFault::Nak:
-        return kNak;
-    case TReplyFault::Eot:
-        return kEot;
-    default:
-        return 0;
-    }
-}
-
 bool TDispenserLL::Execute() {
     if (!FramePending) {
         switch (BuildFrame()) {
@@ -295,7 +270,7 @@ bool TDispenserLL::Execute() {
 }
 
 bool TDispenserLL::Failed(LinkFrame::TReplyVerdict Verdict) {
-    ErrorFlags |= FlagsFor(Verdict);
+    ErrorFlags |= LinkFrame::FlagsFor(Verdict);
     LastFailure = std::move(Verdict);
     return false;
 }
@@ -368,7 +343,7 @@ void TDispenserLL::Dispatch() {
                 ErrorFlags = 0;
                 break;
             case TDecodeOutcome::ConfigRejected:
-                ErrorFlags |= kMalformed | kBadLength;
+                ErrorFlags |= LinkFrame::kFlagMalformed | LinkFrame::kFlagBadLength;
                 break;
             case TDecodeOutcome::None:
                 break;

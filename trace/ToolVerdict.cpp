@@ -1,6 +1,5 @@
 #include "trace/ToolVerdict.h"
 
-#include "link/uDispenser.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/CommandSet.h"
 #include "serial/Hex.h"
@@ -22,7 +21,7 @@ std::string Byte(int Value) {
 
 // The engine's error flags for a failed reply to a DATA frame: " (error flags 04 40)".
 std::string Flags(const LinkFrame::TReplyVerdict& Verdict) {
-    const uint8_t flags = uDispenser::TDispenserLL::FlagsFor(Verdict);
+    const uint8_t flags = LinkFrame::FlagsFor(Verdict);
     std::string bits;
     int count = 0;
     for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {

@@ -41,7 +41,7 @@ struct TPktObject {
     std::vector<uint8_t> Payload;
 };
 
-// The configuration transaction (0x80) as the controller reports it; fields in record order.
+// The configuration record (LinkTransactions::kConfig) as the controller reports it; fields in record order.
 struct TCfgStruct {
     uint8_t Kind = 0; // LNG of the record that filled it: 26, 27, 29 or 30
     uint8_t Lead = 0;
@@ -85,8 +85,6 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
 constexpr uint8_t kLoaderAddress = 255;
 constexpr int32_t kLoaderNozzles = 1;
 constexpr int32_t kLoaderTimerMs = 1000;
-// The transaction that carries one block of a firmware image.
-constexpr uint8_t kUpdateBlock = 0xC7;
 
 class TDispenserLL {
 public:

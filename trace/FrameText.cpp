@@ -1,6 +1,7 @@
 #include "trace/FrameText.h"
 
 #include "link/LinkFrame.h"
+#include "link/LinkTransactions.h"
 #include "protocol/CommandSet.h"
 #include "protocol/PackedDecimal.h"
 #include "protocol/crc16c.h"
@@ -15,9 +16,6 @@ using namespace CommandSet;
 
 constexpr std::size_t kTrailerSize = 2;
 constexpr std::size_t kCrcSize = 2;
-// Link transactions.
-constexpr uint8_t kStatus = 0x01, kValues = 0x02, kNozzle = 0x03, kIdentity = 0x09, kTotals = 0x65,
-                  kConfig = 0x80, kUpdateStart = 0xB6, kBlock = 0xC7, kD8 = 0xD8;
 
 std::string Number(unsigned Value) {
     return std::to_string(Value);
@@ -86,53 +84,53 @@ std::string AnswerFields(uint8_t Command, std::span<const uint8_t> Data) {
     return "data " + Hex::Bytes(Data);
 }
 
+// Records are known by their code whichever way they travel; only the configuration's code names
+// another record each way.
+const LinkTransactions::TTransaction* KnownTransaction(uint8_t Trans, bool FromController) {
+    using LinkTransactions::TSender;
+    const TSender sender = FromController ? TSender::Controller : TSender::Tool;
+    if (const auto* known = LinkTransactions::Find(Trans, sender))
+        return known;
+    return LinkTransactions::Find(Trans, FromController ? TSender::Tool : TSender::Controller);
+}
+
 std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromController) {
+    using namespace LinkTransactions;
     const std::string head =
         "  transaction " + Hex::Byte(Trans) + " LNG " + Number(static_cast<unsigned>(Data.size())) + ": ";
+    const TTransaction* known = KnownTransaction(Trans, FromController);
+    if (known == nullptr)
+        return head + "unknown, " + Hex::Bytes(Data);
+    const std::string name = known->Name;
+    if (!Takes(*known, Data.size()))
+        return known->Lengths.empty() ? head + "too short to decode, " + Hex::Bytes(Data)
+                                      : head + name + " of an unknown length (the tool rejects it)";
     switch (Trans) {
     case kStatus:
-        if (!Data.empty())
-            return head + "status " + Number(Data[0]);
-        break;
-    case kValues:
-        if (Data.size() >= 8)
-            return head + "values " + Bcd(Data.first(4)) + " and " + Bcd(Data.subspan(4, 4));
-        break;
+        return head + name + " " + Number(Data[0]);
+    case kOutValues:
+        return head + name + " " + Bcd(Data.first(4)) + " and " + Bcd(Data.subspan(4, 4));
     case kNozzle:
-        if (Data.size() >= 4)
-            return head + "price " + Bcd(Data.first(3)) + ", nozzle " + Number(Data[3] & 0x0F) +
-                   ((Data[3] & 0x10) ? " out" : " in");
-        break;
+        return head + "price " + Bcd(Data.first(3)) + ", " + name + " " + Number(Data[3] & 0x0F) +
+               ((Data[3] & 0x10) ? " out" : " in");
     case kIdentity:
-        if (Data.size() >= 5)
-            return head + "identity " + Text(Data.first(5));
-        break;
+        return head + name + " " + Text(Data.first(5));
     case kTotals:
-        if (Data.size() >= 11)
-            return head + "totals " + Bcd(Data.subspan(1, 5)) + " and " + Bcd(Data.subspan(6, 5));
-        break;
-    case kConfig:
-        if (!FromController)
-            return head + "configuration request";
-        if (Data.size() == 26 || Data.size() == 27 || Data.size() == 29 || Data.size() == 30)
-            return head + "configuration record";
-        return head + "configuration record of an unknown length (the tool rejects it)";
-    case kUpdateStart:
-        if (Data.size() >= 6) {
-            const uint32_t value32 =
-                Data[0] | Data[1] << 8 | Data[2] << 16 | static_cast<uint32_t>(Data[3]) << 24;
-            return head + "update start, length " + Number(value32) + ", value " +
-                   Hex::Word(static_cast<uint16_t>(Data[4] | Data[5] << 8));
-        }
-        break;
-    case kBlock:
-        return head + "firmware block of " + Number(static_cast<unsigned>(Data.size())) + " bytes";
-    case kD8:
-        return head + "command D8 " + Hex::Bytes(Data);
-    default:
-        return head + "unknown, " + Hex::Bytes(Data);
+        return head + name + " " + Bcd(Data.subspan(1, 5)) + " and " + Bcd(Data.subspan(6, 5));
+    case kUpdateStart: {
+        const uint32_t value32 =
+            Data[0] | Data[1] << 8 | Data[2] << 16 | static_cast<uint32_t>(Data[3]) << 24;
+        return head + name + ", length " + Number(value32) + ", value " +
+               Hex::Word(static_cast<uint16_t>(Data[4] | Data[5] << 8));
     }
-    return head + "too short to decode, " + Hex::Bytes(Data);
+    case kUpdateBlock:
+        return head + name + " of " + Number(static_cast<unsigned>(Data.size())) + " bytes";
+    case kD8Command:
+        return head + name + " " + Hex::Bytes(Data);
+    default:
+        // The configuration's request and record: the name says all.
+        return head + name;
+    }
 }
 
 } // namespace

@@ -8,8 +8,7 @@ namespace LinkFrame {
 
 namespace {
 
-constexpr size_t kHeaderSize = 2; // ADR and control byte
-constexpr size_t kCrcSize = 2;
+constexpr size_t kHeaderSize = 2;       // ADR and control byte
 constexpr size_t kRecordHeaderSize = 2; // TRANS and LNG
 
 uint16_t CrcOf(std::span<const uint8_t> Bytes) {

@@ -23,6 +23,7 @@ constexpr uint8_t kEot = 0x70;
 
 constexpr size_t kControlFrameSize = 3;  // ADR, control, SF
 constexpr size_t kShortestDataFrame = 6; // ADR, control, CRC low, CRC high, ETX, SF
+constexpr size_t kCrcSize = 2;           // low byte first
 constexpr size_t kLongestFrame = 255;    // a stuffed DATA frame, ETX and SF included
 constexpr size_t kReadSize = 256;        // one read of a reply; a reply must be shorter
 

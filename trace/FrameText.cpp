@@ -1,7 +1,10 @@
 #include "trace/FrameText.h"
 
+#include <algorithm>
+
 #include "link/LinkFrame.h"
 #include "link/LinkTransactions.h"
+#include "protocol/CommandFrame.h"
 #include "protocol/CommandSet.h"
 #include "protocol/PackedDecimal.h"
 #include "protocol/crc16c.h"
@@ -14,8 +17,8 @@ namespace {
 
 using namespace CommandSet;
 
-constexpr std::size_t kTrailerSize = 2;
-constexpr std::size_t kCrcSize = 2;
+using CommandFrame::kChecksumSize;
+using CommandFrame::kTrailer;
 
 std::string Number(unsigned Value) {
     return std::to_string(Value);
@@ -147,16 +150,17 @@ std::string ParameterName(uint8_t Id) {
 
 std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
     std::vector<std::string> lines;
-    const bool trailerOk = Raw.size() >= kTrailerSize && Raw[Raw.size() - 2] == 0x03 && Raw.back() == 0xFF;
+    const std::size_t trailerSize = std::min(Raw.size(), kTrailer.size());
+    const bool trailerOk = std::ranges::equal(Raw.last(trailerSize), kTrailer);
     const WireFrames::TCommandBody unstuffed =
-        WireFrames::UnstuffCommand(Raw.first(Raw.size() - std::min(Raw.size(), kTrailerSize)));
+        WireFrames::UnstuffCommand(Raw.first(Raw.size() - trailerSize));
     const std::vector<uint8_t>& body = unstuffed.Body;
     const std::string kind = Answer ? "command answer from " : "command request to ";
-    if (body.size() < 2 + kCrcSize) {
+    if (body.size() < 2 + kChecksumSize) {
         lines.push_back(kind + "? too short for a command frame: " + Hex::Bytes(Raw));
         return lines;
     }
-    const std::size_t covered = body.size() - kCrcSize;
+    const std::size_t covered = body.size() - kChecksumSize;
     const uint16_t received = static_cast<uint16_t>(body[covered] | body[covered + 1] << 8);
     const uint16_t computed = crc16c::Crc16(0, body.data(), static_cast<int32_t>(covered));
     const std::span<const uint8_t> fields = std::span(body).first(covered);
@@ -182,8 +186,7 @@ std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
         lines.push_back("  stuffing error: 10 FF at byte " + Number(static_cast<unsigned>(at - 1)) +
                         " lacks its second 10");
     if (!trailerOk)
-        lines.push_back("  trailer " + Hex::Bytes(Raw.last(std::min(Raw.size(), kTrailerSize))) +
-                        ", not 03 FF");
+        lines.push_back("  trailer " + Hex::Bytes(Raw.last(trailerSize)) + ", not 03 FF");
     return lines;
 }
 
@@ -224,11 +227,11 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
     std::vector<uint8_t> body{adr, control};
     const std::vector<uint8_t> rest = LinkFrame::Unstuff(Raw.subspan(2, Raw.size() - 4));
     body.insert(body.end(), rest.begin(), rest.end());
-    if (body.size() < 2 + kCrcSize) {
+    if (body.size() < 2 + LinkFrame::kCrcSize) {
         lines.push_back("link DATA" + where + ", TX " + Number(tx) + ": too short for its CRC");
         return lines;
     }
-    const std::size_t crcAt = body.size() - kCrcSize;
+    const std::size_t crcAt = body.size() - LinkFrame::kCrcSize;
     const uint16_t received = static_cast<uint16_t>(body[crcAt] | body[crcAt + 1] << 8);
     const uint16_t computed = crc16c::Crc16(0, body.data(), static_cast<int32_t>(crcAt));
     lines.push_back("link DATA" + where + ", TX " + Number(tx) + "; " + Checksum(received, computed));

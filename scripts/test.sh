@@ -14,6 +14,8 @@ if git grep -nP '[\x{0400}-\x{04FF}]' -- 'app/*.cpp' 'cli/*.cpp'; then
     echo "test.sh: Russian text outside service/Texts (above)" >&2
     exit 1
 fi
+# Every include keeps to the layer map of README.md.
+scripts/check-layers.sh
 
 build=build-test
 # A compiler cache, where there is one, makes a rebuild after a small change take seconds.

@@ -25,6 +25,13 @@ inline constexpr const char* kCancel = "Отмена"; // the question box's sec
 inline constexpr const char* kNoDisplay =
     "нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY): окно показать негде. Запустите программу "
     "в графическом сеансе; без окна те же операции выполняет zur-cli.";
+// DISPLAY is set, but its X server does not let the program in: kDisplayUnreachable, the value of
+// DISPLAY, kDisplayUnreachableWhy.
+inline constexpr const char* kDisplayUnreachable = "нет связи с дисплеем ";
+inline constexpr const char* kDisplayUnreachableWhy =
+    " (DISPLAY): X-сервер не запущен, недоступен или отказал в доступе (например, устарела переадресация "
+    "SSH), окно показать негде. Запустите программу в графическом сеансе; без окна те же операции "
+    "выполняет zur-cli.";
 inline constexpr const char* kVersionLost = "не удалось вывести версию: стандартный вывод недоступен";
 inline constexpr const char* kReadBeforeSaving = "Перед сохранением необходимо запросить конфигукацию.";
 // The address query.

@@ -9,6 +9,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/Failure.h"
 #include "protocol/PtnLL.h"
+#include "serial/Hex.h"
 #include "serial/MyCOMM.h"
 #include "service/Operations.h"
 #include "service/Texts.h"
@@ -45,10 +46,9 @@ int State(Connection::TConnection& Line, Output::TOutput& Out) {
     const Outcome::TStateOutcome state = Operations::RequestState(Line.Commands(), front);
     if (!state.Succeeded())
         return Failure::Report(Out, state, CliTexts::kStateFailed + Texts::Reason(state.Reason));
-    char errors[8];
-    std::snprintf(errors, sizeof errors, "0x%02X", static_cast<unsigned>(state.Errors));
     Out.Text(CliTexts::kStateLine + std::to_string(state.State) + CliTexts::kReadyLine +
-             (state.Ready ? CliTexts::kYes : CliTexts::kNo) + CliTexts::kErrorFlagsLine + errors);
+             (state.Ready ? CliTexts::kYes : CliTexts::kNo) + CliTexts::kErrorFlagsLine + "0x" +
+             Hex::Byte(static_cast<uint8_t>(state.Errors)));
     Out.Object({{"state", state.State}, {"ready", state.Ready}, {"errors", state.Errors}});
     return ExitCodes::Success;
 }

@@ -8,8 +8,7 @@ namespace LinkFrame {
 
 namespace {
 
-constexpr size_t kHeaderSize = 2; // ADR and control byte
-constexpr size_t kCrcSize = 2;
+constexpr size_t kHeaderSize = 2;       // ADR and control byte
 constexpr size_t kRecordHeaderSize = 2; // TRANS and LNG
 
 uint16_t CrcOf(std::span<const uint8_t> Bytes) {
@@ -188,6 +187,30 @@ TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TRequest& Request
     verdict.Tx = data.Tx;
     verdict.Payload = std::move(data.Payload);
     return verdict;
+}
+
+uint8_t FlagsFor(const TReplyVerdict& Verdict) {
+    if (Verdict.ToPoll) {
+        return 0;
+    }
+    switch (Verdict.Fault) {
+    case TReplyFault::WriteFailed:
+    case TReplyFault::NoReply:
+        return kFlagNoReply;
+    case TReplyFault::NotSent:
+    case TReplyFault::WrongLength:
+        return kFlagMalformed | kFlagBadLength;
+    case TReplyFault::OtherAddress:
+        return kFlagMalformed | kFlagOtherAddress;
+    case TReplyFault::NoStopFlag:
+        return kFlagMalformed;
+    case TReplyFault::Nak:
+        return kFlagNak;
+    case TReplyFault::Eot:
+        return kFlagEot;
+    default:
+        return 0;
+    }
 }
 
 void WalkPayload(std::span<const uint8_t> Payload,

@@ -23,6 +23,7 @@ constexpr uint8_t kEot = 0x70;
 
 constexpr size_t kControlFrameSize = 3;  // ADR, control, SF
 constexpr size_t kShortestDataFrame = 6; // ADR, control, CRC low, CRC high, ETX, SF
+constexpr size_t kCrcSize = 2;           // low byte first
 constexpr size_t kLongestFrame = 255;    // a stuffed DATA frame, ETX and SF included
 constexpr size_t kReadSize = 256;        // one read of a reply; a reply must be shorter
 
@@ -105,6 +106,17 @@ struct TReplyVerdict {
 // frame's reply must be a 3-byte control frame from the address ending in SF, an ACK with the
 // frame's TX; a poll's reply an EOT, or a DATA frame from the address whose CRC holds.
 TReplyVerdict JudgeReply(std::span<const uint8_t> Reply, const TRequest& Request);
+
+// The engine's error flags: a bit for each way an exchange fails.
+constexpr uint8_t kFlagNoReply = 0x01;
+constexpr uint8_t kFlagNak = 0x02;
+constexpr uint8_t kFlagMalformed = 0x04;
+constexpr uint8_t kFlagOtherAddress = 0x10;
+constexpr uint8_t kFlagBadLength = 0x40;
+constexpr uint8_t kFlagEot = 0x80;
+
+// The error flags a judged reply adds: a DATA frame's reply sets them, a poll's none.
+uint8_t FlagsFor(const TReplyVerdict& Verdict);
 
 // Calls Visit with every transaction of Payload in order. A record whose LNG runs past the end of
 // the payload ends the walk: neither it nor anything after it is visited.

@@ -2,33 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "link/LinkFrame.h"
+#include "link/LinkTransactions.h"
 #include "protocol/PackedDecimal.h"
+#include "serial/Hex.h"
 
 namespace uDispenser {
 
 namespace {
 
-// Transaction codes the engine sends.
-constexpr uint8_t kConfigRequest = 0x80;
-constexpr uint8_t kUpdateStart = 0xB6;
-constexpr uint8_t kD8Command = 0xD8;
+// The D8 command's one data byte.
 constexpr uint8_t kD8Data = 0xAA;
-
-// Transaction codes the engine decodes, with the data bytes each reads.
-constexpr uint8_t kStatus = 0x01;
-constexpr size_t kStatusSize = 1;
-constexpr uint8_t kOutValues = 0x02;
-constexpr size_t kOutValuesSize = 8;
-constexpr uint8_t kNozzle = 0x03;
-constexpr size_t kNozzleSize = 4;
-constexpr uint8_t kIdentity = 0x09;
-constexpr size_t kIdentitySize = 5;
-constexpr uint8_t kTotals = 0x65;
-constexpr size_t kTotalsSize = 11;
-constexpr uint8_t kConfig = 0x80;
 
 constexpr uint8_t kMaxTransData = 255; // LNG is one byte
 constexpr int kDigitBytes = 5;         // ten decimal characters
@@ -57,6 +42,8 @@ constexpr std::array<TCfgLayout, 4> kCfgLayouts{{
     {29, 6, 7, 8, 13, 14, 15, 16, 17, 18, -1, 19, 24},
     {30, 6, 7, 8, 13, 14, 15, 16, 17, 18, 19, 20, 25},
 }};
+// One layout for each length the record is taken with, in the same order.
+static_assert(std::ranges::equal(kCfgLayouts, LinkTransactions::kConfigRecordLengths, {}, &TCfgLayout::Kind));
 
 void StoreConfig(TCfgStruct& Cfg, const TCfgLayout& L, std::span<const uint8_t> D) {
     Cfg.Kind = L.Kind;
@@ -104,61 +91,57 @@ double BcdToFloat(const uint8_t* Data, int Count, int Decimals) {
 }
 
 TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::span<const uint8_t> Data) {
-    const auto needs = [&Data](size_t Count) { return Data.size() >= Count; };
+    using namespace LinkTransactions;
+    const TTransaction* known = Find(Trans, TSender::Controller);
+    if (known == nullptr) {
+        return TDecodeOutcome::None;
+    }
+    if (!Takes(*known, Data.size())) {
+        // A record of a length the tool does not take is malformed; one too short to decode changes nothing.
+        return known->Lengths.empty() ? TDecodeOutcome::None : TDecodeOutcome::ConfigRejected;
+    }
     switch (Trans) {
     case kStatus:
-        if (needs(kStatusSize) && Data[0] != State.Status) {
+        if (Data[0] != State.Status) {
             State.Status = Data[0];
             State.StatusChanged = true;
         }
         break;
-    case kOutValues:
-        if (needs(kOutValuesSize)) {
-            const auto first = static_cast<int32_t>(Bcd(Data, 0, 4));
-            const auto second = static_cast<int32_t>(Bcd(Data, 4, 4));
-            if (first != State.Value1 || second != State.Value2) {
-                State.Value1 = first;
-                State.Value2 = second;
-                State.OutValuesChanged = true;
-            }
+    case kOutValues: {
+        const auto first = static_cast<int32_t>(Bcd(Data, 0, 4));
+        const auto second = static_cast<int32_t>(Bcd(Data, 4, 4));
+        if (first != State.Value1 || second != State.Value2) {
+            State.Value1 = first;
+            State.Value2 = second;
+            State.OutValuesChanged = true;
         }
         break;
-    case kNozzle:
-        if (needs(kNozzleSize)) {
-            const auto price = static_cast<int32_t>(Bcd(Data, 0, 3));
-            const int32_t number = Data[3] & kNozzleNumberMask;
-            const bool out = (Data[3] & kNozzleOutBit) != 0;
-            if (number >= 1 && number <= State.NozzleCount) {
-                State.Prices[static_cast<size_t>(number)] = price;
-            }
-            if (out != State.NozzleOut || number != State.Nozzle) {
-                State.NozzleOut = out;
-                State.Nozzle = number;
-                State.NozzleChanged = true;
-            }
+    }
+    case kNozzle: {
+        const auto price = static_cast<int32_t>(Bcd(Data, 0, 3));
+        const int32_t number = Data[3] & kNozzleNumberMask;
+        const bool out = (Data[3] & kNozzleOutBit) != 0;
+        if (number >= 1 && number <= State.NozzleCount) {
+            State.Prices[static_cast<size_t>(number)] = price;
+        }
+        if (out != State.NozzleOut || number != State.Nozzle) {
+            State.NozzleOut = out;
+            State.Nozzle = number;
+            State.NozzleChanged = true;
         }
         break;
+    }
     case kIdentity:
-        if (needs(kIdentitySize)) {
-            State.Identity = Digits(Data, 0);
-        }
+        State.Identity = Digits(Data, 0);
         break;
     case kTotals:
-        if (needs(kTotalsSize)) {
-            State.TotalsChanged = true;
-            State.Total1 = std::llround(BcdToFloat(Data.data() + 1, kDigitBytes, 0));
-            State.Total2 = std::llround(BcdToFloat(Data.data() + 6, kDigitBytes, 0));
-        }
+        State.TotalsChanged = true;
+        State.Total1 = std::llround(BcdToFloat(Data.data() + 1, kDigitBytes, 0));
+        State.Total2 = std::llround(BcdToFloat(Data.data() + 6, kDigitBytes, 0));
         break;
-    case kConfig: {
-        const auto layout =
-            std::ranges::find_if(kCfgLayouts, [&Data](const TCfgLayout& L) { return L.Kind == Data.size(); });
-        if (layout == kCfgLayouts.end()) {
-            return TDecodeOutcome::ConfigRejected;
-        }
-        StoreConfig(State.Config, *layout, Data);
+    case kConfig:
+        StoreConfig(State.Config, *std::ranges::find(kCfgLayouts, Data.size(), &TCfgLayout::Kind), Data);
         return TDecodeOutcome::ConfigStored;
-    }
     default:
         break;
     }
@@ -176,13 +159,13 @@ TDispenserLL::~TDispenserLL() {
 }
 
 void TDispenserLL::QueueConfigRequest() {
-    TTransPkt pkt(kConfigRequest);
+    TTransPkt pkt(LinkTransactions::kConfig);
     pkt.Add(0x00);
     Outgoing.push_back(std::move(pkt));
 }
 
 void TDispenserLL::QueueUpdateStart(uint32_t Value32, uint16_t Value16) {
-    TTransPkt pkt(kUpdateStart);
+    TTransPkt pkt(LinkTransactions::kUpdateStart);
     for (int shift = 0; shift < 32; shift += 8) {
         pkt.Add(static_cast<uint8_t>(Value32 >> shift));
     }
@@ -195,7 +178,7 @@ void TDispenserLL::QueueUpdateStart(uint32_t Value32, uint16_t Value16) {
 }
 
 void TDispenserLL::QueueUpdateBlock(const uint8_t* Data, uint8_t Count) {
-    TTransPkt pkt(kUpdateBlock);
+    TTransPkt pkt(LinkTransactions::kUpdateBlock);
     if (Data != nullptr) {
         std::ranges::for_each(std::span(Data, Count), [&pkt](uint8_t byte) { pkt.Add(byte); });
     }
@@ -203,7 +186,7 @@ void TDispenserLL::QueueUpdateBlock(const uint8_t* Data, uint8_t Count) {
 }
 
 void TDispenserLL::QueueD8Command() {
-    TTransPkt pkt(kD8Command);
+    TTransPkt pkt(LinkTransactions::kD8Command);
     pkt.Add(kD8Data);
     Outgoing.push_back(std::move(pkt));
     NoPollAfterAck = true;
@@ -253,31 +236,6 @@ int TDispenserLL::ReadReply() {
     return count;
 }
 
-uint8_t TDispenserLL::FlagsFor(const LinkFrame::TReplyVerdict& Verdict) {
-    using LinkFrame::TReplyFault;
-    if (Verdict.ToPoll) {
-        return 0;
-    }
-    switch (Verdict.Fault) {
-    case TReplyFault::WriteFailed:
-    case TReplyFault::NoReply:
-        return kNoReply;
-    case TReplyFault::NotSent:
-    case TReplyFault::WrongLength:
-        return kMalformed | kBadLength;
-    case TReplyFault::OtherAddress:
-        return kMalformed | kOtherAddress;
-    case TReplyFault::NoStopFlag:
-        return kMalformed;
-    case TReplyFault::Nak:
-        return kNak;
-    case TReplyFault::Eot:
-        return kEot;
-    default:
-        return 0;
-    }
-}
-
 bool TDispenserLL::Execute() {
     if (!FramePending) {
         switch (BuildFrame()) {
@@ -295,7 +253,7 @@ bool TDispenserLL::Execute() {
 }
 
 bool TDispenserLL::Failed(LinkFrame::TReplyVerdict Verdict) {
-    ErrorFlags |= FlagsFor(Verdict);
+    ErrorFlags |= LinkFrame::FlagsFor(Verdict);
     LastFailure = std::move(Verdict);
     return false;
 }
@@ -339,10 +297,7 @@ bool TDispenserLL::Poll() {
         return Failed(std::move(verdict));
     case LinkFrame::TReplyFault::BadCrc:
         if (OnCrcMismatch) {
-            std::array<char, 16> text{};
-            std::snprintf(text.data(), text.size(), "%4.4X %4.4X", unsigned{verdict.Received},
-                          unsigned{verdict.Computed});
-            OnCrcMismatch(text.data());
+            OnCrcMismatch(Hex::Word(verdict.Received) + " " + Hex::Word(verdict.Computed));
         }
         return Failed(std::move(verdict));
     default:
@@ -371,7 +326,7 @@ void TDispenserLL::Dispatch() {
                 ErrorFlags = 0;
                 break;
             case TDecodeOutcome::ConfigRejected:
-                ErrorFlags |= kMalformed | kBadLength;
+                ErrorFlags |= LinkFrame::kFlagMalformed | LinkFrame::kFlagBadLength;
                 break;
             case TDecodeOutcome::None:
                 break;

@@ -41,7 +41,7 @@ struct TPktObject {
     std::vector<uint8_t> Payload;
 };
 
-// The configuration transaction (0x80) as the controller reports it; fields in record order.
+// The configuration record (LinkTransactions::kConfig) as the controller reports it; fields in record order.
 struct TCfgStruct {
     uint8_t Kind = 0; // LNG of the record that filled it: 26, 27, 29 or 30
     uint8_t Lead = 0;
@@ -85,19 +85,9 @@ TDecodeOutcome DecodeTransaction(TControllerState& State, uint8_t Trans, std::sp
 constexpr uint8_t kLoaderAddress = 255;
 constexpr int32_t kLoaderNozzles = 1;
 constexpr int32_t kLoaderTimerMs = 1000;
-// The transaction that carries one block of a firmware image.
-constexpr uint8_t kUpdateBlock = 0xC7;
 
 class TDispenserLL {
 public:
-    // Error flag bits: why the last exchange failed.
-    static constexpr uint8_t kNoReply = 0x01;
-    static constexpr uint8_t kNak = 0x02;
-    static constexpr uint8_t kMalformed = 0x04;
-    static constexpr uint8_t kOtherAddress = 0x10;
-    static constexpr uint8_t kBadLength = 0x40;
-    static constexpr uint8_t kEot = 0x80;
-
     // Port is held, never owned: the line outlives the engine.
     TDispenserLL(uint8_t Address, int32_t NozzleCount, CommPort::TCommPort& Port, int32_t TimerInterval);
     ~TDispenserLL();
@@ -121,13 +111,11 @@ public:
     bool NoPollAfterAck = false;
     uint8_t LastReplyCount = 0; // at most 255: a full 256-byte read counts as 255
     std::array<uint8_t, 256> LastReply{};
-    // Failures add their bits; cleared by an accepted ACK and by a stored configuration record.
+    // Failures add their bits (LinkFrame::FlagsFor); cleared by an accepted ACK and by a stored
+    // configuration record.
     uint8_t ErrorFlags = 0;
     // The reply of the exchange that failed last, as the judge saw it.
     LinkFrame::TReplyVerdict LastFailure;
-
-    // The error flag bits a failed exchange adds: a DATA frame's reply sets them, a poll's none.
-    static uint8_t FlagsFor(const LinkFrame::TReplyVerdict& Verdict);
 
     const uint8_t Address;
     TControllerState Controller;

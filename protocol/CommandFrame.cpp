@@ -11,8 +11,6 @@ namespace {
 
 constexpr uint8_t kEscape = 0x10; // a 0xFF after it gets a second one in front
 constexpr uint8_t kEscaped = 0xFF;
-constexpr std::array<uint8_t, 2> kTrailer{0x03, 0xFF}; // ends every frame, never stuffed
-constexpr std::size_t kChecksumSize = 2;
 
 // Area byte 0 is the count; the frame starts at byte 1.
 std::span<uint8_t> Frame(Area& area, std::size_t count) {
@@ -48,6 +46,18 @@ std::size_t Unstuff(std::span<const uint8_t> In, std::span<uint8_t> Out) {
         Out[kept++] = b;
     }
     return kept;
+}
+
+bool Dropped(std::span<const uint8_t> Stuffed, std::size_t At) {
+    return Stuffed[At] == kEscape && At + 1 < Stuffed.size() && Stuffed[At + 1] == kEscaped;
+}
+
+bool LoneEscape(std::span<const uint8_t> Stuffed, std::size_t At) {
+    return Dropped(Stuffed, At) && (At == 0 || Stuffed[At - 1] != kEscape);
+}
+
+std::size_t AnswerSize(std::span<const uint8_t, kHeaderSize> Header) {
+    return kHeaderSize + Header[2] + kTailSize;
 }
 
 bool BuildFrame(Area& Tx, Area& Scratch) {
@@ -108,7 +118,7 @@ TVerdict JudgeAnswer(std::span<const uint8_t> Raw, const std::optional<Expected>
         return {.Fault = TFault::WrongLength, .Got = length, .Wanted = *Want->Length};
     }
     // Decoding never reads bytes that were not received.
-    if (kHeaderSize + length + kTailSize > m) {
+    if (AnswerSize(frame.first<kHeaderSize>()) > m) {
         const auto arrived = static_cast<int>(m) - static_cast<int>(kHeaderSize + kTailSize);
         return {.Fault = TFault::LengthBeyondData, .Got = std::max(arrived, 0), .Wanted = length};
     }

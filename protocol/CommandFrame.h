@@ -21,13 +21,25 @@ constexpr std::size_t kLongestFrame = 255;
 constexpr std::size_t kShortestAnswer = 8;
 // Address, command, length in front of the data.
 constexpr std::size_t kHeaderSize = 3;
+constexpr std::size_t kChecksumSize = 2;
+// Ends every frame; never stuffed.
+constexpr std::array<uint8_t, 2> kTrailer{0x03, 0xFF};
 // Checksum and trailer after the data.
-constexpr std::size_t kTailSize = 4;
+constexpr std::size_t kTailSize = kChecksumSize + kTrailer.size();
 
 // Stuffs In into Out; the stuffed length, or nothing when it does not fit Out.
 std::optional<std::size_t> Stuff(std::span<const uint8_t> In, std::span<uint8_t> Out);
 // Undoes Stuff; Out needs In's size at most. Returns the unstuffed length.
 std::size_t Unstuff(std::span<const uint8_t> In, std::span<uint8_t> Out);
+// Whether Unstuff drops Stuffed[At]: a 0x10 that a 0xFF follows. A scan that must not copy undoes
+// the stuffing as it goes with this.
+bool Dropped(std::span<const uint8_t> Stuffed, std::size_t At);
+// Whether the 0x10 that Unstuff drops at At came alone: Stuff sends it doubled, so a byte was lost.
+bool LoneEscape(std::span<const uint8_t> Stuffed, std::size_t At);
+
+// The unstuffed size of an answer that starts with Header: the header, the data its length byte
+// counts, checksum and trailer.
+std::size_t AnswerSize(std::span<const uint8_t, kHeaderSize> Header);
 
 // Turns the request body in Tx (count byte, body) into the frame that travels. False, with the
 // count set to 0, when the frame would not fit kLongestFrame bytes.

@@ -81,6 +81,20 @@ window_without_display() {
 }
 check "zur-service without a display: one line, exit 2" window_without_display
 
+# The same for a display that is set but cannot be reached (a stale SSH forwarding, a server gone):
+# a display number with no server's socket.
+window_display_unreachable() {
+    local status=0 number=99
+    while [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+    env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=":$number" "$root/usr/bin/zur-service" \
+        2>"$work/unreachable-display.txt" || status=$?
+    [ "$status" -eq 2 ] || { echo "exit status $status, not 2"; cat "$work/unreachable-display.txt"; return 1; }
+    [ "$(wc -l <"$work/unreachable-display.txt")" -eq 1 ] &&
+        grep -q "^zur-service: нет связи с дисплеем :$number " "$work/unreachable-display.txt" ||
+        { cat "$work/unreachable-display.txt"; return 1; }
+}
+check "zur-service with an unreachable display: one line, exit 2" window_display_unreachable
+
 zip=$(ls dist/zur-service-*-win64.zip 2>/dev/null | head -1)
 zip_holds() {
     [ -n "$zip" ] || { echo "no dist/zur-service-*-win64.zip"; return 1; }

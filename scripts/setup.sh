@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config ninja-build git clang-format
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-translations-l10n libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-translations-l10n libgl-dev libxcb1-dev
     fonts-liberation2
     xvfb xauth
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine nsis

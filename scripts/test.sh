@@ -17,6 +17,8 @@ if git grep -nP '[\x{0400}-\x{04FF}]' -- 'app/*.cpp' 'app/*.h' 'cli/*.cpp' 'cli/
     echo "test.sh: Russian text outside the front ends' text files (above)" >&2
     exit 1
 fi
+# Every include keeps to the layer map of README.md.
+scripts/check-layers.sh
 
 build=build-test
 # A compiler cache, where there is one, makes a rebuild after a small change take seconds.

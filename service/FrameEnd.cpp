@@ -15,7 +15,8 @@ TProgress CommandAnswer(std::span<const uint8_t> Raw) {
     // reads past the frame.
     if (m < CommandFrame::kHeaderSize)
         return {false, CommandFrame::kShortestAnswer - m};
-    const std::size_t length = CommandFrame::kHeaderSize + unstuffed[3] + CommandFrame::kTailSize;
+    const std::size_t length =
+        CommandFrame::AnswerSize(std::span(unstuffed).subspan<1, CommandFrame::kHeaderSize>());
     if (length < CommandFrame::kShortestAnswer)
         return {};
     if (m < length)

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 
 #include "ZurVersion.h"
 #include "protocol/crc16c.h"
+#include "serial/Hex.h"
 #include "serial/SystemPath.h"
 #include "service/DataFolder.h"
 #include "service/DurableFile.h"
@@ -52,9 +52,7 @@ template <typename T> T Number(const Json& Object, const char* Key) {
 } // namespace
 
 TImage ImageOf(const std::string& Path, const FirmwareImage::TImageState& Image) {
-    char checksum[8];
-    std::snprintf(
-        checksum, sizeof checksum, "%04X",
+    const std::string checksum = Hex::Word(
         crc16c::Crc16(0, Image.FirmwareImage.data(), static_cast<int32_t>(Image.FirmwareImage.size())));
     constexpr std::size_t kChecksumBytes = 2; // the file's trailing Crc16, not kept in the image
     const std::u8string name = SystemPath::Native(Path).filename().u8string();

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "protocol/CommandSet.h"
+#include "serial/Hex.h"
 
 namespace Texts {
 namespace {
@@ -12,15 +13,7 @@ std::string N(int Value) {
 }
 
 std::string Hex8(int Value) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(Value) & 0xFF);
-    return text;
-}
-
-std::string Hex16(uint16_t Value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", Value);
-    return text;
+    return Hex::Byte(static_cast<uint8_t>(Value));
 }
 
 std::string Bytes(int Count) {
@@ -60,8 +53,8 @@ std::string What(const CommandFrame::TVerdict& Verdict) {
     case TFault::TooShort:
         return "Ответ длиной " + Bytes(Verdict.Got) + " короче наименьшего (" + Bytes(Verdict.Wanted) + ")";
     case TFault::Checksum:
-        return "Ошибка контрольной суммы: получена " + Hex16(Verdict.Received) + ", вычислена " +
-               Hex16(Verdict.Computed);
+        return "Ошибка контрольной суммы: получена " + Hex::Word(Verdict.Received) + ", вычислена " +
+               Hex::Word(Verdict.Computed);
     case TFault::Trailer:
         return "Ответ кончается на " + Hex8(Verdict.Trailer[0]) + " " + Hex8(Verdict.Trailer[1]) +
                ", а не на 03 FF";
@@ -111,7 +104,8 @@ std::string What(const LinkFrame::TReplyVerdict& Verdict) {
     case TReplyFault::NotData:
         return "Ответ длиной " + Bytes(Verdict.Got) + " не является кадром данных";
     case TReplyFault::BadCrc:
-        return "Ошибка CRC: получена " + Hex16(Verdict.Received) + ", вычислена " + Hex16(Verdict.Computed);
+        return "Ошибка CRC: получена " + Hex::Word(Verdict.Received) + ", вычислена " +
+               Hex::Word(Verdict.Computed);
     }
     return "";
 }

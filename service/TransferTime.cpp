@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/LinkFrame.h"
+#include "link/LinkTransactions.h"
 #include "link/uDispenser.h"
 #include "serial/LineSettings.h"
 #include "service/FirmwareUpdate.h"
@@ -32,7 +33,7 @@ double Seconds(const FirmwareImage::TImageState& Image, uint32_t Speed, bool Fas
     for (std::size_t at = BodyStart(Image); at < image.size(); at += FirmwareUpdate::kBlockBytes) {
         const auto block =
             image.subspan(at, std::min<std::size_t>(FirmwareUpdate::kBlockBytes, image.size() - at));
-        std::vector<uint8_t> transaction{uDispenser::kUpdateBlock, static_cast<uint8_t>(block.size())};
+        std::vector<uint8_t> transaction{LinkTransactions::kUpdateBlock, static_cast<uint8_t>(block.size())};
         transaction.insert(transaction.end(), block.begin(), block.end());
         characters +=
             static_cast<double>(LinkFrame::DataFrame(uDispenser::kLoaderAddress, kAnyTx, transaction).size() +

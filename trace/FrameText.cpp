@@ -1,12 +1,15 @@
 #include "trace/FrameText.h"
 
+#include <algorithm>
+
 #include "link/LinkFrame.h"
+#include "link/LinkTransactions.h"
+#include "protocol/CommandFrame.h"
 #include "protocol/CommandSet.h"
 #include "protocol/PackedDecimal.h"
 #include "protocol/crc16c.h"
+#include "serial/Hex.h"
 #include "trace/WireFrames.h"
-
-#include <cstdio>
 
 namespace FrameText {
 
@@ -14,24 +17,21 @@ namespace {
 
 using namespace CommandSet;
 
-constexpr std::size_t kTrailerSize = 2;
-constexpr std::size_t kCrcSize = 2;
-// Link transactions.
-constexpr uint8_t kStatus = 0x01, kValues = 0x02, kNozzle = 0x03, kIdentity = 0x09, kTotals = 0x65,
-                  kConfig = 0x80, kUpdateStart = 0xB6, kBlock = 0xC7, kD8 = 0xD8;
+using CommandFrame::kChecksumSize;
+using CommandFrame::kTrailer;
 
 std::string Number(unsigned Value) {
     return std::to_string(Value);
 }
 
 std::string Named(uint8_t Code, const std::string& Name) {
-    return (Name.empty() ? "unknown command" : Name) + " (" + Hex(std::span(&Code, 1)) + ")";
+    return (Name.empty() ? "unknown command" : Name) + " (" + Hex::Byte(Code) + ")";
 }
 
 std::string Checksum(uint16_t Received, uint16_t Computed) {
     if (Received == Computed)
-        return "checksum " + Hex16(Received) + " good";
-    return "checksum BAD: received " + Hex16(Received) + ", computed " + Hex16(Computed);
+        return "checksum " + Hex::Word(Received) + " good";
+    return "checksum BAD: received " + Hex::Word(Received) + ", computed " + Hex::Word(Computed);
 }
 
 std::string Text(std::span<const uint8_t> Data) {
@@ -68,7 +68,7 @@ std::string RequestFields(uint8_t Command, std::span<const uint8_t> Data) {
         return "address " + Number(Data[1]) + ", serial number " + Text(Data.subspan(2));
     if (Data.empty())
         return "";
-    return "data " + Hex(Data);
+    return "data " + Hex::Bytes(Data);
 }
 
 // The fields of an answer's data as the tool decodes them.
@@ -77,92 +77,66 @@ std::string AnswerFields(uint8_t Command, std::span<const uint8_t> Data) {
         return ParameterValue(Data[0], Data.subspan(1));
     if (Command == kGetState && Data.size() >= 3)
         return "state " + Number(Data[0]) + ", ready " + Number(Data[1] & 1) + ", errors " +
-               Hex(Data.subspan(2, 1));
+               Hex::Byte(Data[2]);
     if (Command == kGetAddresses && Data.size() >= 2)
         return "side addresses " + Number(Data[0]) + " and " + Number(Data[1]);
     if ((Command == kGetAmount || Command == kGetSumm) && !Data.empty())
-        return "data " + Hex(Data);
+        return "data " + Hex::Bytes(Data);
     if (Data.empty())
         return "no data";
-    return "data " + Hex(Data);
+    return "data " + Hex::Bytes(Data);
+}
+
+// Records are known by their code whichever way they travel; only the configuration's code names
+// another record each way.
+const LinkTransactions::TTransaction* KnownTransaction(uint8_t Trans, bool FromController) {
+    using LinkTransactions::TSender;
+    const TSender sender = FromController ? TSender::Controller : TSender::Tool;
+    if (const auto* known = LinkTransactions::Find(Trans, sender))
+        return known;
+    return LinkTransactions::Find(Trans, FromController ? TSender::Tool : TSender::Controller);
 }
 
 std::string Transaction(uint8_t Trans, std::span<const uint8_t> Data, bool FromController) {
-    const std::string head = "  transaction " + Hex(std::span(&Trans, 1)) + " LNG " +
-                             Number(static_cast<unsigned>(Data.size())) + ": ";
+    using namespace LinkTransactions;
+    const std::string head =
+        "  transaction " + Hex::Byte(Trans) + " LNG " + Number(static_cast<unsigned>(Data.size())) + ": ";
+    const TTransaction* known = KnownTransaction(Trans, FromController);
+    if (known == nullptr)
+        return head + "unknown, " + Hex::Bytes(Data);
+    const std::string name = known->Name;
+    if (!Takes(*known, Data.size()))
+        return known->Lengths.empty() ? head + "too short to decode, " + Hex::Bytes(Data)
+                                      : head + name + " of an unknown length (the tool rejects it)";
     switch (Trans) {
     case kStatus:
-        if (!Data.empty())
-            return head + "status " + Number(Data[0]);
-        break;
-    case kValues:
-        if (Data.size() >= 8)
-            return head + "values " + Bcd(Data.first(4)) + " and " + Bcd(Data.subspan(4, 4));
-        break;
+        return head + name + " " + Number(Data[0]);
+    case kOutValues:
+        return head + name + " " + Bcd(Data.first(4)) + " and " + Bcd(Data.subspan(4, 4));
     case kNozzle:
-        if (Data.size() >= 4)
-            return head + "price " + Bcd(Data.first(3)) + ", nozzle " + Number(Data[3] & 0x0F) +
-                   ((Data[3] & 0x10) ? " out" : " in");
-        break;
+        return head + "price " + Bcd(Data.first(3)) + ", " + name + " " + Number(Data[3] & 0x0F) +
+               ((Data[3] & 0x10) ? " out" : " in");
     case kIdentity:
-        if (Data.size() >= 5)
-            return head + "identity " + Text(Data.first(5));
-        break;
+        return head + name + " " + Text(Data.first(5));
     case kTotals:
-        if (Data.size() >= 11)
-            return head + "totals " + Bcd(Data.subspan(1, 5)) + " and " + Bcd(Data.subspan(6, 5));
-        break;
-    case kConfig:
-        if (!FromController)
-            return head + "configuration request";
-        if (Data.size() == 26 || Data.size() == 27 || Data.size() == 29 || Data.size() == 30)
-            return head + "configuration record";
-        return head + "configuration record of an unknown length (the tool rejects it)";
-    case kUpdateStart:
-        if (Data.size() >= 6) {
-            const uint32_t value32 =
-                Data[0] | Data[1] << 8 | Data[2] << 16 | static_cast<uint32_t>(Data[3]) << 24;
-            return head + "update start, length " + Number(value32) + ", value " +
-                   Hex16(static_cast<uint16_t>(Data[4] | Data[5] << 8));
-        }
-        break;
-    case kBlock:
-        return head + "firmware block of " + Number(static_cast<unsigned>(Data.size())) + " bytes";
-    case kD8:
-        return head + "command D8 " + Hex(Data);
-    default:
-        return head + "unknown, " + Hex(Data);
+        return head + name + " " + Bcd(Data.subspan(1, 5)) + " and " + Bcd(Data.subspan(6, 5));
+    case kUpdateStart: {
+        const uint32_t value32 =
+            Data[0] | Data[1] << 8 | Data[2] << 16 | static_cast<uint32_t>(Data[3]) << 24;
+        return head + name + ", length " + Number(value32) + ", value " +
+               Hex::Word(static_cast<uint16_t>(Data[4] | Data[5] << 8));
     }
-    return head + "too short to decode, " + Hex(Data);
+    case kUpdateBlock:
+        return head + name + " of " + Number(static_cast<unsigned>(Data.size())) + " bytes";
+    case kD8Command:
+        return head + name + " " + Hex::Bytes(Data);
+    default:
+        // The configuration's request and record: the name says all.
+        return head + name;
+    }
 }
 
 } // namespace
-
-std::string Hex(std::span<const uint8_t> Bytes) {
-    std::string text;
-    AppendHex(text, Bytes);
-    return text;
-}
-
-void AppendHex(std::string& Out, std::span<const uint8_t> Bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    if (Bytes.empty())
-        return;
-    const std::size_t start = Out.size();
-    Out.resize(start + 3 * Bytes.size() - 1, ' ');
-    char* at = Out.data() + start;
-    for (const uint8_t byte : Bytes) {
-        at[0] = kDigits[byte >> 4];
-        at[1] = kDigits[byte & 0x0F];
-        at += 3;
-    }
-}
-
-std::string Hex16(uint16_t Value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", Value);
-    return text;
-}
 
 std::string CommandName(uint8_t Code) {
     const TCommand* command = FindCommand(Code);
@@ -176,16 +150,17 @@ std::string ParameterName(uint8_t Id) {
 
 std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
     std::vector<std::string> lines;
-    const bool trailerOk = Raw.size() >= kTrailerSize && Raw[Raw.size() - 2] == 0x03 && Raw.back() == 0xFF;
+    const std::size_t trailerSize = std::min(Raw.size(), kTrailer.size());
+    const bool trailerOk = std::ranges::equal(Raw.last(trailerSize), kTrailer);
     const WireFrames::TCommandBody unstuffed =
-        WireFrames::UnstuffCommand(Raw.first(Raw.size() - std::min(Raw.size(), kTrailerSize)));
+        WireFrames::UnstuffCommand(Raw.first(Raw.size() - trailerSize));
     const std::vector<uint8_t>& body = unstuffed.Body;
     const std::string kind = Answer ? "command answer from " : "command request to ";
-    if (body.size() < 2 + kCrcSize) {
-        lines.push_back(kind + "? too short for a command frame: " + Hex(Raw));
+    if (body.size() < 2 + kChecksumSize) {
+        lines.push_back(kind + "? too short for a command frame: " + Hex::Bytes(Raw));
         return lines;
     }
-    const std::size_t covered = body.size() - kCrcSize;
+    const std::size_t covered = body.size() - kChecksumSize;
     const uint16_t received = static_cast<uint16_t>(body[covered] | body[covered + 1] << 8);
     const uint16_t computed = crc16c::Crc16(0, body.data(), static_cast<int32_t>(covered));
     const std::span<const uint8_t> fields = std::span(body).first(covered);
@@ -211,7 +186,7 @@ std::vector<std::string> Command(std::span<const uint8_t> Raw, bool Answer) {
         lines.push_back("  stuffing error: 10 FF at byte " + Number(static_cast<unsigned>(at - 1)) +
                         " lacks its second 10");
     if (!trailerOk)
-        lines.push_back("  trailer " + Hex(Raw.last(std::min(Raw.size(), kTrailerSize))) + ", not 03 FF");
+        lines.push_back("  trailer " + Hex::Bytes(Raw.last(trailerSize)) + ", not 03 FF");
     return lines;
 }
 
@@ -219,12 +194,12 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
     std::vector<std::string> lines;
     const std::string way = FromController ? " from " : " to ";
     if (Raw.size() < LinkFrame::kControlFrameSize) {
-        lines.push_back("link frame? too short: " + Hex(Raw));
+        lines.push_back("link frame? too short: " + Hex::Bytes(Raw));
         return lines;
     }
     const uint8_t adr = Raw[0], control = Raw[1];
     const uint8_t kind = LinkFrame::Kind(control), tx = LinkFrame::Tx(control);
-    const std::string where = way + Hex(Raw.first(1));
+    const std::string where = way + Hex::Byte(adr);
     if (Raw.size() == LinkFrame::kControlFrameSize) {
         const char* name = kind == LinkFrame::kPoll   ? "POLL"
                            : kind == LinkFrame::kAck  ? "ACK"
@@ -233,14 +208,14 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
                            : kind == LinkFrame::kData ? "DATA (too short)"
                                                       : nullptr;
         std::string line = name ? std::string("link ") + name + where + ", TX " + Number(tx)
-                                : "link frame" + where + " of unknown kind " + Hex(Raw.subspan(1, 1));
+                                : "link frame" + where + " of unknown kind " + Hex::Byte(control);
         if (Raw[2] != LinkFrame::kSF)
-            line += ", ends " + Hex(Raw.last(1)) + " instead of FA";
+            line += ", ends " + Hex::Byte(Raw[2]) + " instead of FA";
         lines.push_back(line);
         return lines;
     }
     if (kind != LinkFrame::kData) {
-        lines.push_back("link frame" + where + " of kind " + Hex(Raw.subspan(1, 1)) + ", " +
+        lines.push_back("link frame" + where + " of kind " + Hex::Byte(control) + ", " +
                         Number(static_cast<unsigned>(Raw.size())) + " bytes: not a DATA frame");
         return lines;
     }
@@ -252,11 +227,11 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
     std::vector<uint8_t> body{adr, control};
     const std::vector<uint8_t> rest = LinkFrame::Unstuff(Raw.subspan(2, Raw.size() - 4));
     body.insert(body.end(), rest.begin(), rest.end());
-    if (body.size() < 2 + kCrcSize) {
+    if (body.size() < 2 + LinkFrame::kCrcSize) {
         lines.push_back("link DATA" + where + ", TX " + Number(tx) + ": too short for its CRC");
         return lines;
     }
-    const std::size_t crcAt = body.size() - kCrcSize;
+    const std::size_t crcAt = body.size() - LinkFrame::kCrcSize;
     const uint16_t received = static_cast<uint16_t>(body[crcAt] | body[crcAt + 1] << 8);
     const uint16_t computed = crc16c::Crc16(0, body.data(), static_cast<int32_t>(crcAt));
     lines.push_back("link DATA" + where + ", TX " + Number(tx) + "; " + Checksum(received, computed));
@@ -267,8 +242,9 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
         walked += 2 + Data.size();
     });
     if (walked < payload.size())
-        lines.push_back("  " + Number(static_cast<unsigned>(payload.size() - walked)) +
-                        " bytes left over that make no whole transaction: " + Hex(payload.subspan(walked)));
+        lines.push_back(
+            "  " + Number(static_cast<unsigned>(payload.size() - walked)) +
+            " bytes left over that make no whole transaction: " + Hex::Bytes(payload.subspan(walked)));
     return lines;
 }
 

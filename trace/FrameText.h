@@ -18,10 +18,4 @@ std::vector<std::string> Link(std::span<const uint8_t> Raw, bool FromController)
 std::string CommandName(uint8_t Code);
 std::string ParameterName(uint8_t Id);
 
-// Bytes as upper-case hex pairs separated by blanks.
-std::string Hex(std::span<const uint8_t> Bytes);
-// The same, appended to Out: a line built in one string costs no temporary per dump.
-void AppendHex(std::string& Out, std::span<const uint8_t> Bytes);
-std::string Hex16(uint16_t Value);
-
 } // namespace FrameText

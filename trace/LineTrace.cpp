@@ -5,12 +5,13 @@
 #include <charconv>
 #include <chrono>
 
+#include "serial/Hex.h"
+
 namespace LineTrace {
 
 namespace {
 
 constexpr std::array<const char*, 6> kEndNames{"", "count", "silence", "timeout", "failed", "frame"};
-constexpr char kDigits[] = "0123456789ABCDEF";
 
 std::optional<uint8_t> HexByte(std::string_view Token) {
     if (Token.size() != 2)
@@ -82,14 +83,10 @@ TFileKind Recognize(std::string_view Text) {
 std::string Format(const TChunk& Chunk) {
     std::string line = std::to_string(Chunk.TimeUs);
     line.reserve(line.size() + 3 * Chunk.Bytes.size() + 16);
-    line += Chunk.Direction == TDirection::Tx ? " TX" : " RX";
+    line += Chunk.Direction == TDirection::Tx ? " TX " : " RX ";
     if (Chunk.Bytes.empty())
-        line += " -";
-    for (const uint8_t byte : Chunk.Bytes) {
-        line += ' ';
-        line += kDigits[byte >> 4];
-        line += kDigits[byte & 0x0F];
-    }
+        line += '-';
+    Hex::AppendBytes(line, Chunk.Bytes);
     if (Chunk.End != TEnd::None) {
         line += ' ';
         line += kEndNames[static_cast<size_t>(Chunk.End)];

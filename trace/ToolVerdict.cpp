@@ -1,9 +1,8 @@
 #include "trace/ToolVerdict.h"
 
-#include "link/uDispenser.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/CommandSet.h"
-#include "trace/FrameText.h"
+#include "serial/Hex.h"
 
 namespace ToolVerdict {
 
@@ -17,13 +16,12 @@ std::string N(int Value) {
 }
 
 std::string Byte(int Value) {
-    const auto byte = static_cast<uint8_t>(Value);
-    return FrameText::Hex(std::span(&byte, 1));
+    return Hex::Byte(static_cast<uint8_t>(Value));
 }
 
 // The engine's error flags for a failed reply to a DATA frame: " (error flags 04 40)".
 std::string Flags(const LinkFrame::TReplyVerdict& Verdict) {
-    const uint8_t flags = uDispenser::TDispenserLL::FlagsFor(Verdict);
+    const uint8_t flags = LinkFrame::FlagsFor(Verdict);
     std::string bits;
     int count = 0;
     for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {
@@ -57,10 +55,10 @@ std::string CommandRead(std::span<const uint8_t> Read, const TCommandRequest& Re
     case TFault::TooShort:
         return kTool + "rejected, " + read + " bytes are fewer than the 8 of the shortest answer";
     case TFault::Checksum:
-        return kTool + "rejected, checksum received " + FrameText::Hex16(verdict.Received) + ", computed " +
-               FrameText::Hex16(verdict.Computed) + " over all " + read + " bytes read";
+        return kTool + "rejected, checksum received " + Hex::Word(verdict.Received) + ", computed " +
+               Hex::Word(verdict.Computed) + " over all " + read + " bytes read";
     case TFault::Trailer:
-        return kTool + "rejected, trailer " + FrameText::Hex(verdict.Trailer) + ", not 03 FF";
+        return kTool + "rejected, trailer " + Hex::Bytes(verdict.Trailer) + ", not 03 FF";
     case TFault::WrongAddress:
         return kTool + "rejected, answer from address " + N(verdict.Got) + ", the request went to " +
                N(verdict.Wanted);
@@ -123,8 +121,8 @@ std::string LinkRead(std::span<const uint8_t> Read, const LinkFrame::TRequest& R
     case TReplyFault::NotEot:
         return kTool + "failed, a 3-byte reply to the poll other than EOT";
     case TReplyFault::BadCrc:
-        return kTool + "failed, shows the CRC message \"" + FrameText::Hex16(verdict.Received) + " " +
-               FrameText::Hex16(verdict.Computed) + "\"";
+        return kTool + "failed, shows the CRC message \"" + Hex::Word(verdict.Received) + " " +
+               Hex::Word(verdict.Computed) + "\"";
     default:
         return kTool + "failed, not a DATA reply it accepts";
     }

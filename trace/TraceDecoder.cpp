@@ -2,6 +2,7 @@
 
 #include "link/LinkFrame.h"
 #include "protocol/CommandSet.h"
+#include "serial/Hex.h"
 #include "trace/FrameText.h"
 
 #include <cstdio>
@@ -153,7 +154,7 @@ void TDecoder::Feed(const LineTrace::TChunk& Chunk, std::vector<std::string>& Li
     }
     if (!Chunk.Bytes.empty()) {
         head += ": ";
-        FrameText::AppendHex(head, Chunk.Bytes);
+        Hex::AppendBytes(head, Chunk.Bytes);
     }
     Lines.push_back(std::move(head));
 
@@ -196,7 +197,7 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
                 std::string line = Indented(48 + 3 * pending.size());
                 line += std::to_string(pending.size());
                 line += " bytes wait for the rest of a frame: ";
-                FrameText::AppendHex(line, pending);
+                Hex::AppendBytes(line, pending);
                 Lines.push_back(std::move(line));
                 Stream.Carried = pending.size();
                 return frames;
@@ -213,7 +214,7 @@ int TDecoder::Drain(TStream& Stream, bool Answer, bool Final, std::vector<std::s
         if (found.Stray > 0) {
             std::string line = Indented(32 + 3 * found.Stray);
             line += found.Length > 0 ? "stray bytes before the frame: " : "unknown bytes, no frame: ";
-            FrameText::AppendHex(line, bytes.first(found.Stray));
+            Hex::AppendBytes(line, bytes.first(found.Stray));
             Lines.push_back(std::move(line));
         }
         if (found.Length > 0) {

@@ -12,45 +12,36 @@ namespace WireFrames {
 
 namespace {
 
-constexpr uint8_t kEtx = 0x03;          // first trailer byte of a command frame
-constexpr uint8_t kCommandEnd = 0xFF;   // last trailer byte of a command frame
-constexpr uint8_t kEscape = 0x10;       // stuffing prefix of both protocols
-constexpr std::size_t kTrailerSize = 2; // 03 FF
-constexpr std::size_t kCrcSize = 2;
+using CommandFrame::kTrailer;
+constexpr std::size_t kTrailerSize = kTrailer.size();
 // A frame's data may hold 03 FF too, but hardly more than a few times; noise full of them would
 // otherwise cost a checksum per pair.
 constexpr int kTrailersTried = 8;
-// Address, command and length come before an answer's data.
-constexpr std::size_t kAnswerHeader = CommandFrame::kHeaderSize;
 
 bool TrailerAt(std::span<const uint8_t> Bytes, std::size_t At) {
-    return At + 1 < Bytes.size() && Bytes[At] == kEtx && Bytes[At + 1] == kCommandEnd;
-}
-
-// Unstuffing drops each 0x10 that a 0xFF follows and keeps every other byte as it is; the scans
-// below undo it on the fly, since they run at every byte of a noisy line and must not allocate.
-bool DroppedByUnstuffing(std::span<const uint8_t> Stuffed, std::size_t At) {
-    return Stuffed[At] == kEscape && At + 1 < Stuffed.size() && Stuffed[At + 1] == kCommandEnd;
+    return At + 1 < Bytes.size() && Bytes[At] == kTrailer[0] && Bytes[At + 1] == kTrailer[1];
 }
 
 // Whether the checksum of the command frame Bytes.first(End) holds, summing only what Search has
 // not summed yet. Which bytes unstuffing drops in front of the checksum does not depend on where
 // the frame ends, and each later trailer's checksum starts further on, so the sum only grows.
+// The scans here undo the stuffing on the fly (CommandFrame::Dropped), since they run at every byte
+// of a noisy line and must not allocate.
 bool CommandCrcHoldsFrom(std::span<const uint8_t> Bytes, std::size_t End, TCommandSearch& Search) {
     const auto stuffed = Bytes.first(End - kTrailerSize);
     const std::size_t n = stuffed.size();
-    if (n < kCrcSize)
+    if (n < CommandFrame::kChecksumSize)
         return false;
     // The checksum is the last two bytes kept. The last is never dropped, as nothing follows it; when
     // the one before it is, the byte in front of that is followed by a 0x10 and so is kept.
-    const bool droppedBeforeLast = DroppedByUnstuffing(stuffed, n - 2);
-    if (droppedBeforeLast && n < kCrcSize + 1)
+    const bool droppedBeforeLast = CommandFrame::Dropped(stuffed, n - 2);
+    if (droppedBeforeLast && n < CommandFrame::kChecksumSize + 1)
         return false;
     const std::size_t low = droppedBeforeLast ? n - 3 : n - 2;
     // The bytes before it, in runs between the dropped ones.
     std::size_t run = Search.Summed;
     for (std::size_t i = Search.Summed; i < low; ++i) {
-        if (DroppedByUnstuffing(stuffed, i)) {
+        if (CommandFrame::Dropped(stuffed, i)) {
             Search.Crc = crc16c::Crc16(Search.Crc, stuffed.data() + run, static_cast<int32_t>(i - run));
             run = i + 1;
         } else {
@@ -75,14 +66,15 @@ bool CommandCrcHolds(std::span<const uint8_t> Frame) {
 std::optional<std::size_t> LengthByteEnd(std::span<const uint8_t> Bytes) {
     // How many bytes unstuffing has kept so far, and the first of them: the header.
     std::size_t kept = 0;
-    std::array<uint8_t, kAnswerHeader> header{};
+    std::array<uint8_t, CommandFrame::kHeaderSize> header{};
     for (std::size_t i = 0; i < Bytes.size(); ++i) {
-        if (i > 0 && DroppedByUnstuffing(Bytes, i - 1))
+        if (i > 0 && CommandFrame::Dropped(Bytes, i - 1))
             --kept;
         if (kept < header.size())
             header[kept] = Bytes[i];
         ++kept;
-        if (kept > kAnswerHeader && kept == kAnswerHeader + header[2] + kCrcSize)
+        // The trailer is never stuffed: its raw bytes follow the checksum's last.
+        if (kept > header.size() && kept + kTrailerSize == CommandFrame::AnswerSize(header))
             return i + 1 + kTrailerSize;
     }
     return std::nullopt;
@@ -92,15 +84,11 @@ std::optional<std::size_t> LengthByteEnd(std::span<const uint8_t> Bytes) {
 
 TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed) {
     TCommandBody out;
-    for (std::size_t i = 0; i < Stuffed.size(); ++i) {
-        const uint8_t byte = Stuffed[i];
-        if (byte == kCommandEnd && !out.Body.empty() && out.Body.back() == kEscape) {
-            // The sender doubles the 0x10 in front of a 0xFF; a single one means a lost byte.
-            if (i < 2 || Stuffed[i - 2] != kEscape)
-                out.StuffingErrors.push_back(i);
-            out.Body.pop_back();
-        }
-        out.Body.push_back(byte);
+    out.Body.resize(Stuffed.size());
+    out.Body.resize(CommandFrame::Unstuff(Stuffed, out.Body));
+    for (std::size_t at = 0; at + 1 < Stuffed.size(); ++at) {
+        if (CommandFrame::LoneEscape(Stuffed, at))
+            out.StuffingErrors.push_back(at + 1);
     }
     return out;
 }

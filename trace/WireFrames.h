@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "protocol/CommandFrame.h"
+
 namespace WireFrames {
 
 enum class TProtocol { Command, Link };
@@ -38,7 +40,7 @@ TCommandBody UnstuffCommand(std::span<const uint8_t> Stuffed);
 
 // Where the last command trailer in Bytes ends; nothing when there is none. An intact command
 // frame ends at one, so a frame starting later than kShortestCommandFrame before it is not intact.
-inline constexpr std::size_t kShortestCommandFrame = 6; // address, command, checksum, trailer
+inline constexpr std::size_t kShortestCommandFrame = 2 + CommandFrame::kTailSize; // address, command
 std::optional<std::size_t> LastCommandTrailerEnd(std::span<const uint8_t> Bytes);
 
 // The search for an intact command frame at the front of bytes that keep growing: where it goes on

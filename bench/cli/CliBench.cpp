@@ -17,6 +17,7 @@
 #include "bench/SimTimeline.h"
 #include "cli/CliObserver.h"
 #include "firmware/FirmwareImage.h"
+#include "link/LinkTransactions.h"
 #include "protocol/PtnLL.h"
 #include "service/Connection.h"
 #include "service/FirmwareUpdate.h"
@@ -31,7 +32,6 @@ using Clock = std::chrono::steady_clock;
 constexpr double kBitsPerByte = 11;   // start, 8 data, parity, stop
 constexpr double kSilenceUs = 25'000; // the read interval that ends a standard read
 constexpr uint32_t kBodyBytes = 64 * 1024;
-constexpr uint8_t kUpdateBlock = 0xC7;
 constexpr double kAckBytes = 3;
 // GetParam answers: address, command, length, id, value, checksum, trailer; the texts have five
 // value bytes.
@@ -124,7 +124,9 @@ void BM_Update64KiB(benchmark::State& state) {
             return;
         }
         const auto frames = simulator.ReceivedFrames();
-        const auto isBlock = [&](size_t i) { return frames[i].size() > 2 && frames[i][2] == kUpdateBlock; };
+        const auto isBlock = [&](size_t i) {
+            return frames[i].size() > 2 && frames[i][2] == LinkTransactions::kUpdateBlock;
+        };
         double blockBytes = 0, blocks = 0;
         for (size_t i = 0; i < frames.size(); ++i)
             if (isBlock(i)) {

@@ -14,6 +14,7 @@
 
 #include "bench/SimTimeline.h"
 #include "firmware/FirmwareImage.h"
+#include "link/LinkTransactions.h"
 #include "link/uDispenser.h"
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
@@ -28,7 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr size_t kBodyBytes = 64 * 1024;
 constexpr double kSilenceUs = 25'000; // the read interval set on the port
-constexpr uint8_t kUpdateBlock = 0xC7;
 
 // Notes when the progress window opens: the preparation is over then.
 class TTimedWindow : public ScriptedWindow::TScriptedWindow {
@@ -88,7 +88,7 @@ void BM_Update64KiB(benchmark::State& state) {
         const auto timings = simulator.Timings();
         blocks = SimTimeline::Measure(timings, kSilenceUs, [&](size_t i) {
             return timings[i].Received >= window.TransferStart && frames[i].size() > 2 &&
-                   frames[i][2] == kUpdateBlock;
+                   frames[i][2] == LinkTransactions::kUpdateBlock;
         });
         floor = blocks.SimulatorSeconds + blocks.Answered * kSilenceUs / 1e6;
         handOvers = SimTimeline::HandOverUs(timings, writes);

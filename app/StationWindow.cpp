@@ -199,7 +199,7 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     addresses->setObjectName(QStringLiteral("vAddresses"));
     const uint32_t speed = main.IsConnected() ? main.LineSettings().Speed : kDefaultSpeed;
     auto* speedRow = new QHBoxLayout;
-    for (const uint32_t s : Scan::kWindowSpeeds) {
+    for (const uint32_t s : Connection::kWindowSpeeds) {
         auto* box = new QCheckBox(QString::number(s), controllers);
         box->setObjectName(QStringLiteral("cbSpeed%1").arg(s));
         box->setChecked(s == speed);
@@ -408,7 +408,7 @@ std::optional<Scan::TRequest> TStationWindow::Request() {
         .Speeds = {}, .Addresses = *list, .AnswerTimeoutMs = static_cast<uint32_t>(answerTimeout->value())};
     for (std::size_t i = 0; i < speeds.size(); ++i)
         if (speeds[i]->isChecked())
-            request.Speeds.push_back(Scan::kWindowSpeeds[i]);
+            request.Speeds.push_back(Connection::kWindowSpeeds[i]);
     if (request.Speeds.empty()) {
         ShowMessageBox(WindowTexts::kNoSpeed, Texts::kMessageCaption, MbOk);
         return std::nullopt;
@@ -469,8 +469,7 @@ void TStationWindow::ShowControllers() {
                                  Joined(c.Addresses),
                                  Utf8(c.Config.SerialNo),
                                  Utf8(c.Config.FwVersion),
-                                 ConfigPage::PageFromRecord(c.Config).ElTypeItem == 0 ? QStringLiteral("QV1")
-                                                                                      : QStringLiteral("QV2"),
+                                 QString::fromLatin1(ConfigPage::ElectronicsName(c.Config)),
                                  copy ? Local(*copy) : Utf8(WindowTexts::kNoCopy)};
         for (int column = 0; column < static_cast<int>(std::size(cells)); ++column)
             table->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));

@@ -12,12 +12,11 @@
 #include <QToolButton>
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <functional>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
+#include "app/FirmwareWindow.h"
 #include "app/ReportBox.h"
 #include "app/StationWindow.h"
 #include "app/TrafficWindow.h"
@@ -86,48 +85,12 @@ std::unique_ptr<app_wait::TProgressWindow> OpenWait(QWidget* Owner) {
 
 } // namespace
 
-// What the firmware procedure needs of the window.
-class TFirmwareWindow : public FirmwarePage::TUpdateWindow {
-public:
-    explicit TFirmwareWindow(TForm1& Owner) : Form(Owner) {}
-
-    int ShowMessageBox(const std::string& Text, const std::string& Caption, int Flags) override {
-        return ReportBox::ShowMessageBox(Text, Caption, Flags);
-    }
-    std::unique_ptr<FirmwarePage::TProgress> OpenProgress(bool ShowBar) override {
-        return std::make_unique<TProgress>(&Form, ShowBar);
-    }
-    void Pause(int Milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
-    }
-    // The update reads afresh: the page holds a configuration only if this read succeeded.
-    void ShowConfigurationRead(bool Ok) override {
-        Form.ConfigRead = false;
-        Form.ShowConfigurationRead(Ok, false);
-    }
-
-private:
-    class TProgress : public FirmwarePage::TProgress {
-    public:
-        TProgress(QWidget* Owner, bool ShowBar) : Window(Owner, ShowBar) {}
-        void SetState(const std::u16string& Text, int Percent) override {
-            Window.SetState(QString::fromStdU16String(Text), Percent);
-        }
-        void ProcessMessages() override { Window.ProcessMessages(); }
-
-    private:
-        app_wait::TProgressWindow Window;
-    };
-
-    TForm1& Form;
-};
-
 TForm1::TForm1(QWidget* Parent)
     : QWidget(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm1>()), TrafficLog(std::make_unique<LineTrace::TTraceLog>(kTrafficChunks)),
-      FirmwareWindow(std::make_unique<TFirmwareWindow>(*this)) {
+      FirmwareWindow(std::make_unique<FirmwareWindow::TFirmwareWindow>(*this)) {
     ui->setupUi(this);
     setFixedSize(size());
     // The traffic button sits in the empty right end of the pages' tab row, no taller than the tabs,
@@ -243,16 +206,11 @@ void TForm1::bOpenCloseClick() {
 void TForm1::OpenLine(const Connection::TSettings& Settings) {
     try {
         Opened = Settings;
-        CommPort = Connection::OpenPort(Settings);
-        CommPort->Tap = TrafficLog.get();
-        Commands = Connection::MakeCommands(Settings, *CommPort);
-        Commands->OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
-        Engine = Connection::MakeEngine(*CommPort);
-        Engine->OnCrcMismatch = [](const std::string& Text) { ReportBox::ShowOwnerlessBox(Text, "", MbOk); };
+        Line.emplace(Settings, TrafficLog.get());
+        Commands().OnAddressChanged = [this](int32_t Address) { ui->vTRKAddr->setValue(Address); };
+        Engine().OnCrcMismatch = [](const std::string& Text) { ReportBox::ShowOwnerlessBox(Text, "", MbOk); };
     } catch (...) {
-        Engine.reset();
-        Commands.reset();
-        CommPort.reset();
+        Line.reset();
         ShowMessageBox(Texts::kPortUnavailable, kErrorCaption, MbOk);
         return;
     }
@@ -263,9 +221,7 @@ void TForm1::OpenLine(const Connection::TSettings& Settings) {
 }
 
 void TForm1::CloseLine() {
-    Engine.reset();
-    Commands.reset();
-    CommPort.reset();
+    Line.reset();
     ui->vPages->setEnabled(false);
     ui->bOpenClose->setText(Text(WindowTexts::kOpen));
     Connected = false;
@@ -275,15 +231,13 @@ void TForm1::CloseLine() {
 
 Connection::TSettings TForm1::LineSettings() const {
     return {
-        .Port = Opened.Port, .Speed = Opened.Speed, .Address = Commands ? Commands->Address : Opened.Address};
+        .Port = Opened.Port, .Speed = Opened.Speed, .Address = Line ? Commands().Address : Opened.Address};
 }
 
 void TForm1::Lend() {
     Opened = LineSettings();
     Lent = true;
-    Engine.reset();
-    Commands.reset();
-    CommPort.reset();
+    Line.reset();
     setEnabled(false);
 }
 
@@ -297,7 +251,7 @@ void TForm1::GiveBack(uint32_t Speed, int32_t Address, bool Changed) {
     ui->bComSpeed->setCurrentText(QString::number(Speed));
     ui->vTRKAddr->setValue(Address);
     OpenLine({.Port = Opened.Port, .Speed = Speed, .Address = Address});
-    if (!CommPort)
+    if (!Line)
         CloseLine();
 }
 
@@ -343,18 +297,24 @@ void TForm1::ShowPage(const ConfigPage::TPageValues& Page) {
 }
 
 void TForm1::ReadConfiguration(bool Announce) {
-    ShowConfigurationRead(Operations::ReadConfiguration(*Commands, Observer::Quiet()).Succeeded(), Announce);
+    ShowConfigurationRead(Operations::ReadConfiguration(Commands(), Observer::Quiet()).Succeeded(), Announce);
+}
+
+void TForm1::ShowUpdateRead(bool Ok) {
+    // The update reads afresh: the page holds a configuration only if this read succeeded.
+    ConfigRead = false;
+    ShowConfigurationRead(Ok, false);
 }
 
 void TForm1::ShowConfigurationRead(bool Ok, bool Announce) {
     if (!Ok) {
-        ShowMessageBox(ConfigPage::ReadFailureMessage(Commands->Errors), kErrorCaption, MbOk);
+        ShowMessageBox(ConfigPage::ReadFailureMessage(Commands().Errors), kErrorCaption, MbOk);
         return;
     }
-    Held = Commands->Cfg;
-    ShowPage(ConfigPage::PageFromRecord(Commands->Cfg));
+    Held = Commands().Cfg;
+    ShowPage(ConfigPage::PageFromRecord(Commands().Cfg));
     ui->Memo1->clear();
-    for (const std::string& line : ConfigPage::MemoLines(Commands->Cfg)) {
+    for (const std::string& line : ConfigPage::MemoLines(Commands().Cfg)) {
         ui->Memo1->appendPlainText(QString::fromStdString(line));
     }
     ConfigRead = true;
@@ -383,7 +343,7 @@ void TForm1::vSetConfigClick() {
     }
     Safeguard::TChange change(Place(), "write", SafetyCopies);
     const std::optional<Outcome::TWriteOutcome> written =
-        ConfigPage::SaveConfiguration(*Commands, page, Held, change);
+        ConfigPage::SaveConfiguration(Commands(), page, Held, change);
     wait.reset();
     if (!written) {
         ShowMessageBox(Texts::CopyNotSaved(change.Failure()->Folder, change.Failure()->Problem.value_or("")),
@@ -391,7 +351,7 @@ void TForm1::vSetConfigClick() {
     } else if (written->Succeeded()) {
         ShowMessageBox(Texts::kConfigurationSaved, kMessageCaption, MbOk);
     } else {
-        ShowMessageBox(ConfigPage::WriteFailureMessage(Commands->Errors), kErrorCaption, MbOk);
+        ShowMessageBox(ConfigPage::WriteFailureMessage(Commands().Errors), kErrorCaption, MbOk);
     }
 }
 
@@ -400,14 +360,14 @@ void TForm1::Button10Click() {
         IdCancel) {
         return;
     }
-    const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(*Commands, Observer::Quiet());
+    const Outcome::TAddressesOutcome addresses = Operations::QueryAddresses(Commands(), Observer::Quiet());
     if (!addresses.Succeeded()) {
         ShowMessageBox(Texts::kNoAddresses, kErrorCaption, MbOk);
         return;
     }
     if (ShowMessageBox(ConfigPage::AddressesQuestion(addresses.First, addresses.Second),
                        WindowTexts::kAddressesCaption, MbOkCancel) == IdOk) {
-        Commands->Address = addresses.First;
+        Commands().Address = addresses.First;
         ui->vTRKAddr->setValue(addresses.First);
     }
 }
@@ -427,46 +387,46 @@ void TForm1::Button5Click() {
 void TForm1::Button4Click() {
     Safeguard::TChange change(Place(), "update", SafetyCopies);
     change.SetImage(Journal::ImageOf(ImagePath, Image));
-    FirmwarePage::StartUpdate(Image, *Commands, *Engine, *FirmwareWindow, &change);
+    FirmwarePage::StartUpdate(Image, Commands(), Engine(), *FirmwareWindow, &change);
 }
 
 Safeguard::TPlace TForm1::Place() const {
     return {.Program = Journal::kWindowProgram,
             .Port = Opened.Port,
             .Speed = Opened.Speed,
-            .Address = Commands->Address};
+            .Address = Commands().Address};
 }
 
 void TForm1::Button8Click() {
-    FirmwarePage::TransferBlocks(Image, *Engine, *FirmwareWindow);
+    FirmwarePage::TransferBlocks(Image, Engine(), *FirmwareWindow);
 }
 
 bool TForm1::ProbeUpdateMode() {
-    return FirmwareUpdate::ProbeUpdateMode(*Engine);
+    return FirmwareUpdate::ProbeUpdateMode(Engine());
 }
 
 void TForm1::bGetStateClick() {
-    Commands->GetState();
+    Commands().GetState();
 }
 
 void TForm1::bAuthClick() {
-    Commands->Auth();
+    Commands().Auth();
 }
 
 void TForm1::bStopClick() {
-    Commands->Stop();
+    Commands().Stop();
 }
 
 void TForm1::bGetAmountClick() {
-    Commands->GetAmount(4);
+    Commands().GetAmount(4);
 }
 
 void TForm1::bGetSummClick() {
-    Commands->GetSumm(1, 1);
+    Commands().GetSumm(1, 1);
 }
 
 void TForm1::bResetClick() {
-    Commands->Reset();
+    Commands().Reset();
 }
 
 void TForm1::Button3Click() {

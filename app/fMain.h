@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "firmware/FirmwareImage.h"
@@ -17,14 +18,14 @@ class QFileDialog;
 namespace Ui {
 class TForm1;
 }
-namespace MyCOMM {
-class TZMyComm;
-}
 namespace LineTrace {
 class TTraceLog;
 }
 namespace Safeguard {
 struct TPlace;
+}
+namespace FirmwareWindow {
+class TFirmwareWindow;
 }
 namespace TrafficWindow {
 class TTrafficWindow;
@@ -37,8 +38,6 @@ class TDispenserLL;
 }
 
 namespace fMain {
-
-class TFirmwareWindow;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -54,7 +53,9 @@ public:
     bool IsConnected() const { return Connected; }
     bool IsConfigRead() const { return ConfigRead; }
     // The connection's command protocol object; null while the port is closed.
-    PtnLL::TPtnLL* Protocol() const { return Commands.get(); }
+    const PtnLL::TPtnLL* Protocol() const { return Line ? &Line->Commands() : nullptr; }
+    // The configuration read an update makes: the page shows it, quietly, or reports its failure.
+    void ShowUpdateRead(bool Ok);
     const FirmwareImage::TImageState& FirmwareState() const { return Image; }
     // The traffic window, made when it is first shown; null until then.
     TrafficWindow::TTrafficWindow* Traffic() const { return TrafficView.get(); }
@@ -112,8 +113,6 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
-    friend class TFirmwareWindow;
-
     // After a read: the page and Memo1 filled, ConfigRead set and Held taken, or the failure reported.
     void ShowConfigurationRead(bool Ok, bool Announce);
     // Where a change to the controller is made, for its journal line.
@@ -132,10 +131,12 @@ private:
     std::unique_ptr<TrafficWindow::TTrafficWindow> TrafficView;
     std::unique_ptr<StationWindow::TStationWindow> StationView;
 
-    // Declared in the order of making: destruction takes the engine first and the port last.
-    std::unique_ptr<MyCOMM::TZMyComm> CommPort;
-    std::unique_ptr<PtnLL::TPtnLL> Commands;
-    std::unique_ptr<uDispenser::TDispenserLL> Engine;
+    // The port, the command protocol object and the link engine, made in this order when the port
+    // is opened and destroyed the other way round when it is closed.
+    std::optional<Connection::TConnection> Line;
+    PtnLL::TPtnLL& Commands() { return Line->Commands(); }
+    const PtnLL::TPtnLL& Commands() const { return Line->Commands(); }
+    uDispenser::TDispenserLL& Engine() { return Line->Engine(); }
 
     bool Connected = false;
     bool Lent = false; // a station operation holds the line
@@ -151,7 +152,7 @@ private:
     bool Activated = false;
     FirmwareImage::TImageState Image;
     std::string ImagePath; // the file Image came from
-    std::unique_ptr<TFirmwareWindow> FirmwareWindow;
+    std::unique_ptr<FirmwareWindow::TFirmwareWindow> FirmwareWindow;
 };
 
 } // namespace fMain

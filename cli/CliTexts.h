@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/ExitCodes.h"
 #include "service/Outcome.h"
 
 namespace CliTexts {
@@ -54,11 +55,16 @@ inline constexpr const char* kLockFile = "файл блокировки ";
 inline constexpr const char* kUnknownCommand = "неизвестная команда "; // the word follows in quotes
 inline constexpr const char* kUnknownOption = "неизвестный параметр ";
 inline constexpr const char* kNotANumber = "нужно целое число";
+inline constexpr const char* kExtraArgument = "лишний аргумент "; // the word follows in quotes
+inline constexpr const char* kGivenTwice = "задан больше одного раза";
+inline constexpr const char* kFlagTakesNoValue = "этот флаг не принимает значения";
+inline constexpr const char* kOutOfRange = "должно быть от "; // the lowest, kRangeTo, the highest
+inline constexpr const char* kRangeTo = " до ";
 inline constexpr const char* kValueMissing = "не указано значение";
 inline constexpr const char* kPortRequired = "нужен --port";
-inline constexpr const char* kNotAWindowSpeed =
-    "скорость должна быть одной из 2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200 "
-    "(любую другую берет --any-speed)";
+// The window's speeds go between the two.
+inline constexpr const char* kNotAWindowSpeed = "скорость должна быть одной из ";
+inline constexpr const char* kAnySpeedTakes = " (любую другую берет --any-speed)";
 inline constexpr const char* kZeroSpeed = "скорость должна быть больше нуля";
 inline constexpr const char* kAddressRange = "адрес должен быть от 1 до 254 (0 - только для addresses)";
 inline constexpr const char* kNoCommand = "не указана команда";
@@ -108,8 +114,8 @@ inline constexpr const char* kVersion = "показать версию и вый
 inline constexpr const char* kPort =
     "последовательный порт (COM3, ttyUSB0, /dev/ttyS0, ...); нужен всем командам, "
     "кроме ports и decode";
-inline constexpr const char* kSpeed =
-    "скорость линии, бит/с: 2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600 или 115200";
+inline constexpr const char* kSpeed = "скорость линии, бит/с: "; // the window's speeds follow
+inline constexpr const char* kOr = " или ";
 inline constexpr const char* kAnySpeed = "принять любую --speed, которую примет порт";
 inline constexpr const char* kAddress =
     "адрес ТРК, от 1 до 254 (0 только для addresses, адрес самого запроса)";
@@ -173,19 +179,22 @@ inline constexpr TLabel kLabels[] = {
     {"SUBCOMMAND", "КОМАНДА"}, {"Positionals", "Аргументы"}, {"REQUIRED", "(обязательно)"},
 };
 inline constexpr const char* kExitCodes = "Коды выхода:\n";
-inline constexpr const char* kExitMeanings[] = {
-    "успех",
-    "внутренняя ошибка программы",
-    "ошибка вызова, или файл конфигурации или микрокода, который нельзя использовать",
-    "порт не открывается (печатается причина от системы)",
-    "нет правильного ответа от контроллера",
-    "контроллер отказал, или прочитанная обратно конфигурация отличается",
-    "serial_number файла не совпадает с номером контроллера (см. --any-controller)",
-    "резервная копия конфигурации не записана; ничего не изменено (см. --no-backup)",
-    "вывод не дошел до места назначения (стандартный вывод, --output, --trace)",
-    "остановлено сигналом SIGHUP (закрыт терминал или сеанс SSH); как 130",
-    "прервано (Ctrl+C); обновление тогда не завершено",
-    "остановлено сигналом SIGTERM (timeout, kill); как 130",
+// Every exit code with its meaning, in the order of the codes.
+inline constexpr ExitCodes::TDescription kExitMeanings[] = {
+    {ExitCodes::Success, "успех"},
+    {ExitCodes::Internal, "внутренняя ошибка программы"},
+    {ExitCodes::Usage, "ошибка вызова, или файл конфигурации или микрокода, который нельзя использовать"},
+    {ExitCodes::PortUnavailable, "порт не открывается (печатается причина от системы)"},
+    {ExitCodes::NoAnswer, "нет правильного ответа от контроллера"},
+    {ExitCodes::Refused, "контроллер отказал, или прочитанная обратно конфигурация отличается"},
+    {ExitCodes::OtherController,
+     "serial_number файла не совпадает с номером контроллера (см. --any-controller)"},
+    {ExitCodes::BackupFailed,
+     "резервная копия конфигурации не записана; ничего не изменено (см. --no-backup)"},
+    {ExitCodes::OutputLost, "вывод не дошел до места назначения (стандартный вывод, --output, --trace)"},
+    {ExitCodes::HungUp, "остановлено сигналом SIGHUP (закрыт терминал или сеанс SSH); как 130"},
+    {ExitCodes::Interrupted, "прервано (Ctrl+C); обновление тогда не завершено"},
+    {ExitCodes::Terminated, "остановлено сигналом SIGTERM (timeout, kill); как 130"},
 };
 } // namespace Help
 

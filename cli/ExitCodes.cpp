@@ -1,32 +1,9 @@
 #include "cli/ExitCodes.h"
 
-#include <array>
-#include <iterator>
-
 #include "cli/CliTexts.h"
 #include "service/Texts.h"
 
 namespace ExitCodes {
-namespace {
-
-// The meanings in the tool's language, in the order of the codes.
-constexpr std::array kDescriptions{
-    TDescription{Success, CliTexts::Help::kExitMeanings[0]},
-    TDescription{Internal, CliTexts::Help::kExitMeanings[1]},
-    TDescription{Usage, CliTexts::Help::kExitMeanings[2]},
-    TDescription{PortUnavailable, CliTexts::Help::kExitMeanings[3]},
-    TDescription{NoAnswer, CliTexts::Help::kExitMeanings[4]},
-    TDescription{Refused, CliTexts::Help::kExitMeanings[5]},
-    TDescription{OtherController, CliTexts::Help::kExitMeanings[6]},
-    TDescription{BackupFailed, CliTexts::Help::kExitMeanings[7]},
-    TDescription{OutputLost, CliTexts::Help::kExitMeanings[8]},
-    TDescription{HungUp, CliTexts::Help::kExitMeanings[9]},
-    TDescription{Interrupted, CliTexts::Help::kExitMeanings[10]},
-    TDescription{Terminated, CliTexts::Help::kExitMeanings[11]},
-};
-static_assert(std::size(CliTexts::Help::kExitMeanings) == kDescriptions.size());
-
-} // namespace
 
 TExit For(Outcome::TResult Result) {
     using Outcome::TResult;
@@ -63,12 +40,12 @@ TExit ForStop(Interrupt::TStop Stop) {
 }
 
 std::span<const TDescription> All() {
-    return kDescriptions;
+    return CliTexts::Help::kExitMeanings;
 }
 
 std::string HelpText() {
     std::string text = CliTexts::Help::kExitCodes;
-    for (const TDescription& d : kDescriptions) {
+    for (const TDescription& d : All()) {
         const std::string code = std::to_string(d.Code);
         text += "  " + code + std::string(5 - code.size(), ' ') + d.Meaning + "\n";
     }

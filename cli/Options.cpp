@@ -2,12 +2,15 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <array>
+#include <cstdio>
 #include <iostream>
+#include <sstream>
+#include <utility>
 
 #include "ZurVersion.h"
 #include "cli/CliTexts.h"
 #include "cli/ExitCodes.h"
+#include "service/Connection.h"
 #include "service/Lists.h"
 #include "service/Texts.h"
 
@@ -16,34 +19,88 @@ namespace {
 
 constexpr int kHighestAddress = 254; // the window's address box
 constexpr int kQueryAddress = 0;     // where the address query goes; nothing else is sent there
-constexpr std::array<uint32_t, 9> kWindowSpeeds{2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200};
+
+// The window's speeds as a list for people: "2400, 4800, ..." with Last before the last one.
+std::string WindowSpeeds(const char* Last) {
+    const std::size_t count = std::size(Connection::kWindowSpeeds);
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += (i == 0 ? "" : i + 1 == count ? Last : ", ") + std::to_string(Connection::kWindowSpeeds[i]);
+    return text;
+}
 
 int Refuse(const std::string& Line) {
     std::cerr << "zur-cli: " << Line << " (zur-cli --help)\n";
     return ExitCodes::Usage;
 }
 
+// The words nobody asked for, from the program's own and those of the commands given.
+std::vector<std::string> Unexpected(const CLI::App& App) {
+    std::vector<std::string> words = App.remaining();
+    for (const CLI::App* command : App.get_subcommands()) {
+        const std::vector<std::string> more = command->remaining();
+        words.insert(words.end(), more.begin(), more.end());
+    }
+    return words;
+}
+
+// "<name>: <rest>" of CLI11's message, as name and rest.
+std::pair<std::string, std::string> Split(const std::string& What) {
+    const std::size_t colon = What.find(": ");
+    if (colon == std::string::npos)
+        return {What, ""};
+    return {What.substr(0, colon), What.substr(colon + 2)};
+}
+
 // CLI11's refusal in the tool's words; an unknown word is named.
 std::string Worded(const CLI::ParseError& Error, const CLI::App& App) {
-    const std::vector<std::string> left = App.remaining();
-    if (!left.empty() && (Error.get_name() == "ExtrasError" || App.get_subcommands().empty()))
-        return (left.front().rfind('-', 0) == 0 ? CliTexts::kUnknownOption : CliTexts::kUnknownCommand) +
-               ("'" + left.front() + "'");
-    if (App.get_subcommands().empty())
-        return CliTexts::kNoCommand;
     const std::string what = Error.what();
     const std::string name = Error.get_name();
-    if (name == "ConversionError") { // "Could not convert: --speed = abc"
-        std::string given = what.substr(what.find(": ") + 2);
+    // A command's extras name the command, not the error.
+    const bool extras = dynamic_cast<const CLI::ExtrasError*>(&Error) != nullptr;
+    std::vector<std::string> left = Unexpected(App);
+    // A command's extras stop the parse before they are kept: the message names them, last first.
+    if (left.empty() && extras) {
+        std::istringstream words(Split(what).second);
+        for (std::string word; words >> word;)
+            left.insert(left.begin(), word);
+    }
+    if (!left.empty() && (extras || App.get_subcommands().empty())) {
+        const std::string& word = left.front();
+        if (word.rfind('-', 0) == 0)
+            return CliTexts::kUnknownOption + ("'" + word + "'");
+        return (App.get_subcommands().empty() ? CliTexts::kUnknownCommand : CliTexts::kExtraArgument) +
+               ("'" + word + "'");
+    }
+    if (App.get_subcommands().empty())
+        return CliTexts::kNoCommand;
+    const auto [option, rest] = Split(what);
+    if (name == "ConversionError") {
+        if (rest.find("true/false") != std::string::npos || rest.find("flag") != std::string::npos)
+            return option + ": " + CliTexts::kFlagTakesNoValue; // "--json: Should be true/false or a number"
+        std::string given = rest;                               // "Could not convert: --speed = abc"
         if (const std::size_t equals = given.find(" = "); equals != std::string::npos)
             given.replace(equals, 3, " ");
         return given + ": " + CliTexts::kNotANumber;
     }
-    if (name == "ArgumentMismatch") // "--port: 1 required TEXT missing"
-        return what.substr(0, what.find(':')) + ": " + CliTexts::kValueMissing;
+    if (name == "ArgumentMismatch") {
+        if (rest.rfind("At Most", 0) == 0) // "--output: At Most 1 required but received 2"
+            return option + ": " + CliTexts::kGivenTwice;
+        if (what.find("flag override") != std::string::npos)
+            return what.substr(0, what.find(' ')) + ": " + CliTexts::kFlagTakesNoValue;
+        return option + ": " + CliTexts::kValueMissing; // "--port: 1 required TEXT missing"
+    }
     if (name == "RequiredError" && what.ends_with(" is required")) // "FILE is required"
         return what.substr(0, what.size() - std::string(" is required").size()) + ": " +
                CliTexts::kValueMissing;
+    if (name == "ValidationError") {
+        // The tool's own checks word themselves; CLI11's range check says "Value 0 not in range 1 to 60000".
+        unsigned long long lowest = 0, highest = 0;
+        char value[64] = {};
+        if (std::sscanf(rest.c_str(), "Value %63s not in range %llu to %llu", value, &lowest, &highest) == 3)
+            return option + " " + value + ": " + CliTexts::kOutOfRange + std::to_string(lowest) +
+                   CliTexts::kRangeTo + std::to_string(highest);
+    }
     return what;
 }
 
@@ -99,7 +156,9 @@ TParsed Parse(int argc, const char* const* argv) {
 
     TOptions options;
     app.add_option("--port", options.Port, CliTexts::Help::kPort)->type_name("NAME");
-    app.add_option("--speed", options.Speed, CliTexts::Help::kSpeed)->default_val(9600)->type_name("N");
+    app.add_option("--speed", options.Speed, CliTexts::Help::kSpeed + WindowSpeeds(CliTexts::Help::kOr))
+        ->default_val(9600)
+        ->type_name("N");
     app.add_flag("--any-speed", options.AnySpeed, CliTexts::Help::kAnySpeed);
     app.add_option("--address", options.Address, CliTexts::Help::kAddress)->default_val(1)->type_name("A");
     app.add_flag("--json", options.Json, CliTexts::Help::kJson);
@@ -198,9 +257,11 @@ TParsed Parse(int argc, const char* const* argv) {
     if (options.Port.empty() && options.NeedsPort())
         return {std::nullopt, Refuse(CliTexts::kPortRequired)};
     if (!options.AnySpeed &&
-        std::find(kWindowSpeeds.begin(), kWindowSpeeds.end(), options.Speed) == kWindowSpeeds.end())
+        std::find(std::begin(Connection::kWindowSpeeds), std::end(Connection::kWindowSpeeds),
+                  options.Speed) == std::end(Connection::kWindowSpeeds))
         return {std::nullopt,
-                Refuse("--speed " + std::to_string(options.Speed) + ": " + CliTexts::kNotAWindowSpeed)};
+                Refuse("--speed " + std::to_string(options.Speed) + ": " + CliTexts::kNotAWindowSpeed +
+                       WindowSpeeds(", ") + CliTexts::kAnySpeedTakes)};
     if (options.Speed == 0)
         return {std::nullopt, Refuse("--speed 0: " + std::string(CliTexts::kZeroSpeed))};
     if (options.Address < kQueryAddress || options.Address > kHighestAddress)

@@ -30,10 +30,6 @@ private:
     const std::atomic<bool>& flag;
 };
 
-const char* Electronics(const PtnLL::TCfgStruct& Config) {
-    return ConfigPage::PageFromRecord(Config).ElTypeItem == 0 ? "QV1" : "QV2";
-}
-
 std::string Joined(const std::vector<int>& Numbers) {
     std::string text;
     for (const int n : Numbers) {
@@ -147,10 +143,11 @@ int Scan(const TStation& Station, Output::TOutput& Out, const Options::TCommand&
                                {"addresses", c.Addresses},
                                {"serial_number", c.Config.SerialNo},
                                {"firmware_version", c.Config.FwVersion},
-                               {"electronics", Electronics(c.Config)}});
+                               {"electronics", ConfigPage::ElectronicsName(c.Config)}});
         char row[160];
         std::snprintf(row, sizeof row, "%-9u %-8s %-15s %-11s %s", c.Speed, Joined(c.Addresses).c_str(),
-                      c.Config.SerialNo.c_str(), c.Config.FwVersion.c_str(), Electronics(c.Config));
+                      c.Config.SerialNo.c_str(), c.Config.FwVersion.c_str(),
+                      ConfigPage::ElectronicsName(c.Config));
         Out.Text(row);
     }
     Out.Text(CliTexts::ScanSummary(found.Probed, found.Seconds));

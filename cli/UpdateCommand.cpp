@@ -73,7 +73,7 @@ int Inspect(const std::string& Path, Output::TOutput& Out) {
         const std::size_t blocks = TransferTime::Blocks(loaded.Image);
         Out.Text(CliTexts::TransferHeader(blocks));
         Output::Json times = Output::Json::array();
-        for (const uint32_t speed : Scan::kWindowSpeeds) {
+        for (const uint32_t speed : Connection::kWindowSpeeds) {
             const double standard = TransferTime::Seconds(loaded.Image, speed, false),
                          fast = TransferTime::Seconds(loaded.Image, speed, true);
             Out.Text(CliTexts::TransferRow(speed, standard, fast));
@@ -83,7 +83,9 @@ int Inspect(const std::string& Path, Output::TOutput& Out) {
         object["transfer"] = times;
     }
     Out.Object(object);
-    return accepted ? ExitCodes::Success : ExitCodes::Usage;
+    if (!accepted)
+        return Out.Fail(ExitCodes::Usage, Path + ": " + Texts::ImageRefusal(loaded));
+    return ExitCodes::Success;
 }
 
 int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image,

@@ -16,7 +16,6 @@ using Json = nlohmann::ordered_json;
 constexpr int kHighestAddress = 254; // the address boxes' maximum
 constexpr int kHighestByte = 255;
 constexpr int kMostDecimals = 2;
-constexpr const char* kElectronics[] = {"QV1", "QV2"}; // the box's items in order
 constexpr const char* kSerialNumberKey = "serial_number";
 constexpr const char* kFirmwareVersionKey = "firmware_version";
 
@@ -58,7 +57,7 @@ Json PageObject(const ConfigPage::TPageValues& Page) {
     for (const TNumberField& f : kNumbers)
         object[f.Key] = Page.*f.Field;
     object[kRecalcKey] = Page.Recalc;
-    object[kElectronicsKey] = kElectronics[Page.ElTypeItem == 0 ? 0 : 1];
+    object[kElectronicsKey] = ConfigPage::kElectronics[Page.ElTypeItem == 0 ? 0 : 1];
     return object;
 }
 
@@ -122,12 +121,14 @@ TDecoded Decode(const std::string& Text) {
     if (!object.contains(kElectronicsKey))
         return Refuse(std::string(kElectronicsKey) + ": " + Texts::kMissingKey);
     const Json& electronics = object[kElectronicsKey];
-    if (electronics == kElectronics[0])
+    if (electronics == ConfigPage::kElectronics[0])
         config.Page.ElTypeItem = 0;
-    else if (electronics == kElectronics[1])
+    else if (electronics == ConfigPage::kElectronics[1])
         config.Page.ElTypeItem = 1;
     else
-        return Refuse(std::string(kElectronicsKey) + ": " + Texts::kNotElectronics + electronics.dump());
+        return Refuse(std::string(kElectronicsKey) + ": " +
+                      Texts::NotOneOf(ConfigPage::kElectronics[0], ConfigPage::kElectronics[1]) +
+                      electronics.dump());
     for (const char* key : {kSerialNumberKey, kFirmwareVersionKey}) {
         if (!object.contains(key))
             continue;

@@ -55,6 +55,10 @@ uint8_t DecimalsCode(int Shown) {
     return static_cast<uint8_t>(Shown);
 }
 
+const char* ElectronicsName(const PtnLL::TCfgStruct& Cfg) {
+    return kElectronics[PageFromRecord(Cfg).ElTypeItem == 0 ? 0 : 1];
+}
+
 TPageValues PageFromRecord(const PtnLL::TCfgStruct& Cfg) {
     TPageValues page;
     page.Addr1 = Cfg.Addr1;

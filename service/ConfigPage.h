@@ -21,8 +21,13 @@ struct TPageValues {
     int Addr1 = 1, Addr2 = 2, NoFillTO1 = 0, NoFillTO2 = 0, Price = 2, NoMaster = 0, MinVoltage = 50,
         AmoPoint = 2;
     bool Recalc = false;
-    int ElTypeItem = 0; // 0 "QV1", 1 "QV2"
+    int ElTypeItem = 0; // the item of kElectronics
 };
+
+// The electronics types as the type box lists them.
+inline constexpr const char* kElectronics[] = {"QV1", "QV2"};
+// The type the page shows for the record.
+const char* ElectronicsName(const PtnLL::TCfgStruct& Cfg);
 
 // The controller's decimals code (0 two decimals, 2 none) and the count the page shows; a code of
 // 3 or more shows as 2, the spin box's maximum.

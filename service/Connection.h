@@ -23,6 +23,9 @@ class TDispenserLL;
 
 namespace Connection {
 
+// The nine line speeds of the window's speed box.
+inline constexpr uint32_t kWindowSpeeds[] = {2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200};
+
 struct TSettings {
     std::string Port;
     uint32_t Speed = 9600;
@@ -48,6 +51,7 @@ public:
     TConnection& operator=(const TConnection&) = delete;
 
     PtnLL::TPtnLL& Commands() { return *commands; }
+    const PtnLL::TPtnLL& Commands() const { return *commands; }
     MyCOMM::TZMyComm& Port() { return *port; }
     uDispenser::TDispenserLL& Engine() { return *engine; }
     bool Stopped() const { return stopRequested && stopRequested->load(); }

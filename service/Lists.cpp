@@ -5,7 +5,7 @@
 #include <set>
 #include <sstream>
 
-#include "service/Scan.h"
+#include "service/Connection.h"
 
 namespace Lists {
 namespace {
@@ -53,7 +53,8 @@ std::optional<std::vector<int>> Addresses(const std::string& Text) {
 
 std::optional<std::vector<uint32_t>> Speeds(const std::string& Text) {
     if (Text == "all")
-        return std::vector<uint32_t>(std::begin(Scan::kWindowSpeeds), std::end(Scan::kWindowSpeeds));
+        return std::vector<uint32_t>(std::begin(Connection::kWindowSpeeds),
+                                     std::end(Connection::kWindowSpeeds));
     std::vector<uint32_t> speeds;
     for (const std::string& item : Items(Text)) {
         const auto speed = Number(item, 1, kHighestSpeed);

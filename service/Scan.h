@@ -15,9 +15,6 @@
 
 namespace Scan {
 
-// The window's nine line speeds.
-inline constexpr uint32_t kWindowSpeeds[] = {2400, 4800, 7200, 9600, 14400, 19200, 38400, 57600, 115200};
-
 // The line open at Speed, the one open before closed first; throws MyCOMM::ECommError as opening
 // the port does.
 using TOpenLine = std::function<Connection::TConnection&(uint32_t Speed)>;

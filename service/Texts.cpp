@@ -112,6 +112,10 @@ std::string What(const LinkFrame::TReplyVerdict& Verdict) {
 
 } // namespace
 
+std::string NotOneOf(const char* First, const char* Second) {
+    return std::string("должно быть \"") + First + "\" или \"" + Second + "\", а не ";
+}
+
 std::string CopyNotSaved(const std::string& Folder, const std::string& Problem) {
     return std::string("Не удалось сохранить резервную копию конфигурации") +
            (Folder.empty() ? "" : " в папку " + Folder) + ".\n" + Problem + "\nКонтроллер не изменен.";

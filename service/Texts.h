@@ -79,7 +79,8 @@ inline constexpr const char* kMissingKey = "отсутствует";
 inline constexpr const char* kNotWhole = "должно быть целым числом, а не ";
 inline constexpr const char* kOutOfRange = " вне диапазона от 0 до "; // after the value
 inline constexpr const char* kNotBoolean = "должно быть true или false, а не ";
-inline constexpr const char* kNotElectronics = "должно быть \"QV1\" или \"QV2\", а не ";
+// "должно быть "QV1" или "QV2", а не ", the value following.
+std::string NotOneOf(const char* First, const char* Second);
 inline constexpr const char* kNotText = "должно быть строкой, а не ";
 inline constexpr const char* kDuplicateKey = "ключ повторяется";
 // Files that cannot be read at all, after their name.

@@ -50,7 +50,7 @@ void BM_Scan(benchmark::State& state) {
     };
     Scan::TRequest request{.Speeds = {9600}, .Addresses = {}, .AnswerTimeoutMs = limitMs};
     if (allSpeeds)
-        request.Speeds.assign(std::begin(Scan::kWindowSpeeds), std::end(Scan::kWindowSpeeds));
+        request.Speeds.assign(std::begin(Connection::kWindowSpeeds), std::end(Connection::kWindowSpeeds));
     for (int a = 1; a <= 254; ++a)
         request.Addresses.push_back(a);
     Scan::TFound found;

@@ -315,15 +315,18 @@ TEST_P(CliUsageTest, RefusesInOneLineNamingTheWord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, CliUsageTest,
-    testing::Values(TUsage{"UnknownCommand", {"raed"}, "неизвестная команда 'raed'"},
-                    TUsage{
-                        "SpeedZero", {"--speed", "0", "state"}, "--speed 0: скорость должна быть одной из"},
-                    TUsage{"SpeedNotTheWindows", {"--speed", "9601", "state"}, "--speed 9601:"},
-                    TUsage{"AddressZero", {"--address", "0", "state"}, "--address 0:"},
-                    TUsage{"OutputDirectory", {"read", "--output", "/tmp"}, "/tmp: это каталог"},
-                    TUsage{"OutputUnwritable",
-                           {"read", "--output", "/nonexistent/config.json"},
-                           "/nonexistent/config.json: No such file"}),
+    testing::Values(
+        TUsage{"UnknownCommand", {"raed"}, "неизвестная команда 'raed'"},
+        TUsage{"SpeedZero", {"--speed", "0", "state"}, "--speed 0: скорость должна быть одной из"},
+        TUsage{"SpeedNotTheWindows", {"--speed", "9601", "state"}, "--speed 9601:"},
+        TUsage{"AddressZero", {"--address", "0", "state"}, "--address 0:"},
+        TUsage{"OutputDirectory", {"read", "--output", "/tmp"}, "/tmp: это каталог"},
+        TUsage{"OutputUnwritable",
+               {"read", "--output", "/nonexistent/config.json"},
+               "/nonexistent/config.json: No such file"},
+        TUsage{"ExtraArgument", {"read", "extra"}, "лишний аргумент 'extra'"},
+        TUsage{"AnswerTimeoutRange", {"scan", "--answer-timeout", "0"}, "--answer-timeout 0:"},
+        TUsage{"InspectRefused", {"inspect", "/etc/passwd"}, "/etc/passwd: Ошибка контрольной суммы!"}),
     [](const testing::TestParamInfo<TUsage>& Info) { return std::string(Info.param.Name); });
 
 // Output that never reached its destination is no success: a backup must not end empty with 0.

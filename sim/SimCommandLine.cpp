@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <set>
 #include <sstream>
 
@@ -40,6 +41,10 @@ request answers it at once: the address query (to address 0) reaches all control
 speed and, with their bytes interleaved, fails whenever more than one is there; EnterUpdateMode
 puts only the controller asked into update mode, and only it then answers the link protocol.
 --update-mode starts the first of them in update mode; --stop-from-param applies to each.
+
+--noise damages the tool's requests before the controller parses them and the answers before
+they go out. A frame it broke forms no frame, and is dropped with whatever runs into it once the
+line has been silent for 50 ms.
 
 Exit codes:
   0    success
@@ -115,6 +120,27 @@ std::string ParseFault(const std::string& text, sim::Rule& rule) {
         return range + " is no range of exchanges: FROM or FROM-TO, counted from 1, TO not below FROM";
     rule.First = static_cast<int>(*first);
     rule.Last = static_cast<int>(*last);
+    return "";
+}
+
+// RATE[:SEED]: a probability and a seed of 64 bits.
+std::string ParseNoise(const std::string& text, sim::LineNoise& noise) {
+    const auto colon = text.find(':');
+    const std::string rate = text.substr(0, colon);
+    double value = -1;
+    const auto [end, ec] = std::from_chars(rate.data(), rate.data() + rate.size(), value);
+    // Written so that NaN fails it too.
+    if (ec != std::errc() || end != rate.data() + rate.size() || !(value >= 0 && value <= 1))
+        return rate + " is no bit error rate: a number from 0 to 1 (as in 1e-4)";
+    uint64_t seed = sim::kDefaultNoiseSeed;
+    if (colon != std::string::npos) {
+        const std::string digits = text.substr(colon + 1);
+        const auto [seedEnd, seedEc] = std::from_chars(digits.data(), digits.data() + digits.size(), seed);
+        if (seedEc != std::errc() || seedEnd != digits.data() + digits.size() || digits.empty())
+            return "the SEED of " + text + " is not a whole number from 0 to " +
+                   std::to_string(std::numeric_limits<uint64_t>::max());
+    }
+    noise = {.Rate = value, .Seed = seed};
     return "";
 }
 
@@ -208,7 +234,7 @@ Parsed Parse(int argc, const char* const* argv) {
     Settings settings;
     int address = 1;
     std::vector<std::string> faults, controllers, image;
-    std::string split, stray;
+    std::string split, stray, noise;
     int delayMs = 0;
     // Value names the option's value, in the help and in the message when it is missing.
     const auto option = [&app](const std::string& name, auto& variable, const std::string& help,
@@ -250,6 +276,12 @@ Parsed Parse(int argc, const char* const* argv) {
         ->check(Within(0, kHighestParameter));
     option("--stray", stray, "send these bytes in front of every answer (hex digits, as in 0055)", "HEX")
         ->check(Checked(ParseStray));
+    option("--noise", noise,
+           "flip each data bit on the line, either way, with probability RATE (0 to 1), drawn from a "
+           "generator seeded with SEED (default " +
+               std::to_string(sim::kDefaultNoiseSeed) + ") so that a run repeats",
+           "RATE[:SEED]")
+        ->check(Checked(ParseNoise));
     option("--trace", settings.TracePath,
            "write the line trace of this end to FILE (the format of zur-cli --trace)", "FILE");
     option("--save-image", settings.SaveImagePath,
@@ -290,6 +322,8 @@ Parsed Parse(int argc, const char* const* argv) {
         ParseSplit(split, settings.Rules.emplace_back());
     if (!stray.empty())
         ParseStray(stray, settings.Rules.emplace_back());
+    if (!noise.empty())
+        ParseNoise(noise, settings.Options.Noise);
     if (!image.empty())
         settings.Image = ImageFile{image[0], static_cast<uint32_t>(*Number(image[1], 0, kLargestBody))};
     return {settings, Success};

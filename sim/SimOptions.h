@@ -95,6 +95,24 @@ struct FrameTiming {
     std::optional<std::chrono::steady_clock::time_point> AnswerDue, AnswerSent;
 };
 
+// Bit errors on the line (Options::Noise): each data bit that passes either way is flipped with
+// probability Rate, from a generator seeded with Seed, so that a run repeats exactly.
+inline constexpr uint64_t kDefaultNoiseSeed = 1;
+struct LineNoise {
+    double Rate = 0; // 0: a clean line
+    uint64_t Seed = kDefaultNoiseSeed;
+};
+
+// What the noise did, both ways together. A collision is a damaged frame whose checksum still
+// holds: nothing on the line can tell it from a sound one.
+struct NoiseCount {
+    uint64_t BitsFlipped = 0;
+    uint64_t ReadsHit = 0;   // reads off the line with a bit flipped (the tool writes a frame at a time)
+    uint64_t AnswersHit = 0; // answers that went out with a bit flipped
+    uint64_t FramesTakenDamaged = 0;    // collisions the controller took as the tool's frames
+    uint64_t AnswersDamagedChecked = 0; // collisions sent: a damaged answer that is still a whole frame
+};
+
 // One of several controllers that share the line (Options::Controllers).
 struct Controller {
     ControllerConfig Config; // it answers at both side addresses, Config.Addr1 and Config.Addr2
@@ -122,6 +140,9 @@ struct Options {
     // Empty: the single controller above. Otherwise these controllers share the line in place of
     // it, and Address and UpdateMode are not used; the first has index 0.
     std::vector<Controller> Controllers;
+    // Flips bits of the tool's bytes before they are parsed and of the answers before they go out;
+    // the trace (Tap) hears the bytes as they came in and as they were sent. SendRaw is not noisy.
+    LineNoise Noise;
 };
 
 } // namespace sim

@@ -4,6 +4,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimFrames.h"
 #include "sim/SimLineSpeed.h"
+#include "sim/SimNoise.h"
 #include "sim/SimPty.h"
 
 #include <algorithm>
@@ -73,7 +74,9 @@ struct Simulator::Impl {
     explicit Impl(const Options& o)
         : options(o), pty(o.LinkPath), wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), devices(Devices(o)),
           speedMatters(std::any_of(o.Controllers.begin(), o.Controllers.end(),
-                                   [](const Controller& c) { return c.LineSpeed != 0; })) {
+                                   [](const Controller& c) { return c.LineSpeed != 0; })),
+          toController(o.Noise.Rate, o.Noise.Seed, SimNoise::Direction::ToController),
+          toTool(o.Noise.Rate, o.Noise.Seed, SimNoise::Direction::ToTool) {
         worker = std::thread([this] { Run(); });
     }
 
@@ -110,9 +113,10 @@ struct Simulator::Impl {
         return false;
     }
 
-    // Writes everything unless the line goes. The worker waits for room as long as it takes
-    // unless it is stopping or the line is being pulled; SendRaw waits a bounded time.
-    bool Write(std::span<const uint8_t> bytes, bool fromWorker) {
+    // Writes everything unless the line goes; the tap hears Told, the bytes as they were meant,
+    // in place of the same number of Bytes. The worker waits for room as long as it takes unless it
+    // is stopping or the line is being pulled; SendRaw waits a bounded time.
+    bool Write(std::span<const uint8_t> bytes, std::span<const uint8_t> told, bool fromWorker) {
         std::lock_guard lock(writeMutex);
         while (!bytes.empty()) {
             const int fd = pty.Master();
@@ -121,9 +125,10 @@ struct Simulator::Impl {
             const auto n = ::write(fd, bytes.data(), bytes.size());
             if (n > 0) {
                 if (options.Tap)
-                    options.Tap->Record(LineTap::TDirection::Rx, bytes.first(static_cast<size_t>(n)),
+                    options.Tap->Record(LineTap::TDirection::Rx, told.first(static_cast<size_t>(n)),
                                         LineTap::TEnd::None);
                 bytes = bytes.subspan(static_cast<size_t>(n));
+                told = told.subspan(static_cast<size_t>(n));
                 continue;
             }
             if (n < 0 && errno == EINTR)
@@ -145,25 +150,44 @@ struct Simulator::Impl {
         Clock::time_point due, at; // of the answer's last byte
     };
 
+    // The noise on the way out. One controller's damaged answer that is still a whole frame with a
+    // right checksum is counted as a collision; answers interleaved are no frame to begin with.
+    std::vector<uint8_t> Noisy(const std::vector<uint8_t>& bytes, size_t answerAt, bool oneAnswer) {
+        std::vector<uint8_t> line = bytes;
+        const uint64_t flipped = toTool.Apply(line);
+        if (flipped == 0)
+            return line;
+        const auto answer = std::span<const uint8_t>(line).subspan(answerAt);
+        const auto frame = oneAnswer ? SimFrames::TakeFrame(answer) : std::nullopt;
+        std::lock_guard lock(m);
+        noise.BitsFlipped += flipped;
+        ++noise.AnswersHit;
+        if (frame && frame->rawLength == answer.size() && frame->kind != SimFrames::Kind::LinkControl &&
+            !std::equal(answer.begin(), answer.end(), bytes.begin() + static_cast<std::ptrdiff_t>(answerAt)))
+            ++noise.AnswersDamagedChecked;
+        return line;
+    }
+
     // Nothing when the line went or the simulator stopped before the whole answer was out.
-    std::optional<Sent> Send(const std::vector<uint8_t>& answer, const Rule& rule, size_t requestLength,
-                             Clock::time_point received) {
-        std::vector<uint8_t> bytes = rule.StrayBefore;
-        bytes.insert(bytes.end(), answer.begin(), answer.end());
+    std::optional<Sent> Send(const std::vector<uint8_t>& answer, bool oneAnswer, const Rule& rule,
+                             size_t requestLength, Clock::time_point received) {
+        std::vector<uint8_t> meant = rule.StrayBefore;
+        meant.insert(meant.end(), answer.begin(), answer.end());
+        const std::vector<uint8_t> bytes = Noisy(meant, rule.StrayBefore.size(), oneAnswer);
         const size_t splitAt = rule.SplitAfter >= 0
                                    ? rule.StrayBefore.size() + static_cast<size_t>(rule.SplitAfter)
                                    : bytes.size();
         const auto splitPause = std::chrono::milliseconds(rule.SplitPauseMs);
         auto at = received + std::chrono::milliseconds(rule.DelayMs);
-        const std::span<const uint8_t> all(bytes);
+        const std::span<const uint8_t> all(bytes), told(meant);
         if (options.PaceBitsPerSecond == 0) {
-            const auto head = all.first(std::min(splitAt, all.size()));
-            if (!WaitUntil(at) || !Write(head, true))
+            const size_t head = std::min(splitAt, all.size());
+            if (!WaitUntil(at) || !Write(all.first(head), told.first(head), true))
                 return std::nullopt;
-            if (head.size() == all.size())
+            if (head == all.size())
                 return Sent{at, Clock::now()};
             at += splitPause;
-            if (!WaitUntil(Clock::now() + splitPause) || !Write(all.subspan(head.size()), true))
+            if (!WaitUntil(Clock::now() + splitPause) || !Write(all.subspan(head), told.subspan(head), true))
                 return std::nullopt;
             return Sent{at, Clock::now()};
         }
@@ -176,7 +200,7 @@ struct Simulator::Impl {
             at += byteTime;
             if (k == splitAt)
                 at += splitPause;
-            if (!WaitUntil(at) || !Write(all.subspan(k, 1), true))
+            if (!WaitUntil(at) || !Write(all.subspan(k, 1), told.subspan(k, 1), true))
                 return std::nullopt;
         }
         return Sent{at, Clock::now()};
@@ -188,6 +212,7 @@ struct Simulator::Impl {
             pty.Close();
         }
         pending.clear();
+        pendingHit.clear();
         closeRequested = false;
         {
             std::lock_guard lock(m);
@@ -198,9 +223,14 @@ struct Simulator::Impl {
 
     void Serve() {
         while (auto frame = SimFrames::TakeFrame(pending)) {
-            const auto end = pending.begin() + static_cast<std::ptrdiff_t>(frame->rawLength);
-            std::vector<uint8_t> raw(pending.begin(), end);
-            pending.erase(pending.begin(), end);
+            const auto length = static_cast<std::ptrdiff_t>(frame->rawLength);
+            std::vector<uint8_t> raw(pending.begin(), pending.begin() + length);
+            pending.erase(pending.begin(), pending.begin() + length);
+            // A control frame carries no checksum: only the others can be collisions.
+            const bool collision =
+                frame->kind != SimFrames::Kind::LinkControl &&
+                std::any_of(pendingHit.begin(), pendingHit.begin() + length, [](bool hit) { return hit; });
+            pendingHit.erase(pendingHit.begin(), pendingHit.begin() + length);
             const uint32_t speed = speedMatters ? SimLineSpeed::Read(pty.Master()) : 0;
             Rule rule;
             std::vector<std::vector<uint8_t>> answers;
@@ -212,6 +242,8 @@ struct Simulator::Impl {
                 epoch = clearEpoch;
                 frames.push_back(raw);
                 timings.push_back({.Received = lastByte, .AnswerDue = {}, .AnswerSent = {}});
+                if (collision)
+                    ++noise.FramesTakenDamaged;
                 if (SimDevice::IsExchange(*frame))
                     rule = Effective(rules, ++exchanges);
                 for (size_t i = 0; i < devices.size() && rule.fault != Fault::CloseLine; ++i) {
@@ -231,7 +263,8 @@ struct Simulator::Impl {
                 return;
             }
             if (!answers.empty()) {
-                const auto sent = Send(SimFrames::Interleave(answers), rule, raw.size(), lastByte);
+                const auto sent =
+                    Send(SimFrames::Interleave(answers), answers.size() == 1, rule, raw.size(), lastByte);
                 std::lock_guard lock(m);
                 if (sent && epoch == clearEpoch) {
                     timings[index].AnswerDue = sent->due;
@@ -250,10 +283,18 @@ struct Simulator::Impl {
         uint8_t chunk[kReadChunk];
         const auto n = ::read(pty.Master(), chunk, sizeof chunk);
         if (n > 0) {
+            const std::span<uint8_t> got(chunk, static_cast<size_t>(n));
+            const std::vector<uint8_t> sent(got.begin(), got.end());
+            if (const uint64_t flipped = toController.Apply(got); flipped > 0) {
+                std::lock_guard lock(m);
+                noise.BitsFlipped += flipped;
+                ++noise.ReadsHit;
+            }
             if (options.Tap)
-                options.Tap->Record(LineTap::TDirection::Tx, std::span(chunk, static_cast<size_t>(n)),
-                                    LineTap::TEnd::None);
-            pending.insert(pending.end(), chunk, chunk + n);
+                options.Tap->Record(LineTap::TDirection::Tx, got, LineTap::TEnd::None);
+            pending.insert(pending.end(), got.begin(), got.end());
+            for (size_t k = 0; k < got.size(); ++k)
+                pendingHit.push_back(got[k] != sent[k]);
             lastByte = Clock::now();
             Serve();
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
@@ -283,8 +324,10 @@ struct Simulator::Impl {
                 DrainWake();
             if (master >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
                 ReadAndServe();
-            if (!pending.empty() && Clock::now() - lastByte >= kGarbageSilence)
+            if (!pending.empty() && Clock::now() - lastByte >= kGarbageSilence) {
                 pending.clear();
+                pendingHit.clear();
+            }
         }
         CloseNow(); // nobody serves the line from here on; a waiting CloseLine returns
     }
@@ -302,6 +345,7 @@ struct Simulator::Impl {
     size_t clearEpoch = 0;            // counts ClearReceived, so that a late answer stamps no other frame
     int exchanges = 0;
     bool lineClosed = false;
+    NoiseCount noise;
 
     std::mutex writeMutex; // the worker's answers and SendRaw
     std::atomic<bool> stopping{false};
@@ -311,7 +355,9 @@ struct Simulator::Impl {
     // The worker's own.
     const bool speedMatters; // some controller understands only one line speed
     std::vector<uint8_t> pending;
+    std::vector<bool> pendingHit; // one per byte of pending: the noise flipped a bit of it
     Clock::time_point lastByte;
+    SimNoise::Line toController, toTool;
     std::thread worker;
 };
 
@@ -407,8 +453,13 @@ int Simulator::ExchangeCount() const {
     return impl->exchanges;
 }
 
+NoiseCount Simulator::Noise() const {
+    std::lock_guard lock(impl->m);
+    return impl->noise;
+}
+
 void Simulator::SendRaw(const std::vector<uint8_t>& bytes) {
-    impl->Write(bytes, false);
+    impl->Write(bytes, bytes, false);
 }
 
 void Simulator::PauseReading(bool paused) {

@@ -18,6 +18,10 @@
 // is at another. Rules apply per exchange, to every answer. The methods that take an Index reach
 // the controller with that index (0: the single controller, or the first).
 //
+// A noisy line (Options::Noise) flips bits of what the tool sends before the controller parses it
+// and of the answers before they go out. A frame it broke forms no frame, and is dropped with
+// whatever runs into it once the line has been silent for 50 ms.
+//
 // Command side, at Config().Addr1 (GetAddresses at address 0):
 // - GetAmount: selector 1 answers kind 1 alone (length 7), 2 kind 2 alone, anything else both
 //   (length 13); the byte after the length echoes the selector. GetSumm likewise by its second
@@ -85,6 +89,8 @@ public:
     // Waits until at least Count frames have been received; returns how many there are.
     size_t WaitForFrames(size_t Count, std::chrono::milliseconds Timeout) const;
     int ExchangeCount() const;
+    // What the noise (Options::Noise) has done so far.
+    NoiseCount Noise() const;
 
     // Writes raw bytes to the line now (stale input for the next read).
     void SendRaw(const std::vector<uint8_t>& bytes);

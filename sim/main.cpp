@@ -122,6 +122,9 @@ int Simulate(SimCommandLine::Settings& settings) {
             std::printf("only at %u bit/s", c.LineSpeed);
         std::printf("%s.\n", c.UpdateMode ? ", in update mode" : "");
     }
+    if (options.Noise.Rate > 0)
+        std::printf("Noise: each data bit flipped with probability %g, seed %llu.\n", options.Noise.Rate,
+                    static_cast<unsigned long long>(options.Noise.Seed));
     std::printf("Ctrl+C ends.\n");
     // Whoever started the simulator learns the port from these lines.
     if (!SimCommandLine::OutputReached())

@@ -8,6 +8,7 @@
 
 #include "protocol/PtnLL.h"
 #include "serial/MyCOMM.h"
+#include "service/LinePort.h"
 #include "service/Operations.h"
 #include "sim/Simulator.h"
 
@@ -198,6 +199,44 @@ TEST_F(OperationsTest, AddressesAndStateCarryWhatCame) {
     EXPECT_EQ(again.Result, TResult::Success);
     EXPECT_EQ(again.State, 1);
     EXPECT_TRUE(again.Ready);
+}
+
+bool Holds(const sim::ControllerConfig& Held, const PtnLL::TCfgStruct& Read) {
+    return Read.Addr1 == Held.Addr1 && Read.Addr2 == Held.Addr2 && Read.NoFillTO1 == Held.NoFillTO1 &&
+           Read.NoFillTO2 == Held.NoFillTO2 && Read.NoMaster == Held.NoMaster &&
+           Read.MinVoltage == Held.MinVoltage && Read.PricePoint == Held.PricePoint &&
+           Read.AmoPoint == Held.AmoPoint && Read.Recalc == Held.Recalc && Read.ElType == Held.ElType &&
+           Read.FwVersion == Held.FwVersion && Read.SerialNo == Held.SerialNo;
+}
+
+// A damaged answer must never pass for a sound one, in either read mode, unless its checksum
+// happens to hold: those collisions the simulator counts, and only they may bring a wrong value.
+// Seeded, so a failure repeats.
+TEST(NoisyLineTest, NoReadReportsAConfigurationTheControllerDoesNotHold) {
+    constexpr int kReads = 20;
+    for (const bool fast : {false, true}) {
+        sim::Options options;
+        options.Noise = {.Rate = 1e-3, .Seed = 30};
+        sim::Simulator sim(options);
+        LinePort::TLinePort port(sim.PortPath(), 9600, fast, nullptr);
+        // A request the noise broke goes unanswered; 100 ms is past the simulator's 50 ms of
+        // silence that drops it, and spares most of the window's 500 ms.
+        port.SetTimeouts(25, 0, 100, 1, 200);
+        PtnLL::TPtnLL commands(1, port);
+        int sound = 0;
+        for (int k = 0; k < kReads; ++k) {
+            const sim::NoiseCount before = sim.Noise();
+            const Outcome::TReadOutcome read = Operations::ReadConfiguration(commands, Observer::Quiet());
+            const sim::NoiseCount after = sim.Noise();
+            if (!read.Succeeded() || after.AnswersDamagedChecked != before.AnswersDamagedChecked ||
+                after.FramesTakenDamaged != before.FramesTakenDamaged)
+                continue;
+            ++sound;
+            EXPECT_TRUE(Holds(sim.Config(), read.Record)) << (fast ? "fast" : "standard") << " read " << k;
+        }
+        EXPECT_GT(sound, 0) << (fast ? "fast" : "standard");
+        EXPECT_GT(sim.Noise().AnswersHit, 0u) << (fast ? "fast" : "standard");
+    }
 }
 
 } // namespace

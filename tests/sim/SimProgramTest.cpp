@@ -222,6 +222,8 @@ const ProgramCase kRuns[] = {
      .args = {"--link", "{new}", "--controller", "1,5:1234567890@9600", "--controller", "3"},
      .prints = "Controller 1 at addresses 1 and 5, serial number 1234567890, only at 9600 bit/s.\n"
                "Controller 2 at addresses 3 and 4, serial number 1234567891, at any speed.\n"},
+    {.name = "ServesANoisyLine", .args = {"--link", "{new}", "--noise", "1e-3:7"},
+     .prints = "Noise: each data bit flipped with probability 0.001, seed 7.\n"},
     {.name = "ReplacesADeadSimulatorsLink", .args = {"--link", "{new}"}, .there = AtPath::DanglingPtsLink},
     {.name = "ReplacesAnUnservedLink", .args = {"--link", "{new}"}, .there = AtPath::UnservedPtsLink},
     {.name = "RefusesAFile", .args = {"--link", "{new}"}, .there = AtPath::File,
@@ -235,6 +237,8 @@ const ProgramCase kRuns[] = {
     {.name = "WritesAnImage", .args = {"--make-image", "{new}", "40"}, .imageBody = 40},
     {.name = "PaceOutOfRange", .args = {"--pace", "0"},
      .exit = 2, .says = "0 is not a number from 1 to 10000000"},
+    {.name = "NoiseAboveOne", .args = {"--noise", "1.5"}, .exit = 2, .says = "1.5 is no bit error rate"},
+    {.name = "NoiseSeedNotANumber", .args = {"--noise", "1e-4:x"}, .exit = 2, .says = "SEED of 1e-4:x"},
     {.name = "UnknownFault", .args = {"--fault", "boom"}, .exit = 2, .says = "boom is no fault"},
     {.name = "SplitWithoutColon", .args = {"--split", "4x40"}, .exit = 2, .says = "4x40 is not AFTER:MS"},
     {.name = "StrayOddDigits", .args = {"--stray", "005"},

@@ -5,6 +5,7 @@
 
 #include "serial/UniqueFd.h"
 #include "sim/SimFrames.h"
+#include "sim/SimNoise.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <bit>
 #include <chrono>
 #include <numeric>
 
@@ -355,6 +357,29 @@ TEST(SimFramesTest, TakesOnlyACompleteValidFrameAtTheFront) {
     Bytes badCrc = kGetParam1;
     badCrc[4] ^= 1;
     EXPECT_FALSE(SimFrames::TakeFrame(badCrc));
+}
+
+// A run must repeat for its seed however the line cut the bytes into reads, at the rate asked per
+// bit, and each way must have its own draw.
+TEST(SimNoiseTest, FlipsTheSameBitsForASeedHoweverTheBytesAreCut) {
+    const Bytes clean(100'000, 0x55);
+    Bytes whole = clean, cut = clean, otherWay = clean;
+    SimNoise::Line once(1e-2, 7, SimNoise::Direction::ToTool), inPieces(1e-2, 7, SimNoise::Direction::ToTool),
+        back(1e-2, 7, SimNoise::Direction::ToController);
+    const uint64_t flipped = once.Apply(whole);
+    uint64_t flippedInPieces = 0;
+    for (size_t at = 0; at < cut.size(); at += 333)
+        flippedInPieces += inPieces.Apply(std::span(cut).subspan(at, std::min<size_t>(333, cut.size() - at)));
+    EXPECT_EQ(cut, whole);
+    EXPECT_EQ(flippedInPieces, flipped);
+    back.Apply(otherWay);
+    EXPECT_NE(otherWay, whole);
+    // 800 000 bits at 1 %: 8000 flips, give or take 89.
+    EXPECT_NEAR(static_cast<double>(flipped), 8000, 450);
+    size_t differing = 0;
+    for (size_t k = 0; k < clean.size(); ++k)
+        differing += static_cast<size_t>(std::popcount(static_cast<unsigned>(clean[k] ^ whole[k])));
+    EXPECT_EQ(differing, flipped);
 }
 
 TEST_F(SimulatorFixture, LinkFramesGetNoAnswerInNormalMode) {

@@ -43,6 +43,7 @@ using ReportBox::ShowMessageBox;
 
 constexpr int kWidth = 780, kHeight = 540;
 constexpr int kShortestLimitMs = 20;
+constexpr int kUpdateAttempts = 3; // "Начать обновление" in all, when its check box asks for repeats
 constexpr uint32_t kDefaultSpeed = 9600;
 const char* const kAllAddresses = "1-254";
 const char* const kLocalTime = "dd.MM.yyyy HH:mm:ss";
@@ -295,6 +296,11 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     safetyCopies->setObjectName(QStringLiteral("cbSafetyCopies"));
     safetyCopies->setChecked(true);
     connect(safetyCopies, &QCheckBox::toggled, this, [this](bool On) { main.SetSafetyCopies(On); });
+    // Unchecked at every start, like the one above it checked.
+    retryUpdate = new QCheckBox(Utf8(WindowTexts::kRetryUpdate), this);
+    retryUpdate->setObjectName(QStringLiteral("cbRetryUpdate"));
+    connect(retryUpdate, &QCheckBox::toggled, this,
+            [this](bool On) { main.SetUpdateAttempts(On ? kUpdateAttempts : 1); });
 
     folderDialog = new QFileDialog(this, Utf8(WindowTexts::kChooseFolder));
     folderDialog->setObjectName(QStringLiteral("FolderDialog"));
@@ -305,6 +311,7 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     layout->addWidget(noPort);
     layout->addWidget(pages, 1);
     layout->addWidget(safetyCopies);
+    layout->addWidget(retryUpdate);
 
     connect(findButton, &QPushButton::clicked, this, &TStationWindow::Find);
     connect(stopButton, &QPushButton::clicked, this, &TStationWindow::Stop);
@@ -384,7 +391,7 @@ void TStationWindow::SetBusy(bool On) {
     const bool connected = main.IsConnected() || On;
     noPort->setVisible(!connected);
     for (QWidget* control : std::initializer_list<QWidget*>{addresses, allSpeeds, answerTimeout, table,
-                                                            selectedOnly, journal, safetyCopies})
+                                                            selectedOnly, journal, safetyCopies, retryUpdate})
         control->setEnabled(!On);
     for (QCheckBox* box : speeds)
         box->setEnabled(!On);

@@ -112,6 +112,7 @@ private:
     QCheckBox* selectedOnly = nullptr;
     QPushButton* undo = nullptr;
     QCheckBox* safetyCopies = nullptr;
+    QCheckBox* retryUpdate = nullptr;
     QFileDialog* folderDialog = nullptr;
 };
 

@@ -75,6 +75,7 @@ inline constexpr const char* kJournalColumns[] = {"Время",    "Програ
 inline constexpr const char* kSelectedOnly = "Только выбранный контроллер";
 inline constexpr const char* kUndo = "Вернуть эту копию";
 inline constexpr const char* kSafetyCopies = "Сохранять копию перед изменением";
+inline constexpr const char* kRetryUpdate = "Повторять обновление при сбое (до 3 раз)";
 inline constexpr const char* kFound = "Найдено контроллеров: ";
 inline constexpr const char* kStopped = "Остановлено. ";
 inline constexpr const char* kBadAddresses =

@@ -259,6 +259,10 @@ void TForm1::SetSafetyCopies(bool On) {
     SafetyCopies = On;
 }
 
+void TForm1::SetUpdateAttempts(int Attempts) {
+    UpdateAttempts = Attempts;
+}
+
 void TForm1::closeEvent(QCloseEvent* Event) {
     // A station operation holds the line: the window closes once it has ended.
     if (Lent) {
@@ -387,7 +391,7 @@ void TForm1::Button5Click() {
 void TForm1::Button4Click() {
     Safeguard::TChange change(Place(), "update", SafetyCopies);
     change.SetImage(Journal::ImageOf(ImagePath, Image));
-    FirmwarePage::StartUpdate(Image, Commands(), Engine(), *FirmwareWindow, &change);
+    FirmwarePage::StartUpdate(Image, Commands(), Engine(), *FirmwareWindow, &change, UpdateAttempts);
 }
 
 Safeguard::TPlace TForm1::Place() const {

@@ -76,6 +76,9 @@ public:
     void GiveBack(uint32_t Speed, int32_t Address, bool Changed);
     // Whether a write or an update is preceded by a safety copy (the station window's check box).
     void SetSafetyCopies(bool On);
+    // How many times "Начать обновление" makes the update in all when a block fails (the station
+    // window's check box).
+    void SetUpdateAttempts(int Attempts);
 
 public slots:
     void FormCreate();
@@ -149,6 +152,7 @@ private:
     PtnLL::TCfgStruct Held;
     // Whether a change is preceded by a safety copy.
     bool SafetyCopies = true;
+    int UpdateAttempts = 1;
     bool Activated = false;
     FirmwareImage::TImageState Image;
     std::string ImagePath; // the file Image came from

@@ -54,6 +54,11 @@ void TCliObserver::Progress(const Observer::TBlockProgress& Block) {
         progress->Block(Block.Acknowledged, Block.Blocks);
 }
 
+void TCliObserver::Attempt(int Number, int Of) {
+    if (progress)
+        progress->Attempt(Number, Of);
+}
+
 bool TCliObserver::BeforeChange(const PtnLL::TCfgStruct&) {
     if (safety)
         safety->CopySaved();

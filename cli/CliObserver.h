@@ -29,6 +29,7 @@ public:
     void Stage(Observer::TStage Stage) override;
     void Step(Outcome::TUpdateOutcome::TStep Step) override;
     void Progress(const Observer::TBlockProgress& Progress) override;
+    void Attempt(int Number, int Of) override;
     bool BeforeChange(const PtnLL::TCfgStruct& Current) override;
     void Pause(int Milliseconds) override;
     bool StopRequested() override;

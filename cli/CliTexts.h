@@ -142,6 +142,9 @@ inline constexpr const char* kAddresses =
 inline constexpr const char* kApply = "использовать адрес стороны 1 для следующих команд этого запуска";
 inline constexpr const char* kUpdate = "загрузить микрокод, как это делает окно";
 inline constexpr const char* kImage = "файл микрокода";
+inline constexpr const char* kAttempts =
+    "сколько раз в сумме начать обновление, если блок не подтвержден (контроллер остается в режиме "
+    "обновления, и передача начинается снова с первого блока; по умолчанию 1)";
 inline constexpr const char* kState = "состояние контроллера, готовность и флаги ошибок";
 inline constexpr const char* kDecode =
     "напечатать сохраненную трассу линии читаемыми строками (порт не нужен)";
@@ -228,6 +231,11 @@ inline std::string TransferRow(uint32_t Speed, double StandardSeconds, double Fa
     std::snprintf(text, sizeof text, "  %6u бит/с: %8.1f / %8.1f", static_cast<unsigned>(Speed),
                   StandardSeconds, FastSeconds);
     return text;
+}
+
+// An update made again after a failed block: "(попытка 2 из 3) ".
+inline std::string AttemptOf(int Number, int Of) {
+    return "(попытка " + std::to_string(Number) + " из " + std::to_string(Of) + ") ";
 }
 
 // The block an update failed at and the blocks the controller took before it:

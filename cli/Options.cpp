@@ -178,6 +178,10 @@ TParsed Parse(int argc, const char* const* argv) {
     addressesCommand->add_flag("--apply", addresses.Apply, CliTexts::Help::kApply);
     CLI::App* updateCommand = app.add_subcommand("update", CliTexts::Help::kUpdate);
     updateCommand->add_option("IMAGE", update.File, CliTexts::Help::kImage)->required()->type_name("");
+    updateCommand->add_option("--attempts", update.Attempts, CliTexts::Help::kAttempts)
+        ->default_val(1)
+        ->type_name("N")
+        ->check(CLI::Range(1, 100));
     CLI::App* stateCommand = app.add_subcommand("state", CliTexts::Help::kState);
     CLI::App* decodeCommand = app.add_subcommand("decode", CliTexts::Help::kDecode);
     decodeCommand->add_option("FILE", decode.File, CliTexts::Help::kTraceFile)->required()->type_name("");

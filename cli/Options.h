@@ -36,6 +36,7 @@ struct TCommand {
     std::string Addresses = {}, Speeds = {};
     uint32_t AnswerTimeoutMs = 500;
     std::string Serial = {}; // journal --serial (empty: every line)
+    int Attempts = 1;        // update --attempts
 
     // It talks to the controller at --address (the scan and restore find their own).
     bool SendsToAddress() const;

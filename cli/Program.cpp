@@ -116,11 +116,11 @@ int RunCommand(const Options::TCommand& Command, std::size_t Position, Connectio
     case Options::TKind::Addresses:
         return LineCommands::Addresses(*Line, Out, Command);
     case Options::TKind::Update:
-        return Journaled("update", Options, *Line, Out,
-                         Journal::ImageOf(Command.File, Files.Images.at(Position)),
-                         [&](Safety::TSafety& Safety) {
-                             return UpdateCommand::Update(*Line, Out, Files.Images.at(Position), Safety);
-                         });
+        return Journaled(
+            "update", Options, *Line, Out, Journal::ImageOf(Command.File, Files.Images.at(Position)),
+            [&](Safety::TSafety& Safety) {
+                return UpdateCommand::Update(*Line, Out, Files.Images.at(Position), Safety, Command.Attempts);
+            });
     case Options::TKind::State:
         return LineCommands::State(*Line, Out);
     case Options::TKind::Decode: {

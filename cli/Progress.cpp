@@ -36,7 +36,18 @@ TProgressLine::~TProgressLine() {
 
 void TProgressLine::Say(const std::string& Doing) {
     if (terminal)
-        Rewrite(CliTexts::kProgressPrefix + Doing);
+        Rewrite(CliTexts::kProgressPrefix + attempt + Doing);
+}
+
+void TProgressLine::Attempt(int Number, int Of) {
+    // The attempt before keeps its line.
+    if (terminal && shown)
+        err << '\n' << std::flush;
+    shownWidth = 0;
+    tenthsShown = 0;
+    attempt = CliTexts::AttemptOf(Number, Of);
+    if (!terminal)
+        err << CliTexts::kProgressPrefix << attempt << '\n' << std::flush;
 }
 
 void TProgressLine::Rewrite(const std::string& Line) {
@@ -65,13 +76,13 @@ void TProgressLine::Block(std::size_t Acknowledged, std::size_t Blocks) {
     std::snprintf(line, sizeof line, CliTexts::kProgressFormat, percent, Acknowledged, Blocks, rate,
                   Duration(left).c_str());
     if (terminal) {
-        Rewrite(line);
+        Rewrite(attempt + line);
         return;
     }
     shown = true;
     if (percent / 10 > tenthsShown) {
         tenthsShown = percent / 10;
-        err << CliTexts::kProgressPrefix << line << '\n' << std::flush;
+        err << CliTexts::kProgressPrefix << attempt << line << '\n' << std::flush;
     }
 }
 

@@ -25,6 +25,8 @@ public:
     void Start();
     // A block has been sent: Acknowledged of Blocks have been taken by the controller so far.
     void Block(std::size_t Acknowledged, std::size_t Blocks);
+    // The update starts again from its first block, attempt Number of at most Of: a line of its own.
+    void Attempt(int Number, int Of);
 
 private:
     std::ostream& err;
@@ -33,6 +35,7 @@ private:
     // On a terminal: puts Line in place of the one shown.
     void Rewrite(const std::string& Line);
 
+    std::string attempt; // "(попытка 2 из 3) " from the second attempt on
     bool shown = false;
     std::size_t shownWidth = 0;
     int tenthsShown = 0;

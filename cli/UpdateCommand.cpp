@@ -89,7 +89,7 @@ int Inspect(const std::string& Path, Output::TOutput& Out) {
 }
 
 int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image,
-           Safety::TSafety& Safety) {
+           Safety::TSafety& Safety, int Attempts) {
     const std::size_t bodyBytes = Image.FirmwareImage.size() - FirmwareImage::kHeaderBytes;
     Outcome::TUpdateOutcome update;
     double seconds = 0;
@@ -98,10 +98,11 @@ int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::T
         CliObserver::TCliObserver front(Line, &line, &Safety);
         Safeguard::TGuard guard(front, Safety.Change());
         const auto start = std::chrono::steady_clock::now();
-        update = FirmwareUpdate::Update(Image, Line.Commands(), Line.Engine(), guard);
+        update = FirmwareUpdate::Update(Image, Line.Commands(), Line.Engine(), guard, Attempts);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     Safety.Change().Ended(Journal::Word(update.Result));
+    Safety.Change().SetAttempts(update.Attempts);
     if (update.Result == Outcome::TResult::Interrupted)
         return Failure::Interrupted(Out, CliTexts::kAfterBlocks + std::to_string(update.BlocksAcknowledged) +
                                              CliTexts::kOfBlocks + std::to_string(update.Blocks) +
@@ -112,7 +113,11 @@ int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::T
         return Out.Fail(ExitCodes::For(update.Result), FailureLine(update));
     // An image without a body sends no block, and the window then says nothing either way.
     Out.Text(bodyBytes == 0 ? CliTexts::kNoBody : Texts::kUpdated);
-    Out.Object({{"completed", true}, {"blocks", update.Blocks}, {"bytes", bodyBytes}, {"seconds", seconds}});
+    Out.Object({{"completed", true},
+                {"blocks", update.Blocks},
+                {"bytes", bodyBytes},
+                {"seconds", seconds},
+                {"attempts", update.Attempts}});
     return ExitCodes::Success;
 }
 

@@ -21,7 +21,8 @@ int Inspect(const std::string& Path, Output::TOutput& Out);
 
 // The safety copy is saved before the controller is put into update mode; Safety is told how it
 // ended.
+// Attempts: made again after a failed block, up to this many times in all.
 int Update(Connection::TConnection& Line, Output::TOutput& Out, FirmwareImage::TImageState& Image,
-           Safety::TSafety& Safety);
+           Safety::TSafety& Safety, int Attempts);
 
 } // namespace UpdateCommand

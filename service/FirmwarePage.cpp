@@ -65,14 +65,15 @@ bool AcceptImageFile(const std::string& Path, FirmwareImage::TImageState& Image,
 }
 
 void StartUpdate(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine,
-                 TUpdateWindow& Window, Safeguard::TChange* Change) {
+                 TUpdateWindow& Window, Safeguard::TChange* Change, int Attempts) {
     TWindowView view(Window);
     if (!Change) {
-        view.Tell(FirmwareUpdate::Update(Image, Commands, Engine, view));
+        view.Tell(FirmwareUpdate::Update(Image, Commands, Engine, view, Attempts));
         return;
     }
     Safeguard::TGuard guard(view, *Change);
-    const Outcome::TUpdateOutcome update = FirmwareUpdate::Update(Image, Commands, Engine, guard);
+    const Outcome::TUpdateOutcome update = FirmwareUpdate::Update(Image, Commands, Engine, guard, Attempts);
+    Change->SetAttempts(update.Attempts);
     if (const auto& failure = Change->Failure())
         view.Refuse(Texts::CopyNotSaved(failure->Folder, failure->Problem.value_or("")));
     else

@@ -48,9 +48,10 @@ bool AcceptImageFile(const std::string& Path, FirmwareImage::TImageState& Image,
 // "Начать обновление": the whole update, its message shown while its window is still open. Change,
 // when given, saves the safety copy of the configuration the update reads before the controller is
 // put into update mode (nothing more is sent, and a box says why, when it cannot), and journals how
-// the update ended.
+// the update ended. Attempts: the update is made again after a failed block, up to this many times
+// in all; the last attempt decides the message.
 void StartUpdate(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands, uDispenser::TDispenserLL& Engine,
-                 TUpdateWindow& Window, Safeguard::TChange* Change = nullptr);
+                 TUpdateWindow& Window, Safeguard::TChange* Change = nullptr, int Attempts = 1);
 
 // The block transfer alone, under the progress window.
 void TransferBlocks(FirmwareImage::TImageState& Image, uDispenser::TDispenserLL& Engine,

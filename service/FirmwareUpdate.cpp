@@ -117,6 +117,23 @@ Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL&
     return outcome;
 }
 
+Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands,
+                               uDispenser::TDispenserLL& Engine, Observer::TObserver& Front, int Attempts) {
+    Outcome::TUpdateOutcome outcome = Update(Image, Commands, Engine, Front);
+    const auto again = [&] {
+        return !outcome.Succeeded() && outcome.Result != TResult::Interrupted &&
+               (outcome.Step == TStep::UpdateStart || outcome.Step == TStep::Blocks) &&
+               outcome.Attempts < Attempts && !Front.StopRequested();
+    };
+    while (again()) {
+        const int attempt = outcome.Attempts + 1;
+        Front.Attempt(attempt, Attempts);
+        outcome = Update(Image, Commands, Engine, Front);
+        outcome.Attempts = attempt;
+    }
+    return outcome;
+}
+
 Outcome::TUpdateOutcome TransferBlocks(FirmwareImage::TImageState& Image, uDispenser::TDispenserLL& Engine,
                                        Observer::TObserver& Front) {
     const TRewind rewind(Image.TransferPos);

@@ -30,6 +30,14 @@ bool ProbeUpdateMode(uDispenser::TDispenserLL& Engine);
 Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands,
                                uDispenser::TDispenserLL& Engine, Observer::TObserver& Front);
 
+// Update, made again from the probe when it failed where the controller stays in update mode (the
+// update start or a block), up to Attempts times in all; the probe then finds update mode and skips
+// the preparation, and the blocks start again from the first. No single block is sent twice: the
+// controller may not take a repeated block as a repeat. The last attempt's outcome, with Attempts
+// made.
+Outcome::TUpdateOutcome Update(FirmwareImage::TImageState& Image, PtnLL::TPtnLL& Commands,
+                               uDispenser::TDispenserLL& Engine, Observer::TObserver& Front, int Attempts);
+
 // The image body in blocks from TransferPos on (stage Transferring), each sent once; TransferPos
 // is back at the first block however it ends.
 Outcome::TUpdateOutcome TransferBlocks(FirmwareImage::TImageState& Image, uDispenser::TDispenserLL& Engine,

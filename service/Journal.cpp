@@ -106,6 +106,8 @@ std::string Line(const TEntry& Entry) {
             {"file", Entry.Image->File}, {"size", Entry.Image->Size}, {"checksum", Entry.Image->Checksum}};
     line["backup"] = Nullable(Entry.Backup);
     line["outcome"] = Entry.Outcome;
+    if (Entry.Attempts)
+        line["attempts"] = *Entry.Attempts;
     if (!Entry.Written.empty())
         line["written_parameters"] = Entry.Written;
     if (Entry.Exit)
@@ -130,6 +132,9 @@ std::optional<TEntry> Parse(std::string_view Line) {
         entry.Image = TImage{Text(*image, "file").value_or(""), Number<std::uintmax_t>(*image, "size"),
                              Text(*image, "checksum").value_or("")};
     entry.Backup = Text(object, "backup");
+    if (const auto attempts = object.find("attempts");
+        attempts != object.end() && attempts->is_number_integer())
+        entry.Attempts = attempts->get<int>();
     if (const auto exit = object.find("exit"); exit != object.end() && exit->is_number_integer())
         entry.Exit = exit->get<int>();
     entry.Outcome = Text(object, "outcome").value_or("");

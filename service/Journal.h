@@ -48,7 +48,8 @@ struct TEntry {
     // The parameters a write got through before it failed: the controller holds these new values
     // and the old ones of the rest.
     std::vector<std::string> Written = {};
-    std::optional<int> Exit = {}; // zur-cli's exit code
+    std::optional<int> Attempts = {}; // an update's, made again after a failed block
+    std::optional<int> Exit = {};     // zur-cli's exit code
     bool operator==(const TEntry&) const = default;
 };
 

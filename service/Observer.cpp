@@ -17,6 +17,8 @@ bool TObserver::BeforeChange(const PtnLL::TCfgStruct&) {
 
 void TObserver::Progress(const TBlockProgress&) {}
 
+void TObserver::Attempt(int, int) {}
+
 void TObserver::Pause(int Milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
 }

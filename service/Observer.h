@@ -30,6 +30,8 @@ public:
     // operation returned.
     virtual void ConfigurationRead(const Outcome::TReadOutcome& Read);
     virtual void Progress(const TBlockProgress& Progress);
+    // An update starts again from its first block after a failed one: attempt Number of at most Of.
+    virtual void Attempt(int Number, int Of);
     // Asked once the controller's configuration (Current) is read and before the first request that
     // changes anything (a configuration write, enter-update-mode); false ends the operation with
     // the result Withheld and nothing more sent.

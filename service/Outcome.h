@@ -86,6 +86,7 @@ struct TUpdateOutcome : TOutcome {
     std::size_t BlocksAcknowledged = 0;
     std::size_t Blocks = 0;                 // in all
     std::optional<std::size_t> FailedBlock; // the number, from 1, of the block that failed
+    int Attempts = 1;                       // the whole update made this many times, the last deciding
 };
 
 } // namespace Outcome

@@ -42,6 +42,7 @@ std::optional<std::string> TChange::Record(std::optional<int> Exit) const {
                             .Backup = copy,
                             .Outcome = outcome.empty() && Exit ? Journal::WordForExit(*Exit) : outcome,
                             .Written = written,
+                            .Attempts = attempts,
                             .Exit = Exit});
 }
 

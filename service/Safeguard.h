@@ -31,6 +31,8 @@ public:
     TChange(TPlace Place, std::string Operation, bool Copies);
 
     void SetImage(Journal::TImage Image) { image = std::move(Image); }
+    // An update's attempts, for its one journal line.
+    void SetAttempts(int Attempts) { attempts = Attempts; }
     // The controller as read before the change, for the journal, even when the change never comes.
     void Read(const PtnLL::TCfgStruct& Current) { serial = Current.SerialNo; }
     // Saves Current as the safety copy; false when it could not be saved (Failure()).
@@ -53,6 +55,7 @@ private:
     std::string operation;
     bool copies;
     std::optional<Journal::TImage> image;
+    std::optional<int> attempts;
     std::optional<std::string> serial, copy;
     std::optional<Backup::TSaved> failure;
     std::string outcome;
@@ -70,6 +73,7 @@ public:
     void Step(Outcome::TUpdateOutcome::TStep Step) override { front.Step(Step); }
     void ConfigurationRead(const Outcome::TReadOutcome& Read) override;
     void Progress(const Observer::TBlockProgress& Progress) override { front.Progress(Progress); }
+    void Attempt(int Number, int Of) override { front.Attempt(Number, Of); }
     bool BeforeChange(const PtnLL::TCfgStruct& Current) override;
     void Pause(int Milliseconds) override { front.Pause(Milliseconds); }
     bool StopRequested() override { return front.StopRequested(); }

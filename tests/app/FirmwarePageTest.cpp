@@ -1,10 +1,12 @@
 // The page "Прошивка" driven through the window: choosing the file in OpenDialog1 and loading it
 // into the simulated controller.
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "app/StationWindow.h"
 #include "service/Journal.h"
 #include "sim/SimImage.h"
 #include "tests/support/WindowFixture.h"
@@ -114,6 +116,32 @@ TEST_F(FirmwarePageTest, UpdateWithoutImageIsRefused) {
     Click("Button4");
     EXPECT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Не выбран файл микрокода!", "СООБЩЕНИЕ", 0}}));
     EXPECT_TRUE(Sim->ReceivedFrames().empty());
+}
+
+// A noisy line fails a block of the first attempt; with the station window's check box the update
+// starts again by itself, and the window says only how the last attempt ended.
+class NoisyFirmwarePageTest : public FirmwarePageTest {
+protected:
+    std::optional<sim::Options> SimOptions() const override {
+        sim::Options options;
+        options.Noise = {.Rate = 5e-5, .Seed = 2}; // this seed damages a block of the first attempt only
+        return options;
+    }
+};
+
+TEST_F(NoisyFirmwarePageTest, TheRetryCheckBoxOvercomesAFailedBlock) {
+    const std::vector<uint8_t> body = SimImage::PatternBody(2000, 1);
+    const QString path = Write("noisy.bin", SimImage::MakeImageFile(2000, 0x5A5A, body));
+    Open();
+    Form->ShowStation();
+    Form->Station()->findChild<QCheckBox*>(QStringLiteral("cbRetryUpdate"))->setChecked(true);
+    Choose(path);
+    Click("Button4");
+    EXPECT_EQ(Boxes->Boxes, (std::vector<TBox>{{"Микрокод успешно обновлен.", "СООБЩЕНИЕ", 0}}));
+    EXPECT_EQ(Sim->Image().Body, body);
+    const Journal::TRead journal = Journal::Read();
+    ASSERT_EQ(journal.Entries.size(), 1u);
+    EXPECT_EQ(journal.Entries[0].Attempts, 2);
 }
 
 } // namespace

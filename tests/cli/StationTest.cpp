@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "serial/LineTap.h"
+#include "sim/SimImage.h"
 #include "sim/Simulator.h"
 #include "tests/cli/CliProcess.h"
 
@@ -223,6 +224,30 @@ TEST(StationSafetyTest, NothingIsWrittenBeforeTheBackupIsOnDisk) {
     EXPECT_TRUE(entries[1]["backup"].is_null());
     // A refused write is journaled under the controller it was refused on.
     EXPECT_EQ(entries[2]["exit"], kOtherController);
+}
+
+// A noisy line fails a block of the first attempt; the update starts again by itself, the second
+// attempt delivers the image whole, and the journal holds one line for the whole update.
+TEST(StationUpdateTest, ANoisyLineIsOvercomeByAnotherAttempt) {
+    const fs::path home = OwnDataHome();
+    sim::Options options;
+    options.Noise = {.Rate = 5e-5, .Seed = 2}; // this seed damages a block of the first attempt only
+    sim::Simulator sim(options);
+    const std::vector<uint8_t> body = SimImage::PatternBody(2000, 1);
+    const fs::path image = Fresh("image.bin");
+    const std::vector<uint8_t> file = SimImage::MakeImageFile(2000, 0x5A5A, body);
+    std::ofstream(image, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    const auto update =
+        RunCli({"--port", sim.PortPath(), "--json", "update", "--attempts", "3", image.string()});
+    ASSERT_EQ(update.Exit, 0) << update.Err;
+    EXPECT_EQ(Json::parse(update.Out)["attempts"], 2);
+    EXPECT_NE(update.Err.find("(попытка 2 из 3)"), std::string::npos) << update.Err;
+    EXPECT_EQ(sim.Image().Body, body);
+    const std::vector<Json> journal = Journal(home);
+    ASSERT_EQ(journal.size(), 1U);
+    EXPECT_EQ(journal[0]["attempts"], 2);
+    EXPECT_EQ(journal[0]["outcome"], "success");
 }
 
 TEST(StationScanTest, CtrlCEndsTheScanWithWhatItFound) {

@@ -10,6 +10,7 @@ Json FromOptions(const sim::Options& Options) {
     return {{"address", Options.Address},
             {"update_mode", Options.UpdateMode},
             {"pace", Options.PaceBitsPerSecond},
+            {"noise", {{"rate", Options.Noise.Rate}, {"seed", Options.Noise.Seed}}},
             {"controllers", controllers}};
 }
 
@@ -18,6 +19,8 @@ sim::Options ToOptions(const Json& Object) {
     options.Address = Object.at("address").get<uint8_t>();
     options.UpdateMode = Object.at("update_mode").get<bool>();
     options.PaceBitsPerSecond = Object.at("pace").get<uint32_t>();
+    options.Noise = {.Rate = Object.at("noise").at("rate").get<double>(),
+                     .Seed = Object.at("noise").at("seed").get<uint64_t>()};
     for (const Json& c : Object.at("controllers"))
         options.Controllers.push_back({.Config = ToConfig(c.at("config")),
                                        .LineSpeed = c.at("line_speed").get<uint32_t>(),

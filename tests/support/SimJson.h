@@ -10,7 +10,7 @@ namespace SimJson {
 
 using Json = nlohmann::json;
 
-Json FromOptions(const sim::Options& Options); // Address, UpdateMode, PaceBitsPerSecond, Controllers
+Json FromOptions(const sim::Options& Options); // Address, UpdateMode, PaceBitsPerSecond, Noise, Controllers
 sim::Options ToOptions(const Json& Object);
 Json FromConfig(const sim::ControllerConfig& Config);
 sim::ControllerConfig ToConfig(const Json& Object);

@@ -32,7 +32,7 @@ public:
     virtual int ExchangeCount() const = 0;
 };
 
-// A controller made with Options. Only Address, UpdateMode, PaceBitsPerSecond and Controllers cross to
+// A controller made with Options. Only Address, UpdateMode, PaceBitsPerSecond, Noise and Controllers cross to
 // sim_host;
 // LinkPath, Tap and OnImageComplete are for tests that host the simulator themselves.
 std::unique_ptr<TSimLine> Start(const sim::Options& Options);

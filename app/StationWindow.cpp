@@ -310,8 +310,12 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(noPort);
     layout->addWidget(pages, 1);
-    layout->addWidget(safetyCopies);
-    layout->addWidget(retryUpdate);
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(safetyCopies);
+    choices->addSpacing(safetyCopies->fontMetrics().averageCharWidth() * 4);
+    choices->addWidget(retryUpdate);
+    choices->addStretch();
+    layout->addLayout(choices);
 
     connect(findButton, &QPushButton::clicked, this, &TStationWindow::Find);
     connect(stopButton, &QPushButton::clicked, this, &TStationWindow::Stop);

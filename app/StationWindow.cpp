@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -514,7 +515,8 @@ void TStationWindow::WorkWith() {
 std::string TStationWindow::AskFolder() {
     if (folderDialog->exec() != QDialog::Accepted || folderDialog->selectedFiles().isEmpty())
         return "";
-    return folderDialog->selectedFiles().constFirst().toStdString();
+    // As the system writes it: C:\\Station on Windows, where Qt hands it over with '/'.
+    return QDir::toNativeSeparators(folderDialog->selectedFiles().constFirst()).toStdString();
 }
 
 void TStationWindow::SaveAll() {

@@ -234,6 +234,20 @@ answer_box "СООБЩЕНИЕ" 14-station-saved
 for serial in 1234567890 1234567891 1234567892; do
     [ -f "$saved/$serial.json" ] || fail "\"Сохранить все...\" wrote no $serial.json"
 done
+# "Восстановить..." from the same folder: the dialog lists the three controllers; "Отмена".
+at 712 482 # "Восстановить..."
+folder=$(window_named "Выберите папку" 30 || dialog_window 30) || fail "no folder dialog"
+sleep 1
+xdotool key ctrl+a ctrl+v
+xdotool key Return
+restore=$(window_named "Восстановление" 60) || fail "no restore dialog"
+sleep 1
+shot 15-restore-dialog
+xdotool mousemove --window "$restore" 590 395 click 1
+sleep 1
+at 135 21 # the tab "Журнал"
+sleep 1
+shot 16-station-journal
 xdotool mousemove --window "$station" 200 200 click 1 key alt+F4
 sleep 0.5
 

@@ -515,7 +515,7 @@ void TStationWindow::WorkWith() {
 std::string TStationWindow::AskFolder() {
     if (folderDialog->exec() != QDialog::Accepted || folderDialog->selectedFiles().isEmpty())
         return "";
-    // As the system writes it: C:\\Station on Windows, where Qt hands it over with '/'.
+    // As the system writes it: C:\Station on Windows, where Qt hands it over with a slash.
     return QDir::toNativeSeparators(folderDialog->selectedFiles().constFirst()).toStdString();
 }
 

@@ -17,11 +17,6 @@ constexpr const char* kExtension = ".json";
 // A copy's name: its UTC time, "2026-12-09T10-45-13.250Z", then maybe "-2", then the extension.
 constexpr std::size_t kStampLength = 24, kHourColon = 13, kMinuteColon = 16;
 
-std::string Joined(const std::string& Folder, const std::string& Name) {
-    return Folder.empty() || Folder.back() == '/' || Folder.back() == '\\' ? Folder + Name
-                                                                           : Folder + "/" + Name;
-}
-
 TSaved Refused(const std::string& Serial) {
     return {"", "", Texts::kNotAFileName + Serial};
 }
@@ -37,7 +32,7 @@ bool IsFileName(const std::string& Serial) {
 TSaved SaveInFolder(const std::string& Folder, const std::string& Serial, std::string_view Text) {
     if (!IsFileName(Serial))
         return Refused(Serial);
-    TSaved saved{Joined(Folder, Serial + kExtension), Folder, std::nullopt};
+    TSaved saved{DataFolder::Join(Folder, Serial + kExtension), Folder, std::nullopt};
     std::error_code error;
     std::filesystem::create_directories(SystemPath::Native(Folder), error);
     if (error)
@@ -54,7 +49,7 @@ std::optional<std::string> NewestSafetyCopy(const std::string& Serial) {
     std::optional<std::string> newest;
     std::error_code error;
     for (std::filesystem::directory_iterator
-             entry(SystemPath::Native(Joined(Joined(*root, "backups"), Serial)), error),
+             entry(SystemPath::Native(DataFolder::Join(DataFolder::Join(*root, "backups"), Serial)), error),
          end;
          !error && entry != end; entry.increment(error)) {
         const std::string name = entry->path().filename().string();
@@ -76,7 +71,7 @@ TSaved SaveSafetyCopy(const std::string& Serial, std::string_view Text,
     const std::optional<std::string> root = DataFolder::Root();
     if (!root)
         return {"", "", Texts::kNoDataFolder};
-    const std::string folder = Joined(Joined(*root, "backups"), Serial);
+    const std::string folder = DataFolder::Join(DataFolder::Join(*root, "backups"), Serial);
     std::error_code error;
     std::filesystem::create_directories(SystemPath::Native(folder), error);
     if (error)
@@ -84,9 +79,9 @@ TSaved SaveSafetyCopy(const std::string& Serial, std::string_view Text,
     // Colons cannot stand in a Windows file name.
     std::string stamp = DataFolder::UtcTime(Now);
     std::replace(stamp.begin(), stamp.end(), ':', '-');
-    std::string path = Joined(folder, stamp + kExtension);
+    std::string path = DataFolder::Join(folder, stamp + kExtension);
     for (int n = 2; std::filesystem::exists(SystemPath::Native(path), error); ++n)
-        path = Joined(folder, stamp + "-" + std::to_string(n) + kExtension);
+        path = DataFolder::Join(folder, stamp + "-" + std::to_string(n) + kExtension);
     return {path, folder, DurableFile::Replace(path, Text)};
 }
 

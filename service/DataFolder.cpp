@@ -1,8 +1,15 @@
 #include "service/DataFolder.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace DataFolder {
+
+std::string Join(const std::string& Folder, const std::string& Name) {
+    if (Folder.empty() || Folder.back() == '/' || Folder.back() == '\\')
+        return Folder + Name;
+    return Folder + static_cast<char>(std::filesystem::path::preferred_separator) + Name;
+}
 
 std::string UtcTime(std::chrono::system_clock::time_point Moment) {
     using namespace std::chrono;

@@ -153,7 +153,7 @@ std::optional<std::string> Path() {
     const std::optional<std::string> root = DataFolder::Root();
     if (!root)
         return std::nullopt;
-    return *root + "/journal.jsonl";
+    return DataFolder::Join(*root, "journal.jsonl");
 }
 
 std::optional<std::string> Append(TEntry Entry) {

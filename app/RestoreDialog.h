@@ -1,8 +1,8 @@
 #pragma once
-// "Восстановление": what a folder of backups would do to the station before anything is written.
+// The restore dialog: what a folder of backups would do to the station before anything is written.
 // Each controller that has a file is listed with the fields its file would change and a check
 // box, checked where something differs; then the files whose controller is not on the line and the
-// controllers without a file. "Восстановить" accepts the checked ones, "Отмена" writes nothing.
+// controllers without a file. Its accept button takes the checked ones; cancel writes nothing.
 
 #include <QDialog>
 #include <cstddef>

@@ -76,7 +76,7 @@ public:
     void GiveBack(uint32_t Speed, int32_t Address, bool Changed);
     // Whether a write or an update is preceded by a safety copy (the station window's check box).
     void SetSafetyCopies(bool On);
-    // How many times "Начать обновление" makes the update in all when a block fails (the station
+    // How many times the firmware page makes the update in all when a block fails (the station
     // window's check box).
     void SetUpdateAttempts(int Attempts);
 

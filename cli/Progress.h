@@ -35,7 +35,7 @@ private:
     // On a terminal: puts Line in place of the one shown.
     void Rewrite(const std::string& Line);
 
-    std::string attempt; // "(попытка 2 из 3) " from the second attempt on
+    std::string attempt; // names the attempt from the second one on
     bool shown = false;
     std::size_t shownWidth = 0;
     int tenthsShown = 0;

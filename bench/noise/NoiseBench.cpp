@@ -28,6 +28,7 @@
 
 #include "firmware/FirmwareImage.h"
 #include "link/LinkFrame.h"
+#include "link/LinkTransactions.h"
 #include "link/uDispenser.h"
 #include "protocol/CommandFrame.h"
 #include "protocol/CommandSet.h"
@@ -381,7 +382,7 @@ std::vector<TJudgedFrame> JudgedFrames() {
     request[4] = kParameter;
     request[5] = kValue;
     CommandFrame::BuildFrame(request, scratch);
-    std::vector<uint8_t> block{uDispenser::kUpdateBlock, FirmwareUpdate::kBlockBytes};
+    std::vector<uint8_t> block{LinkTransactions::kUpdateBlock, FirmwareUpdate::kBlockBytes};
     const std::vector<uint8_t> body = SimImage::PatternBody(FirmwareUpdate::kBlockBytes, 1);
     block.insert(block.end(), body.begin(), body.end());
     const auto controller = [](std::span<const uint8_t> Raw) {

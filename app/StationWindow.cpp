@@ -25,7 +25,6 @@
 #include "app/WindowTexts.h"
 #include "app/fMain.h"
 #include "serial/LineSettings.h"
-#include "serial/MyCOMM.h"
 #include "service/Backup.h"
 #include "service/ConfigPage.h"
 #include "service/Lists.h"
@@ -33,7 +32,6 @@
 #include "service/Safeguard.h"
 #include "service/StationTasks.h"
 #include "service/Texts.h"
-#include "trace/TraceLog.h"
 
 namespace StationWindow {
 namespace {
@@ -44,7 +42,7 @@ using ReportBox::ShowMessageBox;
 
 constexpr int kWidth = 780, kHeight = 540;
 constexpr int kShortestLimitMs = 20;
-constexpr int kUpdateAttempts = 3; // "Начать обновление" in all, when its check box asks for repeats
+constexpr int kUpdateAttempts = 3; // update attempts in all, when its check box asks for repeats
 constexpr uint32_t kDefaultSpeed = 9600;
 const char* const kAllAddresses = "1-254";
 const char* const kLocalTime = "dd.MM.yyyy HH:mm:ss";
@@ -135,56 +133,12 @@ std::string Ended(const Restore::TPair& Pair, const Restore::TRestored& Restored
 
 } // namespace
 
-// Hears the stop request and hands the scan's progress over to the window's thread.
-class TStationWindow::TWorkerFront final : public Scan::TScanObserver {
-public:
-    explicit TWorkerFront(TStationWindow& Window) : window(Window) {}
-
-    bool StopRequested() override { return window.stopRequested.load(); }
-    void Probed(const Scan::TProgress& Progress) override {
-        QMetaObject::invokeMethod(
-            &window,
-            [&window = window, probed = Progress.Probed, total = Progress.Total,
-             soFar = Progress.SoFar.Controllers] { window.ShowProgress(probed, total, soFar); },
-            Qt::QueuedConnection);
-    }
-    // A pause ends early on the stop request.
-    void Pause(int Milliseconds) override {
-        using Clock = std::chrono::steady_clock;
-        const auto end = Clock::now() + std::chrono::milliseconds(Milliseconds);
-        while (!StopRequested() && Clock::now() < end)
-            std::this_thread::sleep_for(
-                std::min<Clock::duration>(std::chrono::milliseconds(10), end - Clock::now()));
-    }
-
-private:
-    TStationWindow& window;
-};
-
-// The station's transfers, stamped as they happen on the worker thread and handed over to the
-// traffic window's record, which belongs to the window's thread.
-class TStationWindow::TForwardTap final : public LineTap::TLineTap {
-public:
-    TForwardTap(QObject& Window, LineTrace::TTraceLog& Log) : window(Window), log(Log) {}
-
-    void Record(LineTap::TDirection Direction, std::span<const uint8_t> Bytes, LineTap::TEnd End) override {
-        LineTrace::TChunk chunk{.TimeUs = LineTrace::NowUs(),
-                                .Direction = Direction,
-                                .Bytes = {Bytes.begin(), Bytes.end()},
-                                .End = End};
-        QMetaObject::invokeMethod(
-            &window, [&log = log, chunk = std::move(chunk)]() mutable { log.Keep(std::move(chunk)); },
-            Qt::QueuedConnection);
-    }
-
-private:
-    QObject& window;
-    LineTrace::TTraceLog& log;
-};
-
 TStationWindow::TStationWindow(fMain::TForm1& Main)
-    : QWidget(nullptr, Qt::Window), main(Main), front(std::make_unique<TWorkerFront>(*this)),
-      tap(std::make_unique<TForwardTap>(*this, Main.TrafficRecord())) {
+    : QWidget(nullptr, Qt::Window), main(Main),
+      runner(std::make_unique<StationRunner::TStationRunner>(
+          *this, Main.TrafficRecord(), [this](int Probed, int Total, std::vector<Scan::TController> SoFar) {
+              ShowProgress(Probed, Total, std::move(SoFar));
+          })) {
     setObjectName(QStringLiteral("StationWindow"));
     setWindowTitle(Utf8(WindowTexts::kStationTitle));
     // Closing the main window ends the program even while this one is open.
@@ -194,7 +148,7 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     noPort = new QLabel(Utf8(WindowTexts::kOpenPortFirst), this);
     noPort->setObjectName(QStringLiteral("lNoPort"));
 
-    // "Контроллеры": the fields of a scan, the scan's progress and what it found.
+    // The controllers tab: the fields of a scan, the scan's progress and what it found.
     auto* controllers = new QWidget;
     controllers->setObjectName(QStringLiteral("TabControllers"));
     addresses = new QLineEdit(Utf8(kAllAddresses), controllers);
@@ -271,7 +225,7 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     controllersLayout->addWidget(table, 1);
     controllersLayout->addLayout(tableRow);
 
-    // "Журнал": both programs' journal, newest first.
+    // The journal tab: both programs' journal, newest first.
     auto* journalPage = new QWidget;
     journalPage->setObjectName(QStringLiteral("TabJournal"));
     journal = Table(journalPage, "vJournal", WindowTexts::kJournalColumns);
@@ -336,16 +290,12 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     ShowJournal();
 }
 
-TStationWindow::~TStationWindow() {
-    stopRequested = true;
-    if (worker.joinable())
-        worker.join();
-}
+TStationWindow::~TStationWindow() = default;
 
 void TStationWindow::closeEvent(QCloseEvent* Event) {
     // The operation under way is asked to stop; the window closes once it has.
     if (Busy()) {
-        stopRequested = true;
+        runner->Stop();
         closing = true;
         Event->ignore();
         return;
@@ -353,43 +303,24 @@ void TStationWindow::closeEvent(QCloseEvent* Event) {
     QWidget::closeEvent(Event);
 }
 
-void TStationWindow::Run(TTask Task, std::function<void()> Done, bool Changes) {
+void TStationWindow::Run(StationRunner::TStationRunner::TTask Task, std::function<void()> Done,
+                         bool Changes) {
     const Connection::TSettings working = main.LineSettings();
-    Connection::TSettings settings = working;
-    // The station's reads end at the end of a whole, well-formed answer, as zur-cli's --fast does.
-    settings.Fast = true;
-    settings.StopRequested = &stopRequested;
-    stopRequested = false;
     main.Lend();
-    stationLine = std::make_unique<StationLine::TStationLine>(settings, tap.get());
     SetBusy(true);
-    worker = std::thread([this, Task = std::move(Task), Done = std::move(Done), working, Changes] {
-        std::optional<std::string> failure;
-        try {
-            Task(*stationLine, *front);
-        } catch (const MyCOMM::ECommError& e) {
-            failure = e.Reason();
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, Done, working, Changes, failure] {
-                worker.join();
-                stationLine.reset();
-                main.GiveBack(working.Speed, working.Address, Changes);
-                SetBusy(false);
-                ShowControllers();
-                ShowJournal();
-                if (failure)
-                    ShowMessageBox(WindowTexts::kPortLost + *failure, Texts::kErrorCaption, MbOk);
-                else
-                    Done();
-                if (closing && !Busy())
-                    close();
-            },
-            Qt::QueuedConnection);
-    });
+    runner->Run(working, std::move(Task),
+                [this, Done = std::move(Done), working, Changes](const std::optional<std::string>& Failure) {
+                    main.GiveBack(working.Speed, working.Address, Changes);
+                    SetBusy(false);
+                    ShowControllers();
+                    ShowJournal();
+                    if (Failure)
+                        ShowMessageBox(WindowTexts::kPortLost + *Failure, Texts::kErrorCaption, MbOk);
+                    else
+                        Done();
+                    if (closing && !Busy())
+                        close();
+                });
 }
 
 void TStationWindow::SetBusy(bool On) {
@@ -453,7 +384,7 @@ void TStationWindow::Find() {
 }
 
 void TStationWindow::Stop() {
-    stopRequested = true;
+    runner->Stop();
 }
 
 void TStationWindow::ShowProgress(int Probed, int Total, std::vector<Scan::TController> SoFar) {
@@ -587,7 +518,7 @@ void TStationWindow::RestoreFolder() {
                 ShowMessageBox(*prepared->Plan.Problem, Texts::kErrorCaption, MbOk);
                 return;
             }
-            if (stopRequested)
+            if (runner->Stopped())
                 return;
             if (found.empty()) {
                 ShowMessageBox(WindowTexts::kNothingFound, Texts::kMessageCaption, MbOk);

@@ -2,18 +2,17 @@
 // The station window: every controller on the main window's line found by its state, backed up into
 // a folder, each put back onto its own controller, and the journal of both programs with the undo
 // of a change. Its operations run on a thread of their own, one exchange at a time, while the main
-// window holds back (it has lent its line); the window stays responsive and "Стоп" ends an
+// window holds back (it has lent its line); the window stays responsive and its stop button ends an
 // operation after the exchange under way.
 
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/StationRunner.h"
 #include "service/Journal.h"
 #include "service/Restore.h"
 #include "service/Scan.h"
@@ -42,7 +41,7 @@ public:
     ~TStationWindow() override;
 
     // An operation runs on the station's line.
-    bool Busy() const { return worker.joinable(); }
+    bool Busy() const { return runner->Busy(); }
     // The controllers in the table, as found.
     const std::vector<Scan::TController>& Controllers() const { return found; }
 
@@ -61,15 +60,9 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
-    class TWorkerFront;
-    class TForwardTap;
-    // What a task runs on: the line, reopened at each speed it needs, and the front that hears the
-    // stop request and tells the scan's progress.
-    using TTask = std::function<void(StationLine::TStationLine& Line, Scan::TScanObserver& Front)>;
-
     // Runs Task on the worker thread with the main window's line; Done runs on this thread once
     // the line is back. Changes: the task may write to a controller.
-    void Run(TTask Task, std::function<void()> Done, bool Changes);
+    void Run(StationRunner::TStationRunner::TTask Task, std::function<void()> Done, bool Changes);
     void SetBusy(bool On);
     void ShowConnection(bool Connected);
     void ShowControllers();
@@ -84,11 +77,7 @@ private:
     void ShowRestored(const std::vector<std::string>& Lines);
 
     fMain::TForm1& main;
-    std::unique_ptr<TWorkerFront> front;
-    std::unique_ptr<TForwardTap> tap;
-    std::unique_ptr<StationLine::TStationLine> stationLine;
-    std::thread worker;
-    std::atomic<bool> stopRequested{false};
+    std::unique_ptr<StationRunner::TStationRunner> runner;
     bool closing = false;
 
     std::vector<Scan::TController> found;

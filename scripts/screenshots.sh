@@ -19,9 +19,8 @@ fi
 
 work=$(mktemp -d)
 mkdir -p "$shots"
-display=:$((190 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
+source scripts/virtual-display.sh
+start_display 190 1280x900x24 "$work/xvfb.log"
 sim=
 app=
 stop_everything() {
@@ -31,25 +30,10 @@ stop_everything() {
     rm -rf "$work"
 }
 trap stop_everything EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
 
 fail() {
     echo "screenshots: $*" >&2
     exit 1
-}
-# Waits up to $2 seconds for a window whose title is $1 and prints its id.
-window_named() {
-    local id
-    for _ in $(seq $(($2 * 10))); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
 }
 click() { # window, x, y (inside the window)
     xdotool mousemove --window "$1" "$2" "$3" click 1

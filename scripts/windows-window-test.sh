@@ -28,9 +28,8 @@ russian=(env LOCPATH="$work/locale" LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
 wine() { "${russian[@]}" wine "$@"; }
 wineboot() { "${russian[@]}" wineboot "$@"; }
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
+source scripts/virtual-display.sh
+start_display 90 1024x768x24 "$work/xvfb.log"
 sim=
 station_sim=
 stop_everything() {
@@ -40,11 +39,6 @@ stop_everything() {
     kill "$xvfb" 2>/dev/null || true
 }
 trap stop_everything EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
 
 fail() {
     echo "window-e2e: $*" >&2
@@ -53,16 +47,6 @@ fail() {
 }
 shot() { # name
     import -window root "$work/shots/$1.png" 2>/dev/null || true
-}
-# Waits up to $2 seconds for a window whose title is $1 and prints its id.
-window_named() {
-    local id
-    for _ in $(seq $(($2 * 10))); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
 }
 # Waits up to $1 seconds for a dialog of Windows' own (the file dialog, which has no title of its
 # own here): a visible window other than the main one and wider than a message box.

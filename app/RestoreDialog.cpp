@@ -51,6 +51,38 @@ QString FieldLine(const ConfigFile::TDifference& Difference, const char* Where) 
            Utf8(Difference.Found) + QString::fromUtf8(Where) + Utf8(Difference.Wanted);
 }
 
+std::string EndedLine(const Restore::TPair& Pair, const Restore::TRestored& Restored) {
+    using TEnd = Restore::TRestored::TEnd;
+    const std::string& serial = Pair.Controller.Config.SerialNo;
+    switch (Restored.End) {
+    case TEnd::Restored:
+        return serial + WindowTexts::kRestoredEnd;
+    case TEnd::FileUnusable:
+        return serial + WindowTexts::kUnusableEnd + Pair.Problem;
+    case TEnd::OtherController:
+        return serial + WindowTexts::kOtherEnd;
+    case TEnd::BackupFailed:
+        return serial + WindowTexts::kCopyFailedEnd;
+    case TEnd::Differs: {
+        std::string line = serial + WindowTexts::kDiffersEnd;
+        for (const ConfigFile::TDifference& d : Restored.Differences)
+            line += "\n    " + FieldLine(d, WindowTexts::kInFile).toStdString();
+        return line;
+    }
+    case TEnd::Failed:
+        break;
+    }
+    const Outcome::TRestoreOutcome& outcome = Restored.Outcome;
+    if (outcome.Result == Outcome::TResult::Interrupted && outcome.Written.empty())
+        return serial + WindowTexts::kStoppedEnd;
+    std::string line = serial + WindowTexts::kFailedEnd + Texts::Reason(outcome.Reason);
+    for (std::size_t i = 0; i < outcome.Written.size(); ++i)
+        line += (i == 0 ? WindowTexts::kPartlyEnd : ", ") + std::string(outcome.Written[i].Name);
+    if (!outcome.Written.empty())
+        line += WindowTexts::kMixedEnd;
+    return line;
+}
+
 TRestoreDialog::TRestoreDialog(QWidget* Owner, const std::vector<StationTasks::TPreview>& Previews,
                                const std::vector<std::string>& NotOnLine,
                                const std::vector<std::string>& NoFile)

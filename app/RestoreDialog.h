@@ -18,6 +18,8 @@ namespace RestoreDialog {
 // A field's value on the controller and in the file, as the window names the field.
 QString FieldLine(const ConfigFile::TDifference& Difference, const char* Where);
 QString FieldName(const std::string& Key);
+// How one controller's restore ended, in a line of the result box.
+std::string EndedLine(const Restore::TPair& Pair, const Restore::TRestored& Restored);
 
 class TRestoreDialog : public QDialog {
     Q_OBJECT

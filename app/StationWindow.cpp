@@ -2,12 +2,10 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -17,11 +15,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <chrono>
-#include <span>
 
+#include "app/JournalPage.h"
 #include "app/ReportBox.h"
 #include "app/RestoreDialog.h"
+#include "app/StationCells.h"
 #include "app/WindowTexts.h"
 #include "app/fMain.h"
 #include "serial/LineSettings.h"
@@ -45,7 +43,6 @@ constexpr int kShortestLimitMs = 20;
 constexpr int kUpdateAttempts = 3; // update attempts in all, when its check box asks for repeats
 constexpr uint32_t kDefaultSpeed = 9600;
 const char* const kAllAddresses = "1-254";
-const char* const kLocalTime = "dd.MM.yyyy HH:mm:ss";
 
 QString Utf8(const char* Text) {
     return QString::fromUtf8(Text);
@@ -53,38 +50,6 @@ QString Utf8(const char* Text) {
 
 QString Utf8(const std::string& Text) {
     return QString::fromStdString(Text);
-}
-
-// A UTC time as the journal and the copies hold it, in the engineer's local time.
-QString Local(const std::string& Utc) {
-    const QDateTime time = QDateTime::fromString(Utf8(Utc), Qt::ISODateWithMs);
-    return time.isValid() ? time.toLocalTime().toString(QLatin1String(kLocalTime)) : Utf8(Utc);
-}
-
-QString Shown(const std::string& Word) {
-    const auto* found =
-        std::find_if(std::begin(WindowTexts::kJournalWords), std::end(WindowTexts::kJournalWords),
-                     [&](const WindowTexts::TWord& w) { return Word == w.Word; });
-    return found == std::end(WindowTexts::kJournalWords) ? Utf8(Word) : Utf8(found->Shown);
-}
-
-// A read-only table of whole rows, one chosen at a time, its columns as wide as their contents and
-// the last one taking the rest.
-QTableWidget* Table(QWidget* Parent, const char* Name, std::span<const char* const> Columns) {
-    auto* table = new QTableWidget(0, static_cast<int>(Columns.size()), Parent);
-    table->setObjectName(QLatin1String(Name));
-    QStringList labels;
-    for (const char* column : Columns)
-        labels << Utf8(column);
-    table->setHorizontalHeaderLabels(labels);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->verticalHeader()->setVisible(false);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    return table;
 }
 
 QString Joined(const std::vector<int>& Numbers) {
@@ -96,39 +61,6 @@ QString Joined(const std::vector<int>& Numbers) {
 
 Scan::TOpenLine Opener(StationLine::TStationLine& Line) {
     return [&Line](uint32_t Speed) -> Connection::TConnection& { return Line.Open(Speed); };
-}
-
-// How one controller's restore ended, in a line of the result box.
-std::string Ended(const Restore::TPair& Pair, const Restore::TRestored& Restored) {
-    using TEnd = Restore::TRestored::TEnd;
-    const std::string& serial = Pair.Controller.Config.SerialNo;
-    switch (Restored.End) {
-    case TEnd::Restored:
-        return serial + WindowTexts::kRestoredEnd;
-    case TEnd::FileUnusable:
-        return serial + WindowTexts::kUnusableEnd + Pair.Problem;
-    case TEnd::OtherController:
-        return serial + WindowTexts::kOtherEnd;
-    case TEnd::BackupFailed:
-        return serial + WindowTexts::kCopyFailedEnd;
-    case TEnd::Differs: {
-        std::string line = serial + WindowTexts::kDiffersEnd;
-        for (const ConfigFile::TDifference& d : Restored.Differences)
-            line += "\n    " + RestoreDialog::FieldLine(d, WindowTexts::kInFile).toStdString();
-        return line;
-    }
-    case TEnd::Failed:
-        break;
-    }
-    const Outcome::TRestoreOutcome& outcome = Restored.Outcome;
-    if (outcome.Result == Outcome::TResult::Interrupted && outcome.Written.empty())
-        return serial + WindowTexts::kStoppedEnd;
-    std::string line = serial + WindowTexts::kFailedEnd + Texts::Reason(outcome.Reason);
-    for (std::size_t i = 0; i < outcome.Written.size(); ++i)
-        line += (i == 0 ? WindowTexts::kPartlyEnd : ", ") + std::string(outcome.Written[i].Name);
-    if (!outcome.Written.empty())
-        line += WindowTexts::kMixedEnd;
-    return line;
 }
 
 } // namespace
@@ -203,7 +135,7 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     scanRow->addWidget(stopButton);
     scanRow->addWidget(progress, 1);
 
-    table = Table(controllers, "vControllers", WindowTexts::kControllerColumns);
+    table = StationCells::Table(controllers, "vControllers", WindowTexts::kControllerColumns);
     connect(table, &QTableWidget::cellDoubleClicked, this, [this] { WorkWith(); });
 
     workWith = new QPushButton(Utf8(WindowTexts::kWorkWith), controllers);
@@ -225,21 +157,10 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     controllersLayout->addWidget(table, 1);
     controllersLayout->addLayout(tableRow);
 
-    // The journal tab: both programs' journal, newest first.
-    auto* journalPage = new QWidget;
-    journalPage->setObjectName(QStringLiteral("TabJournal"));
-    journal = Table(journalPage, "vJournal", WindowTexts::kJournalColumns);
-    selectedOnly = new QCheckBox(Utf8(WindowTexts::kSelectedOnly), journalPage);
-    selectedOnly->setObjectName(QStringLiteral("cbSelectedOnly"));
-    undo = new QPushButton(Utf8(WindowTexts::kUndo), journalPage);
-    undo->setObjectName(QStringLiteral("bUndo"));
-    auto* journalRow = new QHBoxLayout;
-    journalRow->addWidget(selectedOnly);
-    journalRow->addStretch();
-    journalRow->addWidget(undo);
-    auto* journalLayout = new QVBoxLayout(journalPage);
-    journalLayout->addWidget(journal, 1);
-    journalLayout->addLayout(journalRow);
+    journalPage = new JournalPage::TJournalPage([this] {
+        const Scan::TController* chosen = Selected();
+        return chosen ? chosen->Config.SerialNo : std::string();
+    });
 
     pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("vStationPages"));
@@ -277,12 +198,9 @@ TStationWindow::TStationWindow(fMain::TForm1& Main)
     connect(workWith, &QPushButton::clicked, this, &TStationWindow::WorkWith);
     connect(saveAll, &QPushButton::clicked, this, &TStationWindow::SaveAll);
     connect(restore, &QPushButton::clicked, this, &TStationWindow::RestoreFolder);
-    connect(undo, &QPushButton::clicked, this, &TStationWindow::Undo);
-    connect(selectedOnly, &QCheckBox::toggled, this, &TStationWindow::ShowJournal);
-    connect(table, &QTableWidget::itemSelectionChanged, this, [this] {
-        if (selectedOnly->isChecked())
-            ShowJournal();
-    });
+    connect(journalPage, &JournalPage::TJournalPage::UndoAsked, this, &TStationWindow::Undo);
+    connect(table, &QTableWidget::itemSelectionChanged, journalPage,
+            &JournalPage::TJournalPage::SelectionChanged);
     connect(pages, &QTabWidget::currentChanged, this, &TStationWindow::ShowJournal);
     connect(&main, &fMain::TForm1::ConnectionChanged, this, &TStationWindow::ShowConnection);
 
@@ -327,13 +245,14 @@ void TStationWindow::SetBusy(bool On) {
     const bool connected = main.IsConnected() || On;
     noPort->setVisible(!connected);
     for (QWidget* control : std::initializer_list<QWidget*>{addresses, allSpeeds, answerTimeout, table,
-                                                            selectedOnly, journal, safetyCopies, retryUpdate})
+                                                            safetyCopies, retryUpdate})
         control->setEnabled(!On);
     for (QCheckBox* box : speeds)
         box->setEnabled(!On);
-    for (QPushButton* button : {findButton, workWith, saveAll, restore, undo})
+    for (QPushButton* button : {findButton, workWith, saveAll, restore})
         button->setEnabled(!On && connected);
     stopButton->setEnabled(On);
+    journalPage->SetEnabled(!On, !On && connected);
 }
 
 void TStationWindow::ShowConnection(bool) {
@@ -413,7 +332,7 @@ void TStationWindow::ShowControllers() {
                                  Utf8(c.Config.SerialNo),
                                  Utf8(c.Config.FwVersion),
                                  QString::fromLatin1(ConfigPage::ElectronicsName(c.Config)),
-                                 copy ? Local(*copy) : Utf8(WindowTexts::kNoCopy)};
+                                 copy ? StationCells::Local(*copy) : Utf8(WindowTexts::kNoCopy)};
         for (int column = 0; column < static_cast<int>(std::size(cells)); ++column)
             table->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
         if (c.Config.SerialNo == selected)
@@ -564,7 +483,7 @@ void TStationWindow::RestorePairs(std::vector<Restore::TPair> Pairs) {
                                                   ? std::vector<std::string>{}
                                                   : Safeguard::WrittenNames(restored.Outcome.Written));
                 change.Record();
-                std::string line = Ended(pair, restored);
+                std::string line = RestoreDialog::EndedLine(pair, restored);
                 if (const auto& failure = change.Failure())
                     line += failure->Problem.value_or("");
                 lines->push_back(line);
@@ -582,28 +501,14 @@ void TStationWindow::ShowRestored(const std::vector<std::string>& Lines) {
 }
 
 void TStationWindow::ShowJournal() {
-    const Journal::TRead read = Journal::Read();
-    const Scan::TController* chosen = selectedOnly->isChecked() ? Selected() : nullptr;
-    shownEntries = Journal::Filter(read.Entries, chosen ? chosen->Config.SerialNo : "");
-    std::reverse(shownEntries.begin(), shownEntries.end());
-    journal->setRowCount(static_cast<int>(shownEntries.size()));
-    for (std::size_t i = 0; i < shownEntries.size(); ++i) {
-        const Journal::TEntry& e = shownEntries[i];
-        const QString cells[] = {Local(e.Time),      Utf8(e.Program),  Utf8(e.Serial.value_or("")),
-                                 Shown(e.Operation), Shown(e.Outcome), Utf8(e.Backup.value_or(""))};
-        for (int column = 0; column < static_cast<int>(std::size(cells)); ++column) {
-            auto* cell = new QTableWidgetItem(cells[column]);
-            cell->setToolTip(cells[column]); // the copy's path is longer than its column
-            journal->setItem(static_cast<int>(i), column, cell);
-        }
-    }
+    journalPage->Show();
 }
 
 void TStationWindow::Undo() {
-    const int row = journal->currentRow();
-    if (row < 0 || row >= static_cast<int>(shownEntries.size()))
+    const std::optional<Journal::TEntry> chosen = journalPage->Chosen();
+    if (!chosen)
         return;
-    const Journal::TEntry entry = shownEntries[static_cast<std::size_t>(row)];
+    const Journal::TEntry& entry = *chosen;
     if (!entry.Backup) {
         ShowMessageBox(WindowTexts::kNoCopyInLine, Texts::kMessageCaption, MbOk);
         return;
@@ -618,7 +523,7 @@ void TStationWindow::Undo() {
     Run([pair = Restore::Pair(*controller, *entry.Backup), preview](
             StationLine::TStationLine& Line,
             Scan::TScanObserver& Front) { *preview = StationTasks::Preview(Opener(Line), {pair}, Front); },
-        [this, preview, entry] {
+        [this, preview, entry = *chosen] {
             if (preview->empty())
                 return;
             const StationTasks::TPreview& one = preview->front();
@@ -635,7 +540,8 @@ void TStationWindow::Undo() {
                 ShowMessageBox(WindowTexts::kUndoNothing, Texts::kMessageCaption, MbOk);
                 return;
             }
-            QString question = Utf8(WindowTexts::kUndoQuestion).arg(Local(entry.Time), Utf8(*entry.Serial));
+            QString question =
+                Utf8(WindowTexts::kUndoQuestion).arg(StationCells::Local(entry.Time), Utf8(*entry.Serial));
             for (const ConfigFile::TDifference& d : one.Differences)
                 question += QStringLiteral("\n    ") + RestoreDialog::FieldLine(d, WindowTexts::kInCopy);
             if (ShowMessageBox(question.toStdString(), WindowTexts::kQuestionCaption, MbOkCancel) ==

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/StationRunner.h"
-#include "service/Journal.h"
 #include "service/Restore.h"
 #include "service/Scan.h"
 #include "service/StationLine.h"
@@ -30,6 +29,9 @@ class QTabWidget;
 
 namespace fMain {
 class TForm1;
+}
+namespace JournalPage {
+class TJournalPage;
 }
 
 namespace StationWindow {
@@ -81,7 +83,6 @@ private:
     bool closing = false;
 
     std::vector<Scan::TController> found;
-    std::vector<Journal::TEntry> shownEntries; // the journal table's lines, newest first
 
     QLabel* noPort = nullptr;
     QTabWidget* pages = nullptr;
@@ -97,11 +98,9 @@ private:
     QPushButton* workWith = nullptr;
     QPushButton* saveAll = nullptr;
     QPushButton* restore = nullptr;
-    QTableWidget* journal = nullptr;
-    QCheckBox* selectedOnly = nullptr;
-    QPushButton* undo = nullptr;
     QCheckBox* safetyCopies = nullptr;
     QCheckBox* retryUpdate = nullptr;
+    JournalPage::TJournalPage* journalPage = nullptr;
     QFileDialog* folderDialog = nullptr;
 };
 

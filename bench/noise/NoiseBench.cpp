@@ -43,6 +43,7 @@
 #include "sim/SimImage.h"
 #include "sim/SimNoise.h"
 #include "sim/Simulator.h"
+#include "tests/support/HeldConfig.h"
 
 namespace {
 
@@ -87,14 +88,6 @@ public:
 
 uint64_t Collisions(const sim::NoiseCount& Count) {
     return Count.FramesTakenDamaged + Count.AnswersDamagedChecked;
-}
-
-bool Holds(const sim::ControllerConfig& Held, const PtnLL::TCfgStruct& Read) {
-    return Read.Addr1 == Held.Addr1 && Read.Addr2 == Held.Addr2 && Read.NoFillTO1 == Held.NoFillTO1 &&
-           Read.NoFillTO2 == Held.NoFillTO2 && Read.NoMaster == Held.NoMaster &&
-           Read.MinVoltage == Held.MinVoltage && Read.PricePoint == Held.PricePoint &&
-           Read.AmoPoint == Held.AmoPoint && Read.Recalc == Held.Recalc && Read.ElType == Held.ElType &&
-           Read.FwVersion == Held.FwVersion && Read.SerialNo == Held.SerialNo;
 }
 
 PtnLL::TCfgStruct RecordOf(const sim::ControllerConfig& Config) {
@@ -209,8 +202,9 @@ public:
             Operations::ReadConfiguration(connection.Commands(), Observer::Quiet());
         if (!read.Succeeded())
             return {false, ""};
-        return {true,
-                Holds(simulator.Config(), read.Record) ? "" : "a configuration the controller does not hold"};
+        return {true, HeldConfig::Holds(simulator.Config(), read.Record)
+                          ? ""
+                          : "a configuration the controller does not hold"};
     }
 
     std::pair<bool, std::string> Write(TTally& Tally) {

@@ -11,6 +11,7 @@
 #include "service/LinePort.h"
 #include "service/Operations.h"
 #include "sim/Simulator.h"
+#include "tests/support/HeldConfig.h"
 
 namespace {
 
@@ -201,14 +202,6 @@ TEST_F(OperationsTest, AddressesAndStateCarryWhatCame) {
     EXPECT_TRUE(again.Ready);
 }
 
-bool Holds(const sim::ControllerConfig& Held, const PtnLL::TCfgStruct& Read) {
-    return Read.Addr1 == Held.Addr1 && Read.Addr2 == Held.Addr2 && Read.NoFillTO1 == Held.NoFillTO1 &&
-           Read.NoFillTO2 == Held.NoFillTO2 && Read.NoMaster == Held.NoMaster &&
-           Read.MinVoltage == Held.MinVoltage && Read.PricePoint == Held.PricePoint &&
-           Read.AmoPoint == Held.AmoPoint && Read.Recalc == Held.Recalc && Read.ElType == Held.ElType &&
-           Read.FwVersion == Held.FwVersion && Read.SerialNo == Held.SerialNo;
-}
-
 // A damaged answer must never pass for a sound one, in either read mode, unless its checksum
 // happens to hold: those collisions the simulator counts, and only they may bring a wrong value.
 // Seeded, so a failure repeats.
@@ -232,7 +225,8 @@ TEST(NoisyLineTest, NoReadReportsAConfigurationTheControllerDoesNotHold) {
                 after.FramesTakenDamaged != before.FramesTakenDamaged)
                 continue;
             ++sound;
-            EXPECT_TRUE(Holds(sim.Config(), read.Record)) << (fast ? "fast" : "standard") << " read " << k;
+            EXPECT_TRUE(HeldConfig::Holds(sim.Config(), read.Record))
+                << (fast ? "fast" : "standard") << " read " << k;
         }
         EXPECT_GT(sound, 0) << (fast ? "fast" : "standard");
         EXPECT_GT(sim.Noise().AnswersHit, 0u) << (fast ? "fast" : "standard");

@@ -79,7 +79,7 @@ std::string EndedLine(const Restore::TPair& Pair, const Restore::TRestored& Rest
     for (std::size_t i = 0; i < outcome.Written.size(); ++i)
         line += (i == 0 ? WindowTexts::kPartlyEnd : ", ") + std::string(outcome.Written[i].Name);
     if (!outcome.Written.empty())
-        line += WindowTexts::kMixedEnd;
+        line += Texts::kMixedConfiguration;
     return line;
 }
 
@@ -129,7 +129,7 @@ TRestoreDialog::TRestoreDialog(QWidget* Owner, const std::vector<StationTasks::T
 
     auto* restore = new QPushButton(QString::fromUtf8(WindowTexts::kRestoreButton), this);
     restore->setObjectName(QStringLiteral("bRestoreChecked"));
-    auto* cancel = new QPushButton(QString::fromUtf8(WindowTexts::kCancelButton), this);
+    auto* cancel = new QPushButton(QString::fromUtf8(WindowTexts::kCancel), this);
     cancel->setObjectName(QStringLiteral("bCancelRestore"));
     cancel->setDefault(true);
     connect(restore, &QPushButton::clicked, this, &QDialog::accept);

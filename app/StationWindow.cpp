@@ -440,11 +440,11 @@ void TStationWindow::RestoreFolder() {
             if (runner->Stopped())
                 return;
             if (found.empty()) {
-                ShowMessageBox(WindowTexts::kNothingFound, Texts::kMessageCaption, MbOk);
+                ShowMessageBox(Texts::kNothingFound, Texts::kMessageCaption, MbOk);
                 return;
             }
             if (prepared->Plan.Pairs.empty()) {
-                ShowMessageBox(WindowTexts::kNoneToRestore, Texts::kMessageCaption, MbOk);
+                ShowMessageBox(Texts::kNoneToRestore, Texts::kMessageCaption, MbOk);
                 return;
             }
             std::vector<std::string> notOnLine;

@@ -20,7 +20,7 @@ inline constexpr const char* kTrafficButton = "Обмен";
 inline constexpr const char* kTrafficTip = "Обмен по линии (F12)";
 inline constexpr const char* kNoPortChosen = "Не вебран порт.";
 inline constexpr const char* kInternalError = "Внутренняя ошибка программы.";
-inline constexpr const char* kCancel = "Отмена"; // the question box's second button
+inline constexpr const char* kCancel = "Отмена"; // the question box's second button, the restore dialog's
 // The window's program where it cannot show a window or print its version.
 inline constexpr const char* kNoDisplay =
     "нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY): окно показать негде. Запустите программу "
@@ -82,18 +82,15 @@ inline constexpr const char* kBadAddresses =
     "Адреса: нужны номера от 1 до 254 и диапазоны, например 1,3,10-20.";
 inline constexpr const char* kNoSpeed = "Отметьте хотя бы одну скорость.";
 inline constexpr const char* kFindFirst = "Сначала найдите контроллеры кнопкой «Найти».";
-inline constexpr const char* kNothingFound = "На линии не найдено ни одного контроллера.";
 inline constexpr const char* kPortLost = "Порт не открывается: ";
 inline constexpr const char* kSavedCount = "Сохранено конфигураций: "; // "N из M в папке F."
 inline constexpr const char* kOf = " из ";
 inline constexpr const char* kInFolder = " в папке ";
 inline constexpr const char* kNotSaved = "Не сохранены:";
-inline constexpr const char* kNoneToRestore = "Ни для одного найденного контроллера нет файла в папке.";
 // The restore dialog.
 inline constexpr const char* kRestoreTitle = "Восстановление";
 inline constexpr const char* kRestoreColumns[] = {"Поле", "На контроллере", "В файле"};
 inline constexpr const char* kRestoreButton = "Восстановить";
-inline constexpr const char* kCancelButton = "Отмена";
 inline constexpr const char* kAlike = "совпадает с файлом";
 inline constexpr const char* kNotOnLine = "Файлы, контроллеров которых нет на линии: ";
 inline constexpr const char* kWithoutFile = "Контроллеры без файла: ";
@@ -105,7 +102,6 @@ inline constexpr const char* kOtherEnd = ": по этому адресу дру�
 inline constexpr const char* kCopyFailedEnd = ": резервная копия не сохранена, ничего не записано. ";
 inline constexpr const char* kFailedEnd = ": не восстановлена. ";
 inline constexpr const char* kPartlyEnd = " Записаны только параметры ";
-inline constexpr const char* kMixedEnd = "; контроллер хранит смесь новых и прежних значений.";
 inline constexpr const char* kDiffersEnd = ": записана, но прочитанная обратно отличается:";
 inline constexpr const char* kStoppedEnd = ": остановлено до записи.";
 // Putting a journal line's safety copy back.

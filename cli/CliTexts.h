@@ -75,21 +75,18 @@ inline constexpr const char* kAddressZero =
     "--allow-address-0)";
 // A write that ended midway: the names of the parameters written go between the two.
 inline constexpr const char* kPartlyWritten = "Записаны только параметры ";
-inline constexpr const char* kMixedConfiguration = "; контроллер хранит смесь новых и прежних значений.";
 inline constexpr const char* kStandardOutputLost =
     "Не удалось записать стандартный вывод: "; // the reason follows
 inline constexpr const char* kSafetyBackup = "Резервная копия конфигурации: ";
 inline constexpr const char* kSafetyBackupFailed =
     "Не удалось записать резервную копию конфигурации, ничего не изменено: ";
 inline constexpr const char* kJournalFailed = "Не удалось дописать журнал: ";
-inline constexpr const char* kNothingFound = "На линии не найдено ни одного контроллера.";
 inline constexpr const char* kUnread = "Адрес отвечает, но конфигурация не прочитана: ";
 inline constexpr const char* kScanInterrupted = "Поиск прерван (Ctrl+C); показано найденное до этого.";
 inline constexpr const char* kBackedUp = "Сохранена конфигурация: ";
 inline constexpr const char* kRestored = "Конфигурация восстановлена: ";
 inline constexpr const char* kNotOnLine = "Контроллера этого файла нет на линии: ";
 inline constexpr const char* kNoFile = "Для контроллера нет файла: ";
-inline constexpr const char* kNothingToRestore = "Ни для одного найденного контроллера нет файла в папке.";
 inline constexpr const char* kAgreed = "Конфигурация контроллера совпадает с файлом.";
 inline constexpr const char* kScanHeader = "скорость  адреса   серийный номер  версия      электроника";
 inline constexpr const char* kImageGood = "контрольная сумма верна";

@@ -33,7 +33,7 @@ std::string WriteLine(const Outcome::TWriteOutcome& Write) {
         line += (i == 0 ? std::string(" ") + CliTexts::kPartlyWritten : ", ") +
                 std::string(Write.Written[i].Name);
     if (!Write.Written.empty())
-        line += CliTexts::kMixedConfiguration;
+        line += Texts::kMixedConfiguration;
     return line;
 }
 

@@ -65,7 +65,7 @@ std::optional<int> Unfinished(const Scan::TFound& Found, Output::TOutput& Out) {
     if (Found.Interrupted)
         return Out.Fail(ExitCodes::Interrupted, CliTexts::kScanInterrupted);
     if (Found.Controllers.empty())
-        return Out.Fail(ExitCodes::NoAnswer, CliTexts::kNothingFound);
+        return Out.Fail(ExitCodes::NoAnswer, Texts::kNothingFound);
     return std::nullopt;
 }
 
@@ -197,7 +197,7 @@ int Restore(const TStation& Station, Output::TOutput& Out, const Options::TComma
         Out.Text(CliTexts::kNotOnLine + Restore::File(Command.File, serial));
     Out.Object({{"restored", restored}, {"no_file", plan.NoFile}, {"not_on_line", plan.NotOnLine}});
     if (plan.Pairs.empty())
-        return Out.Fail(ExitCodes::Usage, CliTexts::kNothingToRestore);
+        return Out.Fail(ExitCodes::Usage, Texts::kNoneToRestore);
     return exit;
 }
 

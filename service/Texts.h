@@ -98,6 +98,10 @@ inline constexpr const char* kRestoreAddressZero =
 inline constexpr const char* kNoDataFolder =
     "Нет папки данных программы: не заданы ни XDG_DATA_HOME, ни HOME.";
 inline constexpr const char* kNotAFileName = "Серийный номер не годится для имени файла: ";
+inline constexpr const char* kNothingFound = "На линии не найдено ни одного контроллера.";
+inline constexpr const char* kNoneToRestore = "Ни для одного найденного контроллера нет файла в папке.";
+// After the parameters a failed write or restore got through.
+inline constexpr const char* kMixedConfiguration = "; контроллер хранит смесь новых и прежних значений.";
 
 // The window's box when the safety copy before a change cannot be saved: where it was to go, the
 // system's reason, and that nothing was changed.

@@ -93,37 +93,33 @@ TForm1::TForm1(QWidget* Parent)
       FirmwareWindow(std::make_unique<FirmwareWindow::TFirmwareWindow>(*this)) {
     ui->setupUi(this);
     setFixedSize(size());
-    // The traffic button sits in the empty right end of the pages' tab row, no taller than the tabs,
-    // so no control of the window moves; it takes no focus, so the tab order stays as it is.
-    auto* traffic = new QToolButton(ui->vPages);
-    traffic->setObjectName(QStringLiteral("bTraffic"));
-    traffic->setText(Text(WindowTexts::kTrafficButton));
-    traffic->setToolTip(Text(WindowTexts::kTrafficTip));
-    traffic->setFocusPolicy(Qt::NoFocus);
-    traffic->setAutoRaise(true);
-    traffic->setFixedHeight(ui->vPages->tabBar()->sizeHint().height() - 2);
-    // The station's button stands just left of it, alike.
-    auto* station = new QToolButton(ui->vPages);
-    station->setObjectName(QStringLiteral("bStation"));
-    station->setText(Text(WindowTexts::kStationButton));
-    station->setToolTip(Text(WindowTexts::kStationTip));
-    station->setFocusPolicy(Qt::NoFocus);
-    station->setAutoRaise(true);
-    station->setFixedHeight(traffic->height());
+    // The station's and the traffic window's buttons sit in the empty right end of the pages' tab
+    // row, no taller than the tabs, so no control of the window moves; they take no focus, so the
+    // tab order stays as it is. Their function keys are the same on every keyboard layout,
+    // Cyrillic included.
+    const int tabHeight = ui->vPages->tabBar()->sizeHint().height() - 2;
     auto* corner = new QWidget(ui->vPages);
     auto* buttons = new QHBoxLayout(corner);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(0);
-    buttons->addWidget(station);
-    buttons->addWidget(traffic);
+    const auto cornerButton = [&](const char* Name, const char* Caption, const char* Tip, Qt::Key Key,
+                                  void (TForm1::*Show)()) {
+        auto* button = new QToolButton(corner);
+        button->setObjectName(QLatin1String(Name));
+        button->setText(Text(Caption));
+        button->setToolTip(Text(Tip));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRaise(true);
+        button->setFixedHeight(tabHeight);
+        buttons->addWidget(button);
+        connect(button, &QToolButton::clicked, this, Show);
+        connect(new QShortcut(QKeySequence(Key), this), &QShortcut::activated, this, Show);
+    };
+    cornerButton("bStation", WindowTexts::kStationButton, WindowTexts::kStationTip, Qt::Key_F11,
+                 &TForm1::ShowStation);
+    cornerButton("bTraffic", WindowTexts::kTrafficButton, WindowTexts::kTrafficTip, Qt::Key_F12,
+                 &TForm1::ShowTraffic);
     ui->vPages->setCornerWidget(corner, Qt::TopRightCorner);
-    connect(traffic, &QToolButton::clicked, this, &TForm1::ShowTraffic);
-    connect(station, &QToolButton::clicked, this, &TForm1::ShowStation);
-    // F12 and F11 are the same keys on every keyboard layout, Cyrillic included.
-    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F12), this);
-    connect(shortcut, &QShortcut::activated, this, &TForm1::ShowTraffic);
-    auto* stationKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
-    connect(stationKey, &QShortcut::activated, this, &TForm1::ShowStation);
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     ReportBox::SetMainWindow(this);
